@@ -1,0 +1,34 @@
+// The run host of quorvane-cli: confirms the description given on the command line, keeps the
+// report built after every result, prints progress and errors on stderr. No input is read.
+#pragma once
+
+#include <ostream>
+
+#include "engine/BenchmarkState.h"
+#include "engine/RunHost.h"
+
+namespace quorvane {
+
+class CliHost : public RunHost {
+ public:
+  CliHost(BenchmarkState& state, const MachineDescription& description, std::ostream& err,
+          bool quiet);
+
+  void ConfirmDescription() override;
+  void ReportCleared() override {}
+  void ResultsChanged() override;
+  void Progress(const RunProgress& progress) override;
+  void ShowError(std::string_view text, std::string_view caption) override;
+
+  // Number of errors shown so far.
+  int errors() const { return errors_; }
+
+ private:
+  BenchmarkState& state_;
+  MachineDescription description_;
+  std::ostream& err_;
+  bool quiet_;
+  int errors_ = 0;
+};
+
+}  // namespace quorvane

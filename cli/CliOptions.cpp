@@ -1,0 +1,141 @@
+#include "cli/CliOptions.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <thread>
+
+#include "engine/TestTable.h"
+
+namespace quorvane {
+
+const std::vector<std::string> kFieldOptionNames = {
+    "brand",     "model",     "motherboard", "cpu",       "internal-clock",
+    "external-clock", "cache-size", "cache-type",  "ram-size",  "ram-type",
+    "ram-speed", "os",        "threads",     "cpus"};
+
+namespace {
+
+struct TestName {
+  std::string_view name;
+  std::string_view code;
+  TestId id;
+};
+
+constexpr TestName kTestNames[] = {
+    {"dhrystone", "d", TestId::Dhrystone}, {"whetstone", "w", TestId::Whetstone},
+    {"queens", "q", TestId::Queens},       {"matrix", "c", TestId::Matrix},
+    {"crunch", "n", TestId::NumberCrunch}, {"fpu", "f", TestId::FloatingPoint},
+    {"memory", "m", TestId::Memory}};
+
+std::string Trim(std::string text) {
+  const auto first = text.find_first_not_of(" \t");
+  const auto last = text.find_last_not_of(" \t");
+  return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
+// Turns the --tests list into tests in run order; an error text when a name is unknown.
+std::string ParseTestList(const std::string& list, std::vector<TestId>& tests) {
+  std::vector<bool> chosen(kTestCount, false);
+  std::size_t begin = 0;
+  while (begin <= list.size()) {
+    const std::size_t end = std::min(list.find(',', begin), list.size());
+    const std::string word = Trim(list.substr(begin, end - begin));
+    begin = end + 1;
+    if (word == "all") {
+      std::fill(chosen.begin(), chosen.end(), true);
+      continue;
+    }
+    const auto* match = std::find_if(std::begin(kTestNames), std::end(kTestNames),
+                                     [&](const TestName& t) { return t.name == word || t.code == word; });
+    if (match == std::end(kTestNames)) {
+      return "--tests: unknown test '" + word +
+             "' (choose from dhrystone, whetstone, queens, matrix, crunch, fpu, memory, all)";
+    }
+    chosen[static_cast<std::size_t>(match->id)] = true;
+  }
+  for (TestId test : kAllTests) {
+    if (chosen[static_cast<std::size_t>(test)]) tests.push_back(test);
+  }
+  return {};
+}
+
+// Turns FIELD=TEXT into a field assignment; an error text when FIELD is unknown.
+std::string ParseField(const std::string& assignment, CliOptions& options) {
+  const auto equals = assignment.find('=');
+  const std::string name = assignment.substr(0, equals);
+  const auto found = std::find(kFieldOptionNames.begin(), kFieldOptionNames.end(), name);
+  if (equals == std::string::npos || found == kFieldOptionNames.end() || name == "threads") {
+    return "--set: expected FIELD=TEXT with FIELD one of brand, model, motherboard, cpu, "
+           "internal-clock, external-clock, cache-size, cache-type, ram-size, ram-type, "
+           "ram-speed, os, cpus (not '" + assignment + "')";
+  }
+  options.fields.emplace_back(static_cast<int>(found - kFieldOptionNames.begin()),
+                              assignment.substr(equals + 1));
+  return {};
+}
+
+}  // namespace
+
+int DefaultThreadCount() {
+  const unsigned online = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(online, 1u, 128u));
+}
+
+CliParse ParseCommandLine(int argc, const char* const argv[]) {
+  CLI::App app{"Quorvane: processor, memory and disk benchmark of this computer",
+               "quorvane-cli"};
+  app.set_version_flag("-V,--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
+  CliOptions options;
+  options.threads = DefaultThreadCount();
+  std::string testList;
+  std::vector<std::string> assignments;
+  app.add_option("-t,--tests", testList,
+                 "comma-separated: dhrystone,whetstone,queens,matrix,crunch,fpu,memory or all "
+                 "(the codes d,w,q,c,n,f,m are accepted too)");
+  app.add_option("-j,--threads", options.threads,
+                 "worker threads, 1..128 (default: processors online, at most 128)")
+      ->check(CLI::Range(1, 128));
+  app.add_flag("--long", options.longTests, "long tests (LengthFactor 4)");
+  app.add_flag("--no-realtime", options.noRealtime,
+               "do not raise the scheduling priority during the run");
+  app.add_option("--set", assignments,
+                 "FIELD=TEXT: set a machine description field (brand, model, motherboard, cpu, "
+                 "internal-clock, external-clock, cache-size, cache-type, ram-size, ram-type, "
+                 "ram-speed, os, cpus); may be repeated")
+      ->allow_extra_args(false);
+  app.add_flag("--description", options.description,
+               "report the description view instead of the results view");
+  app.add_flag("--json", options.json, "print the results as JSON instead of the report");
+  app.add_flag("-q,--quiet", options.quiet, "no progress on stderr");
+
+  CliParse result;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    result.output = app.help();
+    return result;
+  } catch (const CLI::CallForVersion& e) {
+    result.output = std::string(e.what()) + "\n";
+    return result;
+  } catch (const CLI::ParseError& e) {
+    result.exitStatus = 2;
+    result.error = e.what();
+    std::replace(result.error.begin(), result.error.end(), '\n', ' ');
+    return result;
+  }
+
+  std::string problem;
+  if (!testList.empty() || app.count("--tests") > 0) problem = ParseTestList(testList, options.tests);
+  for (const std::string& assignment : assignments) {
+    if (problem.empty()) problem = ParseField(assignment, options);
+  }
+  if (!problem.empty()) {
+    result.exitStatus = 2;
+    result.error = problem;
+    return result;
+  }
+  result.options = options;
+  return result;
+}
+
+}  // namespace quorvane

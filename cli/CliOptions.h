@@ -1,0 +1,43 @@
+// The command line of quorvane-cli: what the user asked for, or why the words are not usable.
+// Parsing only; nothing runs here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/ResultStore.h"
+#include "engine/TestSelection.h"
+
+namespace quorvane {
+
+struct CliOptions {
+  std::vector<TestId> tests;                 // empty: none named
+  int threads = 0;                           // 1..128
+  bool longTests = false;
+  bool noRealtime = false;
+  std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, text)
+  bool description = false;
+  bool json = false;
+  bool quiet = false;
+};
+
+// The outcome of parsing: options to act on, or text to print and an exit status
+// (help and version: 0 on stdout; bad usage: 2 with a one-line message on stderr).
+struct CliParse {
+  std::optional<CliOptions> options;
+  int exitStatus = 0;
+  std::string output;  // for stdout
+  std::string error;   // one line for stderr
+};
+
+CliParse ParseCommandLine(int argc, const char* const argv[]);
+
+// The default thread count: processors online, at most 128.
+int DefaultThreadCount();
+
+// The --set names of the description fields, in field order.
+extern const std::vector<std::string> kFieldOptionNames;
+
+}  // namespace quorvane

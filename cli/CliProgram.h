@@ -1,0 +1,12 @@
+// quorvane-cli as a whole: parse the command line, run the chosen tests, print the report.
+// Output goes to the given streams, so the whole program can be driven by tests.
+#pragma once
+
+#include <ostream>
+
+namespace quorvane {
+
+// Returns the exit status: 0 success, 1 a test could not be run, 2 bad usage.
+int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+
+}  // namespace quorvane

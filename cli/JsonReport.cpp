@@ -1,0 +1,96 @@
+#include "cli/JsonReport.h"
+
+#include <array>
+#include <charconv>
+#include <string>
+#include <string_view>
+
+#include "cli/CliOptions.h"
+#include "engine/TestTable.h"
+
+namespace quorvane {
+
+namespace {
+
+struct DriveRowInfo {
+  std::string_view test;
+  std::string_view unit;
+};
+
+constexpr std::array<DriveRowInfo, 7> kDriveRows = {{{"Read max", "kB/sec"},
+                                                     {"Read average", "kB/sec"},
+                                                     {"Read min", "kB/sec"},
+                                                     {"Write max", "kB/sec"},
+                                                     {"Write average", "kB/sec"},
+                                                     {"Write min", "kB/sec"},
+                                                     {"CPU usage", "percent"}}};
+
+bool IsDriveLetter(char code) { return code >= 'A' && code <= 'Z'; }
+
+// A value text as a number: the stored values are unsigned 32-bit decimal texts.
+std::int64_t ValueNumber(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first != std::string_view::npos) {
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data() + first, text.data() + text.size(), value);
+    if (error == std::errc() && end == text.data() + text.size()) return value;
+  }
+  return ReadValue(text);
+}
+
+std::string Text(std::string_view view) { return std::string(view); }
+
+// The row index of the first row of `table` with `code`, or -1.
+int FindCode(const ResultTable& table, char code) {
+  for (int row = 0; row < kResultRows; ++row) {
+    if (table[static_cast<std::size_t>(row)].code == code) return row;
+  }
+  return -1;
+}
+
+}  // namespace
+
+nlohmann::json ResultsAsJson(const BenchmarkState& state) {
+  nlohmann::json description = nlohmann::json::object();
+  for (int field = 0; field < kMachineFieldCount; ++field) {
+    description[kFieldOptionNames[static_cast<std::size_t>(field)]] =
+        Text(FieldText(state.thisMachine.*kMachineFields[static_cast<std::size_t>(field)]));
+  }
+  nlohmann::json results = nlohmann::json::array();
+  const ResultTable& rows = state.thisResults;
+  for (int row = 0; row < kResultRows && rows[static_cast<std::size_t>(row)].code != '\0'; ++row) {
+    const ResultEntry& entry = rows[static_cast<std::size_t>(row)];
+    if (const TestInfo* info = FindTestByCode(entry.code)) {
+      nlohmann::json item = {{"code", std::string(1, entry.code)},
+                             {"test", Text(info->name)},
+                             {"unit", Text(info->unit)},
+                             {"value", ValueNumber(ValueText(entry))}};
+      if (const int other = FindCode(state.otherResults, entry.code); other >= 0) {
+        item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(other)]));
+      }
+      results.push_back(item);
+    } else if (IsDriveLetter(entry.code)) {
+      const int otherStart = FindCode(state.otherResults, entry.code);
+      for (int k = 0; k < 7 && row + k < kResultRows; ++k) {
+        const ResultEntry& blockRow = rows[static_cast<std::size_t>(row + k)];
+        if (k > 0 && blockRow.code != ' ') break;  // a block cut short
+        nlohmann::json item = {{"code", std::string(1, blockRow.code)},
+                               {"drive", std::string(1, entry.code)},
+                               {"test", Text(kDriveRows[static_cast<std::size_t>(k)].test)},
+                               {"unit", Text(kDriveRows[static_cast<std::size_t>(k)].unit)},
+                               {"value", ValueNumber(ValueText(blockRow))}};
+        if (otherStart >= 0 && otherStart + k < kResultRows) {
+          item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(otherStart + k)]));
+        }
+        results.push_back(item);
+      }
+      while (row + 1 < kResultRows && rows[static_cast<std::size_t>(row + 1)].code == ' ') ++row;
+    }
+  }
+  return {{"description", description},
+          {"threads", ReadValue(FieldText(state.thisMachine.threads))},
+          {"lengthFactor", state.testSelection.LengthFactor},
+          {"results", results}};
+}
+
+}  // namespace quorvane

@@ -1,0 +1,63 @@
+#include "engine/ResultStore.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace quorvane {
+
+namespace {
+template <std::size_t Size>
+std::string_view TextOf(const std::array<char, Size>& slot) {
+  const void* end = std::memchr(slot.data(), '\0', Size);
+  const std::size_t length =
+      end ? static_cast<std::size_t>(static_cast<const char*>(end) - slot.data()) : Size;
+  return {slot.data(), length};
+}
+}  // namespace
+
+std::string_view FieldText(const DescriptionField& field) { return TextOf(field); }
+
+void SetField(DescriptionField& field, std::string_view text) {
+  const std::size_t length = std::min<std::size_t>(text.size(), kFieldMaxLength);
+  std::memcpy(field.data(), text.data(), length);
+  field[length] = '\0';
+}
+
+std::string_view ValueText(const ResultEntry& entry) { return TextOf(entry.value); }
+
+void SetRow(ResultEntry& entry, char code, std::uint32_t value) {
+  entry.code = code;
+  std::snprintf(entry.value.data(), entry.value.size(), "%10u", value);
+}
+
+std::int32_t ReadValue(std::string_view text) {
+  std::size_t i = 0;
+  auto isSpace = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  while (i < text.size() && isSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  std::uint32_t value = 0;  // unsigned, so that long texts wrap without undefined behaviour
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    value = value * 10u + static_cast<std::uint32_t>(text[i] - '0');
+    ++i;
+  }
+  if (negative) value = 0u - value;
+  return static_cast<std::int32_t>(value);
+}
+
+bool IsDriveDescribed(const DriveTable& drives, int k) {
+  return drives[static_cast<std::size_t>(k)].letter[0] == static_cast<char>(kFirstDrive + k);
+}
+
+void EmptyResultTable(ResultTable& table) {
+  for (ResultEntry& row : table) {
+    row.code = '\0';
+    row.value[0] = '\0';
+  }
+}
+
+}  // namespace quorvane

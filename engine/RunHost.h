@@ -1,0 +1,36 @@
+// What the test runner needs from its front end: the description confirmed, the report
+// repainted, progress shown and errors told to the user. The runner calls nothing else.
+#pragma once
+
+#include <string_view>
+
+namespace quorvane {
+
+struct RunProgress {
+  int step = 0;   // 1-based position of the test about to run
+  int steps = 0;  // number of tests (and later drives) of this run
+  std::string_view name;
+};
+
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // Lets the user confirm the machine description, as "Enter Description" does: on OK the
+  // description is written into thisMachine and descriptionConfirmed set, on Cancel cleared.
+  virtual void ConfirmDescription() = 0;
+  // The run was confirmed and starts (the wait dialog appears).
+  virtual void RunStarted() {}
+  // The results and the report were emptied: show the empty report at once.
+  virtual void ReportCleared() = 0;
+  // A result row or drive block was written: rebuild the report and show it at once.
+  virtual void ResultsChanged() = 0;
+  // A test is about to start.
+  virtual void Progress(const RunProgress& progress) = 0;
+  // A failure the user must be told about; the run goes on afterwards.
+  virtual void ShowError(std::string_view text, std::string_view caption) = 0;
+  // The run has ended (the wait dialog goes away).
+  virtual void RunFinished() {}
+};
+
+}  // namespace quorvane

@@ -1,0 +1,53 @@
+#include "platform/Event.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+namespace quorvane {
+
+Event::Event() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (fd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+}
+
+Event::~Event() { close(fd_); }
+
+void Event::Set() {
+  const std::uint64_t one = 1;
+  while (write(fd_, &one, sizeof one) < 0 && errno == EINTR) {
+  }
+}
+
+void Event::Reset() {
+  std::uint64_t count = 0;
+  while (read(fd_, &count, sizeof count) < 0 && errno == EINTR) {
+  }
+}
+
+void Event::Wait() {
+  for (;;) {
+    pollfd entry{fd_, POLLIN, 0};
+    if (poll(&entry, 1, -1) > 0) {
+      std::uint64_t count = 0;
+      if (read(fd_, &count, sizeof count) == static_cast<ssize_t>(sizeof count)) return;
+    }
+    // Interrupted, or another reader took it first: wait again.
+  }
+}
+
+bool Event::Poll() {
+  pollfd entry{fd_, POLLIN, 0};
+  if (poll(&entry, 1, 0) <= 0) return false;
+  std::uint64_t count = 0;
+  return read(fd_, &count, sizeof count) == static_cast<ssize_t>(sizeof count);
+}
+
+void WaitForAll(std::span<Event> events) {
+  for (Event& event : events) event.Wait();
+}
+
+}  // namespace quorvane

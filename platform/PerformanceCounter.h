@@ -1,0 +1,15 @@
+// The high-resolution performance counter: a monotonic tick count and its fixed frequency.
+// Reading it costs one clock call; it never blocks and never fails.
+#pragma once
+
+#include <cstdint>
+
+namespace quorvane {
+
+// Current tick count (nanoseconds of CLOCK_MONOTONIC_RAW on Linux).
+std::int64_t QueryPerformanceCounter();
+
+// Ticks per second of QueryPerformanceCounter.
+std::int64_t QueryPerformanceFrequency();
+
+}  // namespace quorvane

@@ -1,0 +1,32 @@
+#include "report/ReportLine.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace quorvane {
+
+void EmptyReportLines(ReportLines& lines) {
+  for (ReportLine& line : lines) line[0] = '\0';
+}
+
+void WriteText(ReportLine& line, std::string_view text) {
+  const std::size_t length = std::min(text.size(), line.size() - 1);
+  std::memcpy(line.data(), text.data(), length);
+  line[length] = '\0';
+}
+
+void WriteSpaces(ReportLine& line, int count) {
+  const std::size_t length =
+      std::min(static_cast<std::size_t>(std::max(count, 0)), line.size() - 1);
+  std::memset(line.data(), ' ', length);
+  line[length] = '\0';
+}
+
+std::string_view LineText(const ReportLine& line) {
+  const void* end = std::memchr(line.data(), '\0', line.size());
+  const std::size_t length =
+      end ? static_cast<std::size_t>(static_cast<const char*>(end) - line.data()) : line.size();
+  return {line.data(), length};
+}
+
+}  // namespace quorvane

@@ -1,0 +1,39 @@
+// Writing into the report's fixed text lines: emptying all of them and putting one text into
+// one 256-byte line. It never writes past a line and knows nothing of what the lines say.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+#include "engine/BenchmarkState.h"
+
+namespace quorvane {
+
+// Empties all 100 lines (first character NUL).
+void EmptyReportLines(ReportLines& lines);
+
+// Puts a fixed text into a line, cut at 255 characters.
+void WriteText(ReportLine& line, std::string_view text);
+
+// Puts `count` spaces into a line (at most 255).
+void WriteSpaces(ReportLine& line, int count);
+
+// Formats a line with printf rules; a result longer than 255 characters is cut there. The
+// formats are the constant tables of the views, so they are not literals at this call.
+template <typename... Args>
+void FormatLine(ReportLine& line, const char* format, Args... args) {
+  static_assert(sizeof...(Args) > 0, "a line without arguments is written with WriteText");
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+  std::snprintf(line.data(), line.size(), format, args...);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+}
+
+// The text of a line, up to its NUL.
+std::string_view LineText(const ReportLine& line);
+
+}  // namespace quorvane

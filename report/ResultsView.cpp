@@ -1,0 +1,228 @@
+#include "report/ResultsView.h"
+
+#include <array>
+#include <cinttypes>
+#include <cstdint>
+#include <string>
+
+#include "report/ReportLine.h"
+
+namespace quorvane {
+
+namespace {
+
+// Percentages and totals are 64-bit, so that large values neither overflow nor wrap on print.
+#define QV_PERCENT "%3" PRId64
+
+enum class Group { Processor, FloatingPoint };
+
+// One test line: the row code it shows, its format (this value, other text, percent) and the
+// group whose totals its percent enters.
+struct TestLineFormat {
+  char code;
+  const char* format;
+  Group group;
+};
+
+// The fixed order in which test lines are matched against `thisResults` from row 0.
+constexpr std::array<TestLineFormat, 7> kTestLines = {{
+    {'d', "Dhrystone 2.1             %10s %10s  kDhryst. " QV_PERCENT " percent", Group::Processor},
+    {'w', "Whetstone                 %10s %10s  MFLOPS   " QV_PERCENT " percent",
+     Group::FloatingPoint},
+    {'q', "Eight queens problem      %10s %10s  pps      " QV_PERCENT " percent", Group::Processor},
+    {'c', "Matrix operations         %10s %10s  k ops    " QV_PERCENT " percent", Group::Processor},
+    {'n', "Number crunch             %10s %10s  k ops    " QV_PERCENT " percent", Group::Processor},
+    {'f', "Floating point            %10s %10s  k ops    " QV_PERCENT " percent",
+     Group::FloatingPoint},
+    {'m', "Memory throughput         %10s %10s  kB/sec   " QV_PERCENT " percent", Group::Processor},
+}};
+
+constexpr const char* kHeadingThisOther =
+    "                                this      other              relative";
+constexpr const char* kHeadingComputer =
+    "                            computer   computer           performance";
+constexpr const char* kHeadingGap = " ";
+constexpr const char* kNoComparison = "n/a";
+
+constexpr const char* kTotalCpu =
+    "                                           Total CPU      " QV_PERCENT " percent";
+constexpr const char* kTotalFpu =
+    "                                           Total FPU      " QV_PERCENT " percent";
+constexpr const char* kAverage =
+    "                                             Average      " QV_PERCENT " percent";
+constexpr const char* kApplicationPerformance =
+    "                             Application Performance      " QV_PERCENT " percent";
+
+#undef QV_PERCENT
+
+constexpr int kFirstTestLine = 3;
+constexpr int kSeparatorWidth = 106;
+constexpr int kApplicationGapWidth = 69;
+
+// One row of a drive block: the format with both columns (paired and other-only blocks) and
+// the format with this machine's column alone.
+struct DriveRowFormat {
+  const char* twoColumns;
+  const char* oneColumn;
+};
+
+constexpr int kBlockRows = 7;
+constexpr std::array<DriveRowFormat, kBlockRows> kDriveRows = {{
+    {"Read max                  %10s %10s  kB/sec ", "Read max                  %10s  kB/sec "},
+    {"Read average              %10s %10s  kB/sec ", "Read average              %10s  kB/sec "},
+    {"Read min                  %10s %10s  kB/sec ", "Read min                  %10s  kB/sec "},
+    {"Write max                 %10s %10s  kB/sec ", "Write max                 %10s  kB/sec "},
+    {"Write average             %10s %10s  kB/sec ", "Write average             %10s  kB/sec "},
+    {"Write min                 %10s %10s  kB/sec ", "Write min                 %10s  kB/sec "},
+    {"CPU usage                 %10s %10s  percent ", "CPU usage                 %10s  percent "},
+}};
+
+constexpr const char* kPairedHeading = "                             Drive %c    Drive %c";
+constexpr const char* kThisOnlyHeading = "                             Drive %c        ";
+constexpr const char* kOtherOnlyHeading = "                                        Drive %c";
+constexpr const char* kOtherOnlyBlankColumn = " ";
+
+constexpr int kBlockLines = 9;       // a blank line, the heading, the seven rows
+constexpr int kBlockLineLimit = 91;  // no block starts at this line or below it
+constexpr int kBlockRowLimit = 94;   // rows from here on never start a block
+
+struct GroupTotal {
+  std::int64_t sum = 0;
+  std::int64_t count = 0;
+};
+
+struct Totals {
+  GroupTotal processor;
+  GroupTotal floatingPoint;
+};
+
+std::string ValueString(const ResultEntry& row) { return std::string(ValueText(row)); }
+
+// The first row of the comparison table with this code, wherever it stands; null if none.
+const ResultEntry* FindComparison(const ResultTable& otherResults, char code) {
+  for (const ResultEntry& row : otherResults) {
+    if (row.code == code) return &row;
+  }
+  return nullptr;
+}
+
+// This value as a percentage of the other, truncated toward zero; 0 when the other reads 0.
+std::int64_t Percent(std::int32_t thisValue, std::int32_t otherValue) {
+  if (otherValue == 0) return 0;
+  return std::int64_t{thisValue} * 100 / otherValue;
+}
+
+void WriteHeadings(ReportLines& lines) {
+  WriteText(lines[0], kHeadingThisOther);
+  WriteText(lines[1], kHeadingComputer);
+  WriteText(lines[2], kHeadingGap);
+}
+
+// Writes the test lines from line 3 on, matching the fixed test order against `thisResults`
+// from row 0, and adds each compared percent to its group. Returns the next free line.
+int WriteTestLines(const ResultTable& thisResults, const ResultTable& otherResults,
+                   ReportLines& lines, Totals& totals) {
+  int line = kFirstTestLine;
+  std::size_t row = 0;
+  for (const TestLineFormat& test : kTestLines) {
+    const ResultEntry& thisRow = thisResults[row];
+    if (thisRow.code != test.code) continue;
+    const ResultEntry* otherRow = FindComparison(otherResults, test.code);
+    const std::string thisText = ValueString(thisRow);
+    const std::string otherText = otherRow ? ValueString(*otherRow) : kNoComparison;
+    const std::int64_t percent =
+        otherRow ? Percent(ReadValue(thisText), ReadValue(otherText)) : 0;
+    FormatLine(lines[static_cast<std::size_t>(line)], test.format, thisText.c_str(),
+               otherText.c_str(), percent);
+    if (otherRow) {
+      GroupTotal& group =
+          test.group == Group::Processor ? totals.processor : totals.floatingPoint;
+      group.sum += percent;
+      group.count += 1;
+    }
+    ++line;
+    ++row;
+  }
+  return line;
+}
+
+// Writes the totals lines that the compared groups allow from `line` on. Returns the next
+// free line.
+int WriteTotals(const Totals& totals, ReportLines& lines, int line) {
+  auto next = [&lines, &line]() -> ReportLine& { return lines[static_cast<std::size_t>(line++)]; };
+  const GroupTotal& cpu = totals.processor;
+  const GroupTotal& fpu = totals.floatingPoint;
+  if (cpu.count != 0) FormatLine(next(), kTotalCpu, cpu.sum / cpu.count);
+  if (fpu.count != 0) FormatLine(next(), kTotalFpu, fpu.sum / fpu.count);
+  if (cpu.count != 0) {
+    FormatLine(next(), kAverage, (cpu.sum + fpu.sum) / (cpu.count + fpu.count));
+    if (fpu.count != 0) {
+      const std::int64_t processor = cpu.sum / cpu.count;
+      const std::int64_t floatingPoint = fpu.sum / fpu.count;
+      WriteSpaces(next(), kApplicationGapWidth);
+      FormatLine(next(), kApplicationPerformance,
+                 (92 * processor + 8 * floatingPoint + 92) / 100);
+    }
+  }
+  return line;
+}
+
+// Writes one 9-line drive block at `line`. A null side has no block at this row position:
+// both present give a paired block, otherwise a this-only or an other-only block.
+void WriteDriveBlock(ReportLines& lines, int line, const ResultEntry* thisBlock,
+                     const ResultEntry* otherBlock) {
+  auto at = [&lines, line](int offset) -> ReportLine& {
+    return lines[static_cast<std::size_t>(line + offset)];
+  };
+  WriteText(at(0), " ");
+  if (thisBlock && otherBlock) {
+    FormatLine(at(1), kPairedHeading, thisBlock->code, otherBlock->code);
+  } else if (thisBlock) {
+    FormatLine(at(1), kThisOnlyHeading, thisBlock->code);
+  } else {
+    FormatLine(at(1), kOtherOnlyHeading, otherBlock->code);
+  }
+  for (int i = 0; i < kBlockRows; ++i) {
+    const DriveRowFormat& format = kDriveRows[static_cast<std::size_t>(i)];
+    ReportLine& target = at(2 + i);
+    if (otherBlock) {
+      const std::string thisText = thisBlock ? ValueString(thisBlock[i]) : kOtherOnlyBlankColumn;
+      FormatLine(target, format.twoColumns, thisText.c_str(), ValueString(otherBlock[i]).c_str());
+    } else {
+      FormatLine(target, format.oneColumn, ValueString(thisBlock[i]).c_str());
+    }
+  }
+}
+
+bool StartsBlock(const ResultEntry& row) { return row.code >= 'A' && row.code <= 'Z'; }
+
+// Writes the drive blocks from `line` on. Both tables are walked in step, so a block of this
+// machine is paired with the comparison block that starts at the same row index.
+void WriteDriveBlocks(const ResultTable& thisResults, const ResultTable& otherResults,
+                      ReportLines& lines, int line) {
+  for (int row = 0; row < kBlockRowLimit && line < kBlockLineLimit; ++row) {
+    const ResultEntry* thisBlock = &thisResults[static_cast<std::size_t>(row)];
+    const ResultEntry* otherBlock = &otherResults[static_cast<std::size_t>(row)];
+    if (!StartsBlock(*thisBlock)) thisBlock = nullptr;
+    if (!StartsBlock(*otherBlock)) otherBlock = nullptr;
+    if (!thisBlock && !otherBlock) continue;
+    WriteDriveBlock(lines, line, thisBlock, otherBlock);
+    line += kBlockLines;
+  }
+}
+
+}  // namespace
+
+void BuildReport(BenchmarkState& state) {
+  state.descriptionShown = false;
+  ReportLines& lines = state.ReportText;
+  EmptyReportLines(lines);
+  WriteHeadings(lines);
+  Totals totals;
+  int line = WriteTestLines(state.thisResults, state.otherResults, lines, totals);
+  WriteSpaces(lines[static_cast<std::size_t>(line++)], kSeparatorWidth);
+  line = WriteTotals(totals, lines, line);
+  WriteDriveBlocks(state.thisResults, state.otherResults, lines, line);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds the project into the folder given (default: build/), with any extra
+# CMake arguments after it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir="${1:-build}"
+shift || true
+cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+cmake --build "$dir" -j "$(nproc)"

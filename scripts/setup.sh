@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever the build and the tests need that this machine lacks.
+set -euo pipefail
+
+packages=(cmake g++ ninja-build qt6-base-dev libcli11-dev nlohmann-json3-dev libgtest-dev
+          libgmock-dev libbenchmark-dev)
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+    missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,162 @@
+// quorvane-cli: its command line, its report on stdout and its JSON, through RunCli and through
+// the built program.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/CliProgram.h"
+
+namespace quorvane {
+namespace {
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliRun Invoke(std::vector<const char*> args) {
+  args.insert(args.begin(), "quorvane-cli");
+  std::ostringstream out;
+  std::ostringstream err;
+  CliRun run;
+  run.status = RunCli(static_cast<int>(args.size()), args.data(), out, err);
+  run.out = out.str();
+  run.err = err.str();
+  return run;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(CliOptions, BadWordsGiveOneLineAndStatusTwo) {
+  const std::vector<std::vector<const char*>> bad = {
+      {"--bogus"},          {"--threads", "0"},     {"--threads", "129"},
+      {"-j", "two"},        {"--tests", "queens,x"}, {"--tests", ""},
+      {"--set", "colour=red"}, {"--set", "brand"},   {"--set", "threads=4"},
+      {"extra"}};
+  for (const auto& words : bad) {
+    const CliRun run = Invoke(words);
+    EXPECT_EQ(run.status, 2) << words[0];
+    EXPECT_TRUE(run.out.empty()) << words[0];
+    ASSERT_FALSE(run.err.empty()) << words[0];
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;  // exactly one line
+    EXPECT_EQ(run.err.rfind("quorvane-cli: ", 0), 0u) << run.err;
+  }
+}
+
+TEST(CliOptions, TestListsTakeNamesCodesAndAllInRunOrder) {
+  std::vector<const char*> args = {"quorvane-cli", "--tests", "memory, d,fpu,q"};
+  CliParse parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
+  ASSERT_TRUE(parsed.options);
+  EXPECT_EQ(parsed.options->tests, (std::vector<TestId>{TestId::Dhrystone, TestId::Queens,
+                                                        TestId::FloatingPoint, TestId::Memory}));
+  args = {"quorvane-cli", "-t", "all", "-j", "7", "--long", "--set", "cpus=2", "--set", "os=A=B"};
+  parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
+  ASSERT_TRUE(parsed.options);
+  EXPECT_EQ(parsed.options->tests.size(), 7u);
+  EXPECT_EQ(parsed.options->threads, 7);
+  EXPECT_TRUE(parsed.options->longTests);
+  ASSERT_EQ(parsed.options->fields.size(), 2u);
+  EXPECT_EQ(parsed.options->fields[0], (std::pair<int, std::string>{13, "2"}));
+  EXPECT_EQ(parsed.options->fields[1], (std::pair<int, std::string>{11, "A=B"}));
+  args = {"quorvane-cli"};
+  parsed = ParseCommandLine(1, args.data());
+  ASSERT_TRUE(parsed.options);
+  EXPECT_TRUE(parsed.options->tests.empty());
+  EXPECT_EQ(parsed.options->threads, DefaultThreadCount());
+  EXPECT_GE(DefaultThreadCount(), 1);
+  EXPECT_LE(DefaultThreadCount(), 128);
+}
+
+TEST(CliOptions, HelpAndVersionGoToStdout) {
+  CliRun run = Invoke({"--help"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_NE(run.out.find("--no-realtime"), std::string::npos);
+  EXPECT_TRUE(run.err.empty());
+  run = Invoke({"-V"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "quorvane-cli 0.7.16\n");
+}
+
+TEST(CliRun, PrintsTheReportAndProgress) {
+  const CliRun run = Invoke({"--tests", "queens", "-j", "2", "--no-realtime"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "Running Eight queens problem (1 of 1)...\n");
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 5u) << run.out;
+  EXPECT_EQ(lines[0], "                                this      other              relative");
+  EXPECT_EQ(lines[1], "                            computer   computer           performance");
+  EXPECT_EQ(lines[2], " ");
+  EXPECT_EQ(lines[3].substr(0, 26), "Eight queens problem      ");
+  EXPECT_EQ(lines[3].substr(36), "        n/a  pps        0 percent");
+  EXPECT_EQ(lines[4], std::string(106, ' '));
+}
+
+TEST(CliRun, QuietDescriptionViewCutsLongFields) {
+  const std::string longBrand = "Brand" + std::string(70, 'b');
+  const CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--description", "--set",
+                          longBrand.c_str(), "--set", "cpus=one"});
+  ASSERT_EQ(run.status, 2);  // FIELD=TEXT is required
+  const std::string setBrand = "brand=" + std::string(70, 'b');
+  const CliRun ok = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--description", "--set",
+                         setBrand.c_str(), "--set", "cpus=one"});
+  ASSERT_EQ(ok.status, 0) << ok.err;
+  EXPECT_TRUE(ok.err.empty());
+  const std::vector<std::string> lines = Lines(ok.out);
+  ASSERT_GE(lines.size(), 19u);
+  EXPECT_EQ(lines[0], "");
+  EXPECT_EQ(lines[2].substr(0, 21), "Number of threads: 1 ");
+  EXPECT_EQ(lines[4], "Brand           :  " + std::string(63, 'b') + "  " + std::string(35, ' '));
+  EXPECT_EQ(lines[8].substr(0, 22), "Number of CPUs  :  one");
+}
+
+TEST(CliRun, JsonHoldsDescriptionSettingsAndRows) {
+  const CliRun run = Invoke({"--json", "-q", "-t", "queens", "-j", "2", "--long", "--no-realtime",
+                          "--set", "brand=Acme \xff"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["threads"], 2);
+  EXPECT_EQ(json["lengthFactor"], 4);
+  EXPECT_EQ(json["description"]["brand"], "Acme \xef\xbf\xbd");  // invalid UTF-8 replaced
+  EXPECT_EQ(json["description"]["threads"], "2");
+  ASSERT_EQ(json["results"].size(), 1u);
+  const nlohmann::json& row = json["results"][0];
+  EXPECT_EQ(row["code"], "q");
+  EXPECT_EQ(row["test"], "Eight queens problem");
+  EXPECT_EQ(row["unit"], "pps");
+  EXPECT_TRUE(row["value"].is_number_integer());
+  EXPECT_GT(row["value"].get<long long>(), 0);
+  EXPECT_FALSE(row.contains("comparison"));
+}
+
+// The built program: exit status and stderr of a bad option, as a shell sees them.
+TEST(CliProgram, TheBuiltProgramRejectsBadOptionsWithStatusTwo) {
+  const std::string command = std::string(QUORVANE_CLI_PATH) + " --threads 500 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  std::array<char, 256> buffer{};
+  while (fgets(buffer.data(), buffer.size(), pipe)) output += buffer.data();
+  const int status = pclose(pipe);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_EQ(output.rfind("quorvane-cli: ", 0), 0u) << output;
+  EXPECT_NE(output.find("--threads"), std::string::npos) << output;
+  EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,267 @@
+// The test runner with a scripted host and stand-in workers: confirmation, row order, worker
+// counts, no overlap between tests, refused threads and failed allocations.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/TestRunner.h"
+#include "engine/TestTable.h"
+#include "platform/Priority.h"
+
+namespace quorvane {
+namespace {
+
+// What the stand-in workers saw; reset before every test.
+struct WorkerRecord {
+  std::array<std::atomic<int>, kTestCount> started{};
+  std::array<std::atomic<int>, kTestCount> finished{};
+  std::array<std::atomic<bool>, kTestCount> failAllocation{};
+  std::atomic<bool> overlap{false};
+  std::atomic<int> realTimeWorkers{0};
+  std::atomic<int> lengthFactorSeen{0};
+
+  void Reset() {
+    for (int t = 0; t < kTestCount; ++t) {
+      started[t] = 0;
+      finished[t] = 0;
+      failAllocation[t] = false;
+    }
+    overlap = false;
+    realTimeWorkers = 0;
+    lengthFactorSeen = 0;
+  }
+};
+
+WorkerRecord& Record() {
+  static WorkerRecord record;
+  return record;
+}
+
+template <int Test>
+void StandInWorker(WorkerSlots& slots, int index) {
+  WorkerRecord& record = Record();
+  for (int earlier = 0; earlier < Test; ++earlier) {
+    if (record.started[earlier] != record.finished[earlier]) record.overlap = true;
+  }
+  ++record.started[Test];
+  if (IsRealTimePriority()) ++record.realTimeWorkers;
+  record.lengthFactorSeen = *slots.LengthFactor;
+  std::this_thread::sleep_for(std::chrono::microseconds(100 * (index % 4)));
+  slots.WorkerResults[static_cast<std::size_t>(index)] = 1;
+  if (record.failAllocation[Test]) slots.workerFailed[static_cast<std::size_t>(index)] = true;
+  ++record.finished[Test];
+  slots.WorkerDoneEvents[static_cast<std::size_t>(index)].Set();
+}
+
+const WorkerRoutineTable kStandIns = {StandInWorker<0>, StandInWorker<1>, StandInWorker<2>,
+                                      StandInWorker<3>, StandInWorker<4>, StandInWorker<5>,
+                                      StandInWorker<6>};
+
+class ScriptedHost : public RunHost {
+ public:
+  ScriptedHost(BenchmarkState& state, std::string threads, bool confirm)
+      : state_(state), threads_(std::move(threads)), confirm_(confirm) {}
+
+  void ConfirmDescription() override {
+    log.push_back("confirm");
+    if (confirm_) SetField(state_.thisMachine.threads, threads_);
+    state_.descriptionConfirmed = confirm_;
+  }
+  void RunStarted() override {
+    log.push_back("started");
+    realTimeDuringRun = IsRealTimePriority();
+  }
+  void ReportCleared() override { log.push_back("cleared"); }
+  void ResultsChanged() override {
+    const ResultEntry& row = state_.thisResults[static_cast<std::size_t>(state_.resultCount)];
+    log.push_back(std::string("row ") + row.code);
+    // A row is written only after every worker of its test has finished.
+    const TestInfo* info = FindTestByCode(row.code);
+    ASSERT_NE(info, nullptr);
+    const auto t = static_cast<std::size_t>(info->id);
+    if (Record().started[t] != Record().finished[t]) rowBeforeWorkersEnded = true;
+  }
+  void Progress(const RunProgress& progress) override {
+    log.push_back("progress " + std::to_string(progress.step) + "/" +
+                  std::to_string(progress.steps) + " " + std::string(progress.name));
+  }
+  void ShowError(std::string_view text, std::string_view) override {
+    errors.push_back(std::string(text));
+  }
+  void RunFinished() override { log.push_back("finished"); }
+
+  std::vector<std::string> log;
+  std::vector<std::string> errors;
+  bool realTimeDuringRun = false;
+  bool rowBeforeWorkersEnded = false;
+
+ private:
+  BenchmarkState& state_;
+  std::string threads_;
+  bool confirm_;
+};
+
+class TestRunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Record().Reset();
+    state_ = std::make_unique<BenchmarkState>();
+    state_->testSelection.RealTimePriority = false;
+  }
+  BenchmarkState& state() { return *state_; }
+
+  std::unique_ptr<BenchmarkState> state_;
+};
+
+std::vector<char> Codes(const ResultTable& table) {
+  std::vector<char> codes;
+  for (const ResultEntry& row : table) {
+    if (row.code == '\0') break;
+    codes.push_back(row.code);
+  }
+  return codes;
+}
+
+TEST_F(TestRunnerTest, CancelledDescriptionChangesNothing) {
+  SetRow(state().thisResults[0], 'd', 5);
+  state().ReportText[0][0] = 'x';
+  state().testSelection.RealTimePriority = true;
+  SelectAllTests(state().testSelection);
+  ScriptedHost host(state(), "2", false);
+  TestRunner runner(StartThread, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  EXPECT_EQ(host.log, std::vector<std::string>{"confirm"});
+  EXPECT_EQ(state().thisResults[0].code, 'd');
+  EXPECT_EQ(state().ReportText[0][0], 'x');
+  EXPECT_FALSE(IsRealTimePriority());
+  for (int t = 0; t < kTestCount; ++t) EXPECT_EQ(Record().started[t], 0);
+}
+
+TEST_F(TestRunnerTest, RowsFollowTheFixedOrderWithThreeThreadsAndFourMemoryWorkers) {
+  ToggleTest(state().testSelection, TestId::Memory);
+  ToggleTest(state().testSelection, TestId::Whetstone);
+  ScriptedHost host(state(), " 3 threads", true);
+  TestRunner runner(StartThread, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  const std::vector<std::string> expected = {
+      "confirm",     "started", "cleared", "progress 1/2 Whetstone",
+      "row w",       "progress 2/2 Memory throughput", "row m", "finished"};
+  EXPECT_EQ(host.log, expected);
+  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'w', 'm'}));
+  EXPECT_EQ(state().resultCount, 2);
+  EXPECT_EQ(Record().started[static_cast<int>(TestId::Whetstone)], 3);
+  EXPECT_EQ(Record().started[static_cast<int>(TestId::Memory)], 4);
+  EXPECT_EQ(runner.MemoryWorkerCount(), 4);
+  EXPECT_EQ(ValueText(state().thisResults[0]).size(), 10u);
+  EXPECT_TRUE(host.errors.empty());
+  EXPECT_FALSE(host.rowBeforeWorkersEnded);
+}
+
+TEST_F(TestRunnerTest, AHundredWorkersPerTestAndTestsNeverOverlap) {
+  SelectAllTests(state().testSelection);
+  ToggleLongTests(state().testSelection);
+  ScriptedHost host(state(), "100", true);
+  TestRunner runner(StartThread, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
+  for (int t = 0; t < kTestCount - 1; ++t) EXPECT_EQ(Record().finished[t], 100) << t;
+  EXPECT_EQ(Record().finished[kTestCount - 1], 128);
+  EXPECT_FALSE(Record().overlap);
+  EXPECT_FALSE(host.rowBeforeWorkersEnded);
+  EXPECT_EQ(Record().lengthFactorSeen, 4);
+}
+
+TEST_F(TestRunnerTest, ARunWithNothingSelectedStillEmptiesResultsAndReport) {
+  SetRow(state().thisResults[0], 'd', 1234);
+  SetRow(state().thisResults[1], 'w', 99);
+  state().ReportText[5][0] = 'y';
+  state().resultCount = 9;
+  ScriptedHost host(state(), "1", true);
+  TestRunner runner(StartThread, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  EXPECT_EQ(host.log, (std::vector<std::string>{"confirm", "started", "cleared", "finished"}));
+  EXPECT_EQ(state().thisResults[0].code, '\0');
+  EXPECT_EQ(state().thisResults[1].code, '\0');
+  // Values stay; a NUL code is what empties a row.
+  EXPECT_EQ(std::string(ValueText(state().thisResults[0])), "      1234");
+  EXPECT_EQ(state().ReportText[5][0], '\0');
+  EXPECT_EQ(state().resultCount, 0);
+}
+
+TEST_F(TestRunnerTest, AWorkerThatCannotStartSkipsOnlyItsTest) {
+  ToggleTest(state().testSelection, TestId::Dhrystone);
+  ToggleTest(state().testSelection, TestId::Whetstone);
+  ToggleTest(state().testSelection, TestId::Queens);
+  int calls = 0;
+  ThreadStarter refuseThird = [&calls](std::function<void()> routine) -> std::optional<std::thread> {
+    if (++calls == 3) return std::nullopt;
+    return StartThread(std::move(routine));
+  };
+  ScriptedHost host(state(), "2", true);
+  TestRunner runner(refuseThird, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'d', 'q'}));
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find("Whetstone"), std::string::npos);
+  EXPECT_NE(host.errors[0].find("thread 1 of 2"), std::string::npos);
+  EXPECT_EQ(host.log.back(), "finished");
+  EXPECT_EQ(Record().started[static_cast<int>(TestId::Whetstone)], 0);
+}
+
+TEST_F(TestRunnerTest, AKernelWithoutMemorySkipsOnlyItsTest) {
+  ToggleTest(state().testSelection, TestId::Matrix);
+  ToggleTest(state().testSelection, TestId::Memory);
+  Record().failAllocation[static_cast<int>(TestId::Matrix)] = true;
+  ScriptedHost host(state(), "3", true);
+  TestRunner runner(StartThread, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'m'}));
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find("Matrix operations"), std::string::npos);
+  EXPECT_NE(host.errors[0].find("3 of its 3"), std::string::npos);
+}
+
+TEST_F(TestRunnerTest, AThreadCountOutsideOneToHundredTwentyEightRunsNothing) {
+  for (const char* threads : {"0", "129", "", "many"}) {
+    Record().Reset();
+    auto fresh = std::make_unique<BenchmarkState>();
+    fresh->testSelection.RealTimePriority = false;
+    SelectAllTests(fresh->testSelection);
+    SetRow(fresh->thisResults[0], 'd', 5);
+    ScriptedHost host(*fresh, threads, true);
+    TestRunner runner(StartThread, kStandIns);
+    runner.OnRunSelectedTests(*fresh, host);
+    EXPECT_EQ(host.errors.size(), 1u) << threads;
+    EXPECT_EQ(fresh->thisResults[0].code, 'd') << threads;
+    for (int t = 0; t < kTestCount; ++t) EXPECT_EQ(Record().started[t], 0);
+  }
+}
+
+TEST_F(TestRunnerTest, RealTimeRunsGiveWorkersTheRunnersClassAndEndNormal) {
+  ToggleTest(state().testSelection, TestId::Queens);
+  state().testSelection.RealTimePriority = true;
+  ScriptedHost host(state(), "4", true);
+  TestRunner runner(StartThread, kStandIns);
+  runner.OnRunSelectedTests(state(), host);
+  // Without the privilege the system refuses the class and everything runs normally.
+  EXPECT_EQ(Record().realTimeWorkers, host.realTimeDuringRun ? 4 : 0);
+  EXPECT_FALSE(IsRealTimePriority());
+}
+
+TEST_F(TestRunnerTest, RealWorkersProduceAScore) {
+  ToggleTest(state().testSelection, TestId::Queens);
+  ScriptedHost host(state(), "2", true);
+  TestRunner runner;
+  runner.OnRunSelectedTests(state(), host);
+  ASSERT_EQ(Codes(state().thisResults), (std::vector<char>{'q'}));
+  EXPECT_GT(ReadValue(ValueText(state().thisResults[0])), 0);
+  EXPECT_TRUE(host.errors.empty());
+}
+
+}  // namespace
+}  // namespace quorvane
