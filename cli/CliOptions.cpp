@@ -86,7 +86,6 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
                "quorvane-cli"};
   app.set_version_flag("-V,--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
   CliOptions options;
-  options.threads = DefaultThreadCount();
   std::string testList;
   std::vector<std::string> assignments;
   app.add_option("-t,--tests", testList,
@@ -107,6 +106,16 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
                "report the description view instead of the results view");
   app.add_flag("--json", options.json, "print the results as JSON instead of the report");
   app.add_flag("-q,--quiet", options.quiet, "no progress on stderr");
+  app.add_option("--load", options.load, "read FILE as this machine's results and description")
+      ->type_name("FILE");
+  app.add_option("--compare", options.compare, "read FILE as the comparison machine")
+      ->type_name("FILE");
+  app.add_option("--save", options.save,
+                 "write this machine's results and description (after the run, if any)")
+      ->type_name("FILE");
+  app.add_option("--export", options.exportTo,
+                 "write the report text to FILE (the same bytes the desktop program exports)")
+      ->type_name("FILE");
 
   CliParse result;
   try {

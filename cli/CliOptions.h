@@ -14,13 +14,17 @@ namespace quorvane {
 
 struct CliOptions {
   std::vector<TestId> tests;                 // empty: none named
-  int threads = 0;                           // 1..128
+  std::optional<int> threads;                // 1..128; unset: processors online
   bool longTests = false;
   bool noRealtime = false;
   std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, text)
   bool description = false;
   bool json = false;
   bool quiet = false;
+  std::optional<std::string> load;     // this machine's results and description
+  std::optional<std::string> compare;  // the comparison machine
+  std::optional<std::string> save;     // written after the run, if any
+  std::optional<std::string> exportTo; // the report text
 };
 
 // The outcome of parsing: options to act on, or text to print and an exit status

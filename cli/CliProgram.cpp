@@ -9,19 +9,18 @@
 #include "engine/TestRunner.h"
 #include "report/Report.h"
 #include "report/ReportLine.h"
-#include "report/ReportText.h"
+#include "report/ResultFile.h"
+#include "report/TextExport.h"
 
 namespace quorvane {
 
 namespace {
 
-MachineDescription DescriptionFrom(const CliOptions& options) {
-  MachineDescription description;
+// The description fields given with --set, over what `description` holds.
+void ApplyFields(const CliOptions& options, MachineDescription& description) {
   for (const auto& [field, text] : options.fields) {
     SetField(description.*kMachineFields[static_cast<std::size_t>(field)], text);
   }
-  SetField(description.threads, std::to_string(options.threads));
-  return description;
 }
 
 void SelectTests(const CliOptions& options, TestSelection& selection) {
@@ -39,6 +38,21 @@ void PrintReport(const BenchmarkState& state, std::ostream& out) {
   for (int i = 0; i < count; ++i) out << LineText(state.ReportText[static_cast<std::size_t>(i)]) << '\n';
 }
 
+// Load or Compare: the target's results are emptied and the report rebuilt whatever happens.
+FileOutcome ReadInto(BenchmarkState& state, FileTarget target, const std::string& path) {
+  EmptyTargetResults(state, target);
+  const FileOutcome outcome = ReadResultFile(state, target, path);
+  BuildReport(state);
+  return outcome;
+}
+
+// Prints the message of a failed file operation; true when it failed.
+bool Failed(FileOutcome outcome, std::ostream& err) {
+  if (outcome == FileOutcome::Done) return false;
+  err << OutcomeMessage(outcome) << std::endl;
+  return true;
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
@@ -49,22 +63,40 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return parsed.exitStatus;
   }
   const CliOptions& options = *parsed.options;
-
   auto state = std::make_unique<BenchmarkState>();
-  SelectTests(options, state->testSelection);
-  CliHost host(*state, DescriptionFrom(options), err, options.quiet);
-  TestRunner runner;
-  runner.OnRunSelectedTests(*state, host);
+
+  if (options.load && Failed(ReadInto(*state, FileTarget::ThisMachine, *options.load), err)) return 1;
+  if (options.compare && Failed(ReadInto(*state, FileTarget::OtherMachine, *options.compare), err)) {
+    return 1;
+  }
+
+  // Without --load all seven tests run unless some are named; with it, only those named.
+  int runErrors = 0;
+  if (!options.tests.empty() || !options.load) {
+    SelectTests(options, state->testSelection);
+    MachineDescription description = state->thisMachine;
+    ApplyFields(options, description);
+    SetField(description.threads, std::to_string(options.threads.value_or(DefaultThreadCount())));
+    CliHost host(*state, description, err, options.quiet);
+    TestRunner runner;
+    runner.OnRunSelectedTests(*state, host);
+    runErrors = host.errors();
+  } else {
+    ApplyFields(options, state->thisMachine);
+  }
+
+  if (options.save && Failed(SaveResultFile(*state, *options.save), err)) return 1;
+  if (options.description) ShowDescription(*state);
+  if (options.exportTo && Failed(ExportReport(state->ReportText, *options.exportTo), err)) return 1;
 
   if (options.json) {
     out << ResultsAsJson(*state).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
         << '\n';
   } else {
-    if (options.description) ShowDescription(*state);
     PrintReport(*state, out);
   }
   out.flush();
-  return host.errors() > 0 ? 1 : 0;
+  return runErrors > 0 ? 1 : 0;
 }
 
 }  // namespace quorvane

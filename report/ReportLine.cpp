@@ -29,4 +29,11 @@ std::string_view LineText(const ReportLine& line) {
   return {line.data(), length};
 }
 
+int ReportLineCount(const ReportLines& lines) {
+  for (int i = kReportLines; i > 0; --i) {
+    if (lines[static_cast<std::size_t>(i - 1)][0] != '\0') return i;
+  }
+  return 0;
+}
+
 }  // namespace quorvane

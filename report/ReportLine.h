@@ -1,5 +1,6 @@
-// Writing into the report's fixed text lines: emptying all of them and putting one text into
-// one 256-byte line. It never writes past a line and knows nothing of what the lines say.
+// The report's fixed text lines: emptying all of them, putting one text into one 256-byte line,
+// reading a line back and finding where the report ends. It never writes past a line and knows
+// nothing of what the lines say.
 #pragma once
 
 #include <cstdio>
@@ -35,5 +36,8 @@ void FormatLine(ReportLine& line, const char* format, Args... args) {
 
 // The text of a line, up to its NUL.
 std::string_view LineText(const ReportLine& line);
+
+// The number of lines from line 0 down to the last non-empty line (0 for an empty report).
+int ReportLineCount(const ReportLines& lines);
 
 }  // namespace quorvane

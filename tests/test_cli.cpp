@@ -6,6 +6,9 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -13,6 +16,9 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
+#include "report/Report.h"
+#include "report/ResultFile.h"
+#include "report/TextExport.h"
 
 namespace quorvane {
 namespace {
@@ -76,7 +82,7 @@ TEST(CliOptions, TestListsTakeNamesCodesAndAllInRunOrder) {
   parsed = ParseCommandLine(1, args.data());
   ASSERT_TRUE(parsed.options);
   EXPECT_TRUE(parsed.options->tests.empty());
-  EXPECT_EQ(parsed.options->threads, DefaultThreadCount());
+  EXPECT_FALSE(parsed.options->threads);
   EXPECT_GE(DefaultThreadCount(), 1);
   EXPECT_LE(DefaultThreadCount(), 128);
 }
@@ -156,6 +162,79 @@ TEST(CliProgram, TheBuiltProgramRejectsBadOptionsWithStatusTwo) {
   EXPECT_EQ(output.rfind("quorvane-cli: ", 0), 0u) << output;
   EXPECT_NE(output.find("--threads"), std::string::npos) << output;
   EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
+}
+
+// Files: a fresh folder per test.
+class CliFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-cli-XXXXXX").string();
+    folder_ = mkdtemp(pattern.data());
+  }
+  void TearDown() override { std::filesystem::remove_all(folder_); }
+  std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
+  static std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(CliFiles, SaveLoadCompareAndExportGiveTheDesktopProgramsBytes) {
+  const std::string mine = PathOf("mine.qv3");
+  const std::string other = PathOf("other.qv3");
+  const std::string exported = PathOf("report.txt");
+  CliRun run = Invoke({"-q", "-t", "q,c", "-j", "1", "--no-realtime", "--set", "brand=Mine",
+                       "--save", mine.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = Invoke({"-q", "-t", "queens", "-j", "2", "--no-realtime", "--set", "os=Other", "--save",
+                other.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+
+  run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", exported.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.err.empty()) << run.err;  // nothing ran
+
+  auto state = std::make_unique<BenchmarkState>();
+  ASSERT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, mine), FileOutcome::Done);
+  ASSERT_EQ(ReadResultFile(*state, FileTarget::OtherMachine, other), FileOutcome::Done);
+  BuildReport(*state);
+  const std::string expected = ExportBytes(state->ReportText);
+  EXPECT_EQ(Bytes(exported), expected);
+  EXPECT_NE(expected.find("Eight queens problem"), std::string::npos);
+  EXPECT_NE(expected.find("Total CPU"), std::string::npos);  // the comparison was there
+  // stdout holds the same lines with plain line ends.
+  std::string plain = expected;
+  for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
+  EXPECT_EQ(run.out, plain);
+
+  // The loaded description comes back; a loaded file can be re-saved unchanged.
+  const std::string again = PathOf("again.qv3");
+  run = Invoke({"--load", mine.c_str(), "--save", again.c_str(), "--description"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Bytes(again), Bytes(mine));
+  EXPECT_NE(run.out.find("Brand           :  Mine"), std::string::npos);
+}
+
+TEST_F(CliFiles, FileProblemsPrintTheirMessageAndExitOne) {
+  CliRun run = Invoke({"--load", PathOf("missing.qv3").c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Can't open file!\n");
+  EXPECT_TRUE(run.out.empty());
+
+  const std::string bad = PathOf("bad.qv3");
+  std::ofstream(bad, std::ios::binary) << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
+  run = Invoke({"--compare", bad.c_str(), "-t", "q"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "This is not a Quorvane Mk III file!\n");
+
+  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--save", PathOf("no/such/x.qv3").c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file!\n");
+  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", folder_.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file!\n");
 }
 
 }  // namespace

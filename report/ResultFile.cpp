@@ -1,0 +1,199 @@
+#include "report/ResultFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "platform/AtomicFile.h"
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kMarker = "x";
+constexpr std::size_t kRecordLength = 12;  // code, 10 value characters, check letter
+// What matters of a line: the records of the first line, or a field of the others. The rest of
+// a longer line is read past but not kept.
+constexpr std::size_t kRecordsKept = kRecordLength * kResultRows;
+constexpr std::size_t kFieldKept = kFieldMaxLength;
+
+// Bytes of a file opened for reading; a read error counts like the end of the file and is
+// remembered.
+class FileSource {
+ public:
+  explicit FileSource(std::FILE* file) : file_(file) {}
+  int Get() { return std::getc(file_); }
+  bool failed() const { return std::ferror(file_) != 0; }
+
+ private:
+  std::FILE* file_;
+};
+
+class MemorySource {
+ public:
+  explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+  int Get() { return next_ < bytes_.size() ? static_cast<unsigned char>(bytes_[next_++]) : EOF; }
+  bool failed() const { return false; }
+
+ private:
+  std::string_view bytes_;
+  std::size_t next_ = 0;
+};
+
+// Splits a source into lines: CR LF and a bare LF end a line; a CR before anything else is an
+// ordinary character. A last line without a line end is a line when it holds anything.
+template <class Source>
+class LineReader {
+ public:
+  explicit LineReader(Source& source) : source_(source) {}
+
+  // The next line without its line end, of which at most `keep` bytes are kept. False when the
+  // file has ended.
+  bool Next(std::string& line, std::size_t keep) {
+    line.clear();
+    bool any = false;
+    bool pendingCr = false;
+    for (int c = source_.Get(); c != EOF; c = source_.Get()) {
+      any = true;
+      if (c == '\n') return true;
+      if (pendingCr) Keep(line, '\r', keep);
+      pendingCr = c == '\r';
+      if (!pendingCr) Keep(line, static_cast<char>(c), keep);
+    }
+    if (pendingCr) Keep(line, '\r', keep);
+    return any;
+  }
+
+ private:
+  static void Keep(std::string& line, char c, std::size_t keep) {
+    if (line.size() < keep) line.push_back(c);
+  }
+
+  Source& source_;
+};
+
+struct TargetTables {
+  ResultTable& results;
+  MachineDescription& machine;
+  DriveTable& drives;
+};
+
+TargetTables TablesOf(BenchmarkState& state, FileTarget target) {
+  if (target == FileTarget::ThisMachine) {
+    return {state.thisResults, state.thisMachine, state.thisDrives};
+  }
+  return {state.otherResults, state.otherMachine, state.otherDrives};
+}
+
+void EmptyRow(ResultEntry& row) {
+  row.code = '\0';
+  row.value[0] = '\0';
+}
+
+// Fills result rows from the records line, 12 characters a record, until a record is empty,
+// starts with NUL or "x", is cut short by the line end, or fails its check letter (that row
+// keeps what was stored), or 100 rows are filled.
+void ReadRecords(std::string_view line, ResultTable& results) {
+  for (std::size_t k = 0; k < results.size(); ++k) {
+    const std::string_view chunk = line.substr(std::min(line.size(), k * kRecordLength), kRecordLength);
+    if (chunk.empty() || chunk[0] == '\0' || chunk[0] == 'x') return;
+    if (chunk.size() < kRecordLength) return;  // a partial record holds no 10-character value
+    ResultEntry& row = results[k];
+    row.code = chunk[0];
+    std::fill(row.value.begin(), row.value.end(), '\0');
+    std::copy_n(chunk.begin() + 1, kValueLength, row.value.begin());
+    if (k + 1 < results.size()) EmptyRow(results[k + 1]);
+    if (CheckLetter(ValueText(row)) != chunk[kRecordLength - 1]) return;
+  }
+}
+
+template <class Source>
+FileOutcome ReadFrom(Source& source, TargetTables tables) {
+  LineReader<Source> lines(source);
+  std::string line;
+  // The records line.
+  if (!lines.Next(line, kRecordsKept)) return FileOutcome::Done;
+  ReadRecords(line, tables.results);
+  // The marker line, then exactly 14 description lines: the description is found by its
+  // position, so fields that are empty or start with "x" read back as they were written.
+  if (!lines.Next(line, kFieldKept)) return FileOutcome::Done;
+  if (!lines.Next(line, kFieldKept)) return FileOutcome::Done;  // no description: keep it
+  for (std::size_t field = 0; field < kMachineFields.size(); ++field) {
+    if (field > 0 && !lines.Next(line, kFieldKept)) line.clear();  // the file ended: empty
+    SetField(tables.machine.*kMachineFields[field], line);
+  }
+  // Drive records, four lines each, for as long as the file goes on.
+  while (lines.Next(line, kFieldKept)) {
+    if (line.empty() || line[0] < kFirstDrive || line[0] > kLastDrive) {
+      return FileOutcome::NotResultFile;
+    }
+    DriveDescription& drive = tables.drives[static_cast<std::size_t>(line[0] - kFirstDrive)];
+    SetField(drive.letter, line);
+    for (DescriptionField* field : {&drive.harddisk, &drive.controller, &drive.driver}) {
+      if (!lines.Next(line, kFieldKept)) line.clear();
+      SetField(*field, line);
+    }
+  }
+  return FileOutcome::Done;
+}
+
+}  // namespace
+
+char CheckLetter(std::string_view value) {
+  return static_cast<char>('A' + static_cast<std::uint32_t>(ReadValue(value)) % 9u);
+}
+
+std::string ResultFileBytes(const BenchmarkState& state) {
+  std::string bytes;
+  for (const ResultEntry& row : state.thisResults) {
+    if (row.code == '\0') break;
+    const std::string_view value = ValueText(row);
+    bytes += row.code;
+    bytes += value;
+    bytes += CheckLetter(value);
+  }
+  bytes += kLineEnd;
+  bytes += kMarker;
+  for (const auto field : kMachineFields) {
+    bytes += kLineEnd;
+    bytes += FieldText(state.thisMachine.*field);
+  }
+  for (int k = 0; k < kDriveRecords; ++k) {
+    if (!IsDriveDescribed(state.thisDrives, k)) continue;
+    const DriveDescription& drive = state.thisDrives[static_cast<std::size_t>(k)];
+    for (const DescriptionField* field : {&drive.letter, &drive.harddisk, &drive.controller, &drive.driver}) {
+      bytes += kLineEnd;
+      bytes += FieldText(*field);
+    }
+  }
+  return bytes;
+}
+
+FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::path& path) {
+  return ReplaceFileContents(path, ResultFileBytes(state)) ? FileOutcome::Done
+                                                           : FileOutcome::CannotCreate;
+}
+
+void EmptyTargetResults(BenchmarkState& state, FileTarget target) {
+  EmptyResultTable(TablesOf(state, target).results);
+}
+
+FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
+                           const std::filesystem::path& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return FileOutcome::CannotOpen;
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                             &std::fclose);
+  if (!file) return FileOutcome::CannotOpen;
+  FileSource source(file.get());
+  const FileOutcome outcome = ReadFrom(source, TablesOf(state, target));
+  return source.failed() ? FileOutcome::CannotOpen : outcome;
+}
+
+FileOutcome ReadResultBytes(BenchmarkState& state, FileTarget target, std::string_view bytes) {
+  MemorySource source(bytes);
+  return ReadFrom(source, TablesOf(state, target));
+}
+
+}  // namespace quorvane

@@ -1,0 +1,43 @@
+// Result files: one machine's results, its description and its described drives as 8-bit text
+// with CR LF line ends, the last line without one. Writing reads the store only; reading fills
+// the tables of one machine. Neither shows anything to the user nor rebuilds the report.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "engine/BenchmarkState.h"
+#include "report/FileOutcome.h"
+
+namespace quorvane {
+
+// The machine whose tables a read fills: this machine (Load) or the comparison machine (Compare).
+enum class FileTarget { ThisMachine, OtherMachine };
+
+// The check letter of a record: 'A' plus the value's numeric reading, taken as an unsigned
+// 32-bit number, modulo 9.
+char CheckLetter(std::string_view value);
+
+// The bytes of the result file of this machine's tables.
+std::string ResultFileBytes(const BenchmarkState& state);
+
+// Saves this machine's tables to `path`; an existing file is replaced only when the whole file
+// was written. Done or CannotCreate.
+FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::path& path);
+
+// Empties every row of the target's result table (the first step of Load and Compare, done
+// before the file is even chosen).
+void EmptyTargetResults(BenchmarkState& state, FileTarget target);
+
+// Reads a result file into the target's tables: the result rows, then the 14 description
+// fields (left as they were when the file ends before them), then the drive records that the
+// file lists. Done, CannotOpen, or NotResultFile (what was read before the bad drive line
+// stays). The caller empties the results first and rebuilds the report afterwards.
+FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
+                           const std::filesystem::path& path);
+
+// The same reading from bytes already in memory.
+FileOutcome ReadResultBytes(BenchmarkState& state, FileTarget target, std::string_view bytes);
+
+}  // namespace quorvane

@@ -1,0 +1,315 @@
+// Result files: byte-exact writing, reading of hand-written files (CR LF and LF, damaged ones),
+// round trips through the disk, and saves that fail without harming an existing file.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "report/ResultFile.h"
+
+namespace quorvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for one test, removed afterwards.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "quorvane-test-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TempFolder() { fs::remove_all(path_); }
+  const fs::path& path() const { return path_; }
+  std::size_t EntryCount() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
+  }
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::unique_ptr<BenchmarkState> FreshState() { return std::make_unique<BenchmarkState>(); }
+
+std::string Field(const MachineDescription& machine, int index) {
+  return std::string(FieldText(machine.*kMachineFields[static_cast<std::size_t>(index)]));
+}
+
+std::string Row(const ResultTable& table, int row) {
+  const ResultEntry& entry = table[static_cast<std::size_t>(row)];
+  std::string text(1, entry.code);
+  return text.append(ValueText(entry));
+}
+
+int UsedRows(const ResultTable& table) {
+  int rows = 0;
+  while (rows < kResultRows && table[static_cast<std::size_t>(rows)].code != '\0') ++rows;
+  return rows;
+}
+
+// A run of seven tests and drive C, written by hand from the format: 14 records of 12
+// characters, the marker, 14 description lines and 4 drive lines, the last without a line end.
+const std::string kSevenTestsAndDriveC =
+    "d     54789Gw      8597Cq     46169Ic   1082087In   2797619Ff    147912Gm   3239462C"
+    "C     51200I      51000G      50000F      40960B      40000E      39000D         12D\r\n"
+    "x\r\n"
+    "Acme\r\nTower 3\r\nBoard X\r\nCPU 9000\r\n3 GHz\r\n100 MHz\r\n1 MB\r\nL2\r\n16 GB\r\nDDR5\r\n"
+    "4800\r\nLinux\r\n2\r\n1\r\n"
+    "C\r\nDisk 1\r\nSATA\r\nahci";
+
+TEST(ResultFile, AHandWrittenRunLoadsCompletelyAndIsWrittenBackByteForByte) {
+  ASSERT_EQ(kSevenTestsAndDriveC.find("\r\n"), 168u);
+  auto state = FreshState();
+  ASSERT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, kSevenTestsAndDriveC), FileOutcome::Done);
+  ASSERT_EQ(UsedRows(state->thisResults), 14);
+  EXPECT_EQ(Row(state->thisResults, 0), "d     54789");
+  EXPECT_EQ(Row(state->thisResults, 3), "c   1082087");
+  EXPECT_EQ(Row(state->thisResults, 7), "C     51200");
+  EXPECT_EQ(Row(state->thisResults, 13), "         12");
+  EXPECT_EQ(Field(state->thisMachine, 0), "Acme");
+  EXPECT_EQ(Field(state->thisMachine, 11), "Linux");
+  EXPECT_EQ(Field(state->thisMachine, 12), "2");
+  EXPECT_EQ(Field(state->thisMachine, 13), "1");
+  EXPECT_TRUE(IsDriveDescribed(state->thisDrives, 0));
+  EXPECT_EQ(FieldText(state->thisDrives[0].harddisk), "Disk 1");
+  EXPECT_EQ(FieldText(state->thisDrives[0].driver), "ahci");
+  for (int k = 1; k < kDriveRecords; ++k) EXPECT_FALSE(IsDriveDescribed(state->thisDrives, k));
+  EXPECT_EQ(ResultFileBytes(*state), kSevenTestsAndDriveC);
+
+  // The same file with bare LF line ends reads the same.
+  std::string lf = kSevenTestsAndDriveC;
+  for (std::size_t at = lf.find("\r\n"); at != std::string::npos; at = lf.find("\r\n", at)) lf.erase(at, 1);
+  auto fromLf = FreshState();
+  ASSERT_EQ(ReadResultBytes(*fromLf, FileTarget::ThisMachine, lf), FileOutcome::Done);
+  EXPECT_EQ(ResultFileBytes(*fromLf), kSevenTestsAndDriveC);
+}
+
+TEST(ResultFile, CheckLettersCountTheValueModuloNine) {
+  EXPECT_EQ(CheckLetter("      1234"), 'B');
+  EXPECT_EQ(CheckLetter("         0"), 'A');
+  EXPECT_EQ(CheckLetter("       999"), 'A');
+  // Beyond 2^31 the same 32 bits are taken as unsigned on both sides.
+  EXPECT_EQ(CheckLetter("2147483648"), 'C');
+  EXPECT_EQ(CheckLetter("4294967295"), 'D');
+}
+
+TEST(ResultFile, AWrongCheckLetterEndsTheRecordsButNotTheDescription) {
+  const std::string file =
+      "d      1234Bw       999Cq       999A\r\nx\r\nBrand\r\nModel\r\n\r\n\r\n\r\n\r\n\r\n\r\n"
+      "\r\n\r\n\r\nOS\r\n4\r\n2";
+  auto state = FreshState();
+  ASSERT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, file), FileOutcome::Done);
+  // The failing record keeps what was stored; nothing after it is read as a record.
+  ASSERT_EQ(UsedRows(state->thisResults), 2);
+  EXPECT_EQ(Row(state->thisResults, 1), "w       999");
+  // The rest of the records line is passed over: the description stands where it was written.
+  EXPECT_EQ(Field(state->thisMachine, 0), "Brand");
+  EXPECT_EQ(Field(state->thisMachine, 1), "Model");
+  EXPECT_EQ(Field(state->thisMachine, 11), "OS");
+  EXPECT_EQ(Field(state->thisMachine, 13), "2");
+}
+
+TEST(ResultFile, ARecordCutShortByTheLineEndIsNotStored) {
+  auto state = FreshState();
+  ASSERT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, "d      1234Bw   12\r\nx\r\nB"),
+            FileOutcome::Done);
+  ASSERT_EQ(UsedRows(state->thisResults), 1);
+  EXPECT_EQ(Field(state->thisMachine, 0), "B");
+}
+
+TEST(ResultFile, ABadDriveLineStopsWithTheMessageAndKeepsWhatWasRead) {
+  const std::string description = "\r\nx\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK\r\nL\r\n1\r\n1";
+  for (const std::string bad : {"[", "c", "", "A", "\xc3"}) {
+    SCOPED_TRACE(bad);
+    auto state = FreshState();
+    SetField(state->thisDrives[5].letter, "H");  // drive H, described before the load
+    const std::string file = "d      1234B" + description + "\r\nD\r\nDisk D\r\nIDE\r\natapi\r\n" + bad +
+                             "\r\nX1\r\nX2\r\nX3";
+    EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, file), FileOutcome::NotResultFile);
+    EXPECT_EQ(UsedRows(state->thisResults), 1);
+    EXPECT_EQ(Field(state->thisMachine, 13), "1");
+    EXPECT_TRUE(IsDriveDescribed(state->thisDrives, 1));
+    EXPECT_EQ(FieldText(state->thisDrives[1].driver), "atapi");
+    EXPECT_TRUE(IsDriveDescribed(state->thisDrives, 5));  // drives the file does not list stay
+  }
+  // A drive line that starts with a letter and goes on describes that drive; missing lines at
+  // the end are empty.
+  auto state = FreshState();
+  SetField(state->thisDrives[2].driver, "old");
+  EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, description + "\r\nE: data\r\nDisk E"),
+            FileOutcome::Done);
+  EXPECT_EQ(FieldText(state->thisDrives[2].letter), "E: data");
+  EXPECT_EQ(FieldText(state->thisDrives[2].harddisk), "Disk E");
+  EXPECT_EQ(FieldText(state->thisDrives[2].driver), "");
+}
+
+TEST(ResultFile, FilesThatEndEarlyLeaveTheDescriptionOrEmptyTheRest) {
+  for (const std::string file : {"", "d      1234B", "d      1234B\r\n", "d      1234B\r\nx",
+                                 "d      1234B\r\nx\r\n"}) {
+    SCOPED_TRACE(file);
+    auto state = FreshState();
+    SetField(state->thisMachine.brand, "kept");
+    SetField(state->thisMachine.os, "kept too");
+    EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, file), FileOutcome::Done);
+    EXPECT_EQ(UsedRows(state->thisResults), file.empty() ? 0 : 1);
+    EXPECT_EQ(Field(state->thisMachine, 0), "kept");
+    EXPECT_EQ(Field(state->thisMachine, 11), "kept too");
+  }
+  // Once the first field is there, every field is overwritten; missing ones become empty.
+  auto state = FreshState();
+  SetField(state->thisMachine.os, "old");
+  EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, "\r\nx\r\n\r\nModel"), FileOutcome::Done);
+  EXPECT_EQ(Field(state->thisMachine, 0), "");
+  EXPECT_EQ(Field(state->thisMachine, 1), "Model");
+  EXPECT_EQ(Field(state->thisMachine, 11), "");
+}
+
+TEST(ResultFile, OddBytesNeverCrashTheReader) {
+  std::mt19937 random(12345);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes(random() % 3000, '\0');
+    for (char& c : bytes) c = static_cast<char>(random() % 7 == 0 ? "\r\nxC \0"[random() % 6] : random());
+    auto state = FreshState();
+    const FileOutcome outcome = ReadResultBytes(*state, FileTarget::ThisMachine, bytes);
+    EXPECT_TRUE(outcome == FileOutcome::Done || outcome == FileOutcome::NotResultFile);
+    for (const ResultEntry& row : state->thisResults) EXPECT_LE(ValueText(row).size(), 12u);
+    for (const auto field : kMachineFields) EXPECT_LE(FieldText(state->thisMachine.*field).size(), 63u);
+  }
+  // Long lines are cut at 63 characters; a lone CR is an ordinary character.
+  auto state = FreshState();
+  const std::string file = "\r\nx\r\n" + std::string(100000, 'b') + "\r\nmo\rdel\r";
+  EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, file), FileOutcome::Done);
+  EXPECT_EQ(Field(state->thisMachine, 0), std::string(63, 'b'));
+  EXPECT_EQ(Field(state->thisMachine, 1), "mo\rdel\r");
+}
+
+// A state whose fields hold what trips a reader that looks for the description by content.
+std::unique_ptr<BenchmarkState> AwkwardState(int results) {
+  auto state = FreshState();
+  const char codes[] = "dwqcnfm";
+  for (int row = 0; row < results; ++row) {
+    SetRow(state->thisResults[static_cast<std::size_t>(row)], row < 7 ? codes[row] : (row % 7 == 0 ? 'D' : ' '),
+           static_cast<std::uint32_t>(row) * 2654435761u);
+  }
+  SetField(state->thisMachine.brand, "");  // most users leave it empty
+  SetField(state->thisMachine.model, "x-series");
+  SetField(state->thisMachine.motherboard, "x");
+  SetField(state->thisMachine.cpu, std::string(63, 'c'));
+  SetField(state->thisMachine.threads, "12");
+  SetField(state->thisMachine.cpuCount, "");
+  for (int k = 0; k < kDriveRecords; ++k) {
+    DriveDescription& drive = state->thisDrives[static_cast<std::size_t>(k)];
+    SetField(drive.letter, std::string(1, static_cast<char>('C' + k)));
+    SetField(drive.harddisk, k % 2 ? "" : "x disk");
+    SetField(drive.controller, std::string(63, static_cast<char>('a' + k)));
+  }
+  return state;
+}
+
+void ExpectSameMachine(const BenchmarkState& read, const BenchmarkState& written) {
+  ASSERT_EQ(UsedRows(read.thisResults), UsedRows(written.thisResults));
+  for (int row = 0; row < UsedRows(written.thisResults); ++row) {
+    EXPECT_EQ(Row(read.thisResults, row), Row(written.thisResults, row)) << row;
+  }
+  for (int field = 0; field < kMachineFieldCount; ++field) {
+    EXPECT_EQ(Field(read.thisMachine, field), Field(written.thisMachine, field)) << field;
+  }
+  for (int k = 0; k < kDriveRecords; ++k) {
+    ASSERT_EQ(IsDriveDescribed(read.thisDrives, k), IsDriveDescribed(written.thisDrives, k)) << k;
+    const DriveDescription& a = read.thisDrives[static_cast<std::size_t>(k)];
+    const DriveDescription& b = written.thisDrives[static_cast<std::size_t>(k)];
+    EXPECT_EQ(FieldText(a.harddisk), FieldText(b.harddisk));
+    EXPECT_EQ(FieldText(a.controller), FieldText(b.controller));
+    EXPECT_EQ(FieldText(a.driver), FieldText(b.driver));
+  }
+}
+
+TEST(ResultFile, SaveThenLoadRestoresEverythingWhateverTheFieldsHold) {
+  TempFolder folder;
+  for (const int results : {0, 7, 100}) {
+    SCOPED_TRACE(results);
+    const auto written = AwkwardState(results);
+    const fs::path path = folder.path() / "machine.qv3";
+    ASSERT_EQ(SaveResultFile(*written, path), FileOutcome::Done);
+    auto read = FreshState();
+    SetRow(read->thisResults[0], 'q', 5);  // emptied by the load
+    EmptyTargetResults(*read, FileTarget::ThisMachine);
+    ASSERT_EQ(ReadResultFile(*read, FileTarget::ThisMachine, path), FileOutcome::Done);
+    ExpectSameMachine(*read, *written);
+    EXPECT_EQ(folder.EntryCount(), 1u);  // no temporary file left beside it
+  }
+}
+
+TEST(ResultFile, CompareFillsOnlyTheComparisonTables) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "other.qv3";
+  ASSERT_EQ(SaveResultFile(*AwkwardState(7), path), FileOutcome::Done);
+  auto state = FreshState();
+  SetRow(state->thisResults[0], 'd', 1);
+  SetField(state->thisMachine.brand, "mine");
+  EmptyTargetResults(*state, FileTarget::OtherMachine);
+  ASSERT_EQ(ReadResultFile(*state, FileTarget::OtherMachine, path), FileOutcome::Done);
+  EXPECT_EQ(UsedRows(state->otherResults), 7);
+  EXPECT_EQ(Field(state->otherMachine, 1), "x-series");
+  EXPECT_TRUE(IsDriveDescribed(state->otherDrives, 23));
+  EXPECT_EQ(Row(state->thisResults, 0), "d         1");
+  EXPECT_EQ(Field(state->thisMachine, 0), "mine");
+  EXPECT_FALSE(IsDriveDescribed(state->thisDrives, 0));
+}
+
+TEST(ResultFile, FilesThatCannotBeOpenedOrCreatedAreReported) {
+  TempFolder folder;
+  auto state = FreshState();
+  EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, folder.path() / "missing.qv3"),
+            FileOutcome::CannotOpen);
+  EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, folder.path()), FileOutcome::CannotOpen);
+  EXPECT_EQ(SaveResultFile(*state, folder.path() / "no such folder" / "a.qv3"), FileOutcome::CannotCreate);
+  // A folder in the way of the file: nothing is created, nothing is left behind.
+  fs::create_directory(folder.path() / "taken.qv3");
+  EXPECT_EQ(SaveResultFile(*state, folder.path() / "taken.qv3"), FileOutcome::CannotCreate);
+  EXPECT_EQ(folder.EntryCount(), 1u);
+  EXPECT_EQ(OutcomeMessage(FileOutcome::CannotOpen), "Can't open file!");
+  EXPECT_EQ(OutcomeMessage(FileOutcome::CannotCreate), "Cannot save file!");
+  EXPECT_EQ(OutcomeMessage(FileOutcome::NotResultFile), "This is not a Quorvane Mk III file!");
+}
+
+TEST(ResultFile, ASaveThatFailsPartWayLeavesTheExistingFileAsItWas) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "kept.qv3";
+  WriteBytes(path, kSevenTestsAndDriveC);
+  const auto big = AwkwardState(100);  // a file of several kilobytes
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1024, 1024};  // writes beyond 1 KiB fail
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(SaveResultFile(*big, path) == FileOutcome::CannotCreate ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadBytes(path), kSevenTestsAndDriveC);
+  EXPECT_EQ(folder.EntryCount(), 1u);
+}
+
+}  // namespace
+}  // namespace quorvane
