@@ -31,7 +31,9 @@ int CreateSibling(const std::filesystem::path& target, std::filesystem::path& cr
   std::random_device random;
   for (int attempt = 0; attempt < 100; ++attempt) {
     created = target;
-    created += "." + std::to_string(getpid()) + "." + std::to_string(random()) + ".tmp";
+    std::string suffix(".");
+    suffix.append(std::to_string(getpid())).append(".").append(std::to_string(random())).append(".tmp");
+    created += suffix;
     const int fd = open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

@@ -2,7 +2,7 @@
 # Installs, with apt-get, whatever the build and the tests need that this machine lacks.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build qt6-base-dev libcli11-dev nlohmann-json3-dev libgtest-dev
+packages=(cmake g++ ninja-build qt6-base-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev libgtest-dev
           libgmock-dev libbenchmark-dev)
 missing=()
 for package in "${packages[@]}"; do

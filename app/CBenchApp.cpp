@@ -1,0 +1,40 @@
+#include "app/CBenchApp.h"
+
+#include <QIcon>
+#include <QMessageBox>
+#include <system_error>
+
+#include "app/CMainFrame.h"
+#include "dialogs/CDescriptionDlg.h"
+#include "engine/TestRunner.h"
+#include "platform/DriveMap.h"
+
+namespace quorvane {
+
+CBenchApp::CBenchApp()
+    : state_(std::make_unique<BenchmarkState>()),
+      descriptionDlg_(std::make_unique<CDescriptionDlg>(*state_)) {}
+
+CBenchApp::~CBenchApp() {
+  mainFrame_.reset();  // the window goes before what it refers to
+}
+
+bool CBenchApp::InitInstance() {
+  std::unique_ptr<TestRunner> runner;
+  try {
+    runner = std::make_unique<TestRunner>();  // the 128 worker completion events
+  } catch (const std::system_error& error) {
+    QMessageBox::critical(nullptr, QStringLiteral("Quorvane"),
+                          QStringLiteral("The system has no events left for the worker threads (%1).")
+                              .arg(QString::fromLocal8Bit(error.what())));
+    return false;
+  }
+  runner_ = std::move(runner);
+  mainFrame_ = std::make_unique<CMainFrame>(*state_, *descriptionDlg_, *runner_,
+                                            DriveAvailability(MapSystemDrives()));
+  mainFrame_->setWindowIcon(QIcon(QStringLiteral(":/quorvane.png")));
+  mainFrame_->show();
+  return true;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,309 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QUrl>
+#include <thread>
+
+#include "app/CAboutDlg.h"
+#include "app/CWaitDlg.h"
+#include "app/CommandIds.h"
+#include "app/GuiRunHost.h"
+#include "app/HelpDocument.h"
+#include "app/MenuTable.h"
+#include "app/ReportView.h"
+#include "dialogs/CDescriptionDlg.h"
+#include "engine/TestRunner.h"
+#include "platform/WorkerThread.h"
+#include "report/Report.h"
+#include "report/ResultFile.h"
+#include "report/TextExport.h"
+
+namespace quorvane {
+
+const char* const CMainFrame::kTitle = "Quorvane Ru VAR EZO 0.7.16 ";
+
+namespace {
+
+constexpr int kLastScrollPosition = 99;
+constexpr int kLastFirstLine = 100;  // at 100 no line is shown
+constexpr int kLinesPerPage = 3;
+const QString kMessageCaption = QStringLiteral("Quorvane");
+
+TestId TestOfCommand(int id) {
+  switch (id) {
+    case command::kDhrystones: return TestId::Dhrystone;
+    case command::kWhetstones: return TestId::Whetstone;
+    case command::kEightQueens: return TestId::Queens;
+    case command::kMatrix: return TestId::Matrix;
+    case command::kNumberCrunching: return TestId::NumberCrunch;
+    case command::kFloatingPoint: return TestId::FloatingPoint;
+    default: return TestId::Memory;
+  }
+}
+
+constexpr std::array<int, kTestCount> kTestCommands = {
+    command::kDhrystones,     command::kWhetstones,    command::kEightQueens, command::kMatrix,
+    command::kNumberCrunching, command::kFloatingPoint, command::kMemory};
+
+QString ShowFileDialog(QWidget* owner, FileDialogKind kind) {
+  const FileDialogSpec form = SpecOf(kind);
+  QFileDialog dialog(owner, form.title, form.initialName);
+  dialog.setNameFilters(form.filters);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setAcceptMode(form.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // The open dialogs also take the name of a file that does not exist; opening it then fails.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().constFirst();
+}
+
+void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
+}  // namespace
+
+FileDialogSpec SpecOf(FileDialogKind kind) {
+  const QStringList openFilters = {QStringLiteral("Quorvane Files Mk III Files (*.qv3)"),
+                                   QStringLiteral("Quorvane Mk II Files (*.qvf)"),
+                                   QStringLiteral("All files (*.*)")};
+  switch (kind) {
+    case FileDialogKind::Load:
+      return {QStringLiteral("Quorvane open file..."), QStringLiteral("*.qv3"), openFilters, false};
+    case FileDialogKind::Compare:
+      return {QStringLiteral("Quorvane open comparison file..."), QStringLiteral("*.qv3"),
+              openFilters, false};
+    case FileDialogKind::SaveAs:
+      return {QStringLiteral("Quorvane save file..."), QStringLiteral("*.qv3"),
+              {QStringLiteral("Quorvane Mk III Files (*.qv3)")}, true};
+    case FileDialogKind::Export:
+      return {QStringLiteral("Quorvane export file..."), QStringLiteral("*.txt"),
+              {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All files (*.*)")}, true};
+  }
+  return {};
+}
+
+CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, TestRunner& runner,
+                       const std::array<bool, 26>& driveAvailable)
+    : state_(state),
+      descriptionDlg_(descriptionDlg),
+      runner_(runner),
+      reportView_(new ReportView),
+      scrollBar_(new QScrollBar(Qt::Vertical)),
+      chooseFile_(ShowFileDialog),
+      showMessage_(ShowStopBox),
+      openUrl_() {
+  setWindowTitle(QString::fromLatin1(kTitle));
+  auto* client = new QWidget;
+  auto* layout = new QHBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(reportView_, 1);
+  layout->addWidget(scrollBar_);
+  setCentralWidget(client);
+
+  scrollBar_->setRange(0, kLastScrollPosition);
+  scrollBar_->setSingleStep(1);
+  scrollBar_->setPageStep(kLinesPerPage);
+  scrollBar_->setFocusPolicy(Qt::NoFocus);
+  connect(scrollBar_, &QScrollBar::actionTriggered, this,
+          [this](int action) { OnVScroll(action, scrollBar_->sliderPosition()); });
+
+  BuildMenus(driveAvailable);
+  SetCheck(command::kRealTime, state_.testSelection.RealTimePriority);
+  resize(760, 560);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::BuildMenus(const std::array<bool, 26>& driveAvailable) {
+  std::map<Popup, QMenu*> menus;
+  for (Popup popup : {Popup::File, Popup::Test, Popup::Options, Popup::Info}) {
+    menus[popup] = menuBar()->addMenu(QString::fromLatin1(PopupTitle(popup)));
+  }
+  for (const MenuItem& item : MenuItems()) {
+    if (item.popup == Popup::DiskThroughput && !menus.contains(Popup::DiskThroughput)) {
+      menus[Popup::DiskThroughput] =
+          menus[Popup::Test]->addMenu(QString::fromLatin1(PopupTitle(Popup::DiskThroughput)));
+    }
+    QMenu* menu = menus[item.popup];
+    if (item.id == 0) {
+      menu->addSeparator();
+      continue;
+    }
+    if (item.popup == Popup::DiskThroughput &&
+        !driveAvailable[static_cast<std::size_t>(item.id - command::kDriveC + 2)]) {
+      continue;  // drives that cannot be tested have no item
+    }
+    QAction* action = menu->addAction(QString::fromLatin1(item.text));
+    action->setData(item.id);
+    action->setCheckable(item.checkable);
+    actions_[item.id] = action;
+    connect(action, &QAction::triggered, this, [this, id = item.id] { TriggerCommand(id); });
+  }
+}
+
+bool CMainFrame::TriggerCommand(int id) {
+  for (const MenuItem& item : MenuItems()) {
+    if (item.id == id && item.id != 0) {
+      (this->*item.handler)(id);
+      return true;
+    }
+  }
+  return false;
+}
+
+QAction* CMainFrame::ActionFor(int id) const {
+  const auto found = actions_.find(id);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+void CMainFrame::SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+void CMainFrame::SetMessageShower(MessageShower shower) { showMessage_ = std::move(shower); }
+void CMainFrame::SetUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+
+int CMainFrame::FirstVisibleLine() const { return reportView_->FirstVisibleLine(); }
+
+void CMainFrame::SetCheck(int id, bool checked) {
+  // The check mark shows the state; it never changes it (QAction toggles itself on a click).
+  if (QAction* action = ActionFor(id)) action->setChecked(checked);
+}
+
+void CMainFrame::ShowReport() {
+  reportView_->SetLines(state_.ReportText);
+  scrollBar_->setRange(0, kLastScrollPosition);
+  scrollBar_->setSliderPosition(std::min(reportView_->FirstVisibleLine(), kLastScrollPosition));
+  reportView_->repaint();
+}
+
+void CMainFrame::ShowFileMessage(const QString& text) { showMessage_(this, text, kMessageCaption); }
+
+void CMainFrame::OnVScroll(int action, int thumbPosition) {
+  int line = reportView_->FirstVisibleLine();
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepSub: line -= 1; break;
+    case QAbstractSlider::SliderSingleStepAdd: line += 1; break;
+    case QAbstractSlider::SliderPageStepSub: line -= kLinesPerPage; break;
+    case QAbstractSlider::SliderPageStepAdd: line += kLinesPerPage; break;
+    case QAbstractSlider::SliderMove: line = thumbPosition; break;
+    default: break;
+  }
+  reportView_->SetFirstVisibleLine(std::clamp(line, 0, kLastFirstLine));
+  ShowReport();
+}
+
+// File commands ----------------------------------------------------------------------------
+
+void CMainFrame::ReadInto(bool comparison) {
+  const FileTarget target = comparison ? FileTarget::OtherMachine : FileTarget::ThisMachine;
+  reportView_->SetFirstVisibleLine(0);
+  EmptyTargetResults(state_, target);  // before the dialog: a cancel leaves the table empty
+  const QString path = chooseFile_(this, comparison ? FileDialogKind::Compare : FileDialogKind::Load);
+  if (!path.isEmpty()) {
+    const FileOutcome outcome = ReadResultFile(state_, target, path.toStdString());
+    if (outcome != FileOutcome::Done) ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+  }
+  BuildReport(state_);
+  ShowReport();
+}
+
+void CMainFrame::OnFileLoad(int) { ReadInto(false); }
+void CMainFrame::OnFileCompare(int) { ReadInto(true); }
+
+void CMainFrame::OnFileSaveAs(int) {
+  const QString path = chooseFile_(this, FileDialogKind::SaveAs);
+  if (path.isEmpty()) return;
+  const FileOutcome outcome = SaveResultFile(state_, path.toStdString());
+  if (outcome != FileOutcome::Done) ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+}
+
+void CMainFrame::OnFileExport(int) {
+  const QString path = chooseFile_(this, FileDialogKind::Export);
+  if (path.isEmpty()) return;
+  const FileOutcome outcome = ExportReport(state_.ReportText, path.toStdString());
+  if (outcome != FileOutcome::Done) ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+}
+
+void CMainFrame::OnExit(int) { close(); }
+
+// Test selection -----------------------------------------------------------------------------
+
+void CMainFrame::OnToggleTest(int id) { SetCheck(id, ToggleTest(state_.testSelection, TestOfCommand(id))); }
+
+void CMainFrame::OnToggleDrive(int id) {
+  const char letter = static_cast<char>('C' + (id - command::kDriveC));
+  SetCheck(id, ToggleDrive(state_.testSelection, letter));
+}
+
+void CMainFrame::OnSelectAllTests(int) {
+  SelectAllTests(state_.testSelection);
+  for (int id : kTestCommands) SetCheck(id, true);
+}
+
+void CMainFrame::OnDeselectAllTests(int) {
+  DeselectAllTests(state_.testSelection);
+  for (int id : kTestCommands) SetCheck(id, false);
+}
+
+void CMainFrame::OnLongTests(int id) { SetCheck(id, ToggleLongTests(state_.testSelection)); }
+
+void CMainFrame::OnRealTime(int id) { SetCheck(id, ToggleRealTime(state_.testSelection)); }
+
+// The run --------------------------------------------------------------------------------------
+
+void CMainFrame::OnRunSelectedTests(int) {
+  descriptionDlg_.DoModal(this);
+  if (!state_.descriptionConfirmed) return;
+
+  CWaitDlg wait(this);
+  waitDialog_ = &wait;
+  GuiRunHost host(*this, {[this] { ShowReport(); },
+                          [this] {
+                            BuildReport(state_);
+                            ShowReport();
+                          },
+                          [&wait](const QString& name, int step, int steps) {
+                            wait.ShowProgress(name, step, steps);
+                          },
+                          [this](const QString& text, const QString& caption) {
+                            showMessage_(nullptr, text, caption.isEmpty() ? kMessageCaption : caption);
+                          }});
+  std::optional<std::thread> runThread = StartThread([this, &host, &wait] {
+    runner_.OnRunSelectedTests(state_, host);
+    QMetaObject::invokeMethod(&wait, [&wait] { wait.Finish(); }, Qt::QueuedConnection);
+  });
+  if (runThread) {
+    wait.exec();
+    runThread->join();
+  } else {
+    showMessage_(this, QStringLiteral("The benchmark could not start its thread. No test was run."),
+                 kMessageCaption);
+  }
+  waitDialog_ = nullptr;
+}
+
+// Options and views ------------------------------------------------------------------------------
+
+void CMainFrame::OnEnterDescription(int) { descriptionDlg_.DoModal(this); }
+
+void CMainFrame::OnShowDescription(int) {
+  ShowDescription(state_);
+  reportView_->SetLines(state_.ReportText);
+  reportView_->update();
+  ShowReport();
+}
+
+void CMainFrame::OnHelp(int) { OpenHelpDocument(openUrl_); }
+
+void CMainFrame::OnAbout(int) {
+  CAboutDlg dialog(this);
+  dialog.exec();
+}
+
+}  // namespace quorvane

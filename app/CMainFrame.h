@@ -1,0 +1,114 @@
+// The main window: the menu bar built from the menu table, the report view with its vertical
+// scroll bar, and the handler of every menu command. During a run it hands the store to the
+// runner's thread and only takes it back in the runner's blocking hand-offs.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <functional>
+#include <map>
+
+#include "engine/BenchmarkState.h"
+
+class QAction;
+class QMenu;
+class QScrollBar;
+class QUrl;
+
+namespace quorvane {
+
+class CDescriptionDlg;
+class CWaitDlg;
+class ReportView;
+class TestRunner;
+
+// The four file dialogs of the File menu.
+enum class FileDialogKind { Load, Compare, SaveAs, Export };
+
+struct FileDialogSpec {
+  QString title;
+  QString initialName;
+  QStringList filters;
+  bool save;
+};
+
+FileDialogSpec SpecOf(FileDialogKind kind);
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static const char* const kTitle;
+
+  // Asks for a file name; empty when the user cancels. A file dialog unless replaced.
+  using FileChooser = std::function<QString(QWidget* owner, FileDialogKind kind)>;
+  // Shows an error message with the stop icon; `owner` is null for the boxes without owner.
+  using MessageShower =
+      std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
+  // Opens the help page (the desktop's default application unless replaced).
+  using UrlOpener = std::function<bool(const QUrl&)>;
+
+  // `driveAvailable` is indexed by letter (0 = A): the items of the others are removed.
+  CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, TestRunner& runner,
+             const std::array<bool, 26>& driveAvailable);
+  ~CMainFrame() override;
+
+  // Runs the handler of command `id`, as choosing its menu item does. False for an unknown id.
+  bool TriggerCommand(int id);
+  // The menu item of command `id`, or nullptr (removed drive items have none).
+  QAction* ActionFor(int id) const;
+
+  void SetFileChooser(FileChooser chooser);
+  void SetMessageShower(MessageShower shower);
+  void SetUrlOpener(UrlOpener opener);
+
+  int FirstVisibleLine() const;
+  ReportView* reportView() const { return reportView_; }
+  QScrollBar* scrollBar() const { return scrollBar_; }
+  // The wait dialog while a run lasts, else nullptr.
+  CWaitDlg* waitDialog() const { return waitDialog_; }
+
+  // The command handlers (the menu table routes to them; `id` is the command's identifier).
+  void OnFileLoad(int id);
+  void OnFileCompare(int id);
+  void OnFileSaveAs(int id);
+  void OnFileExport(int id);
+  void OnExit(int id);
+  void OnToggleTest(int id);
+  void OnToggleDrive(int id);
+  void OnSelectAllTests(int id);
+  void OnDeselectAllTests(int id);
+  void OnRunSelectedTests(int id);
+  void OnLongTests(int id);
+  void OnRealTime(int id);
+  void OnEnterDescription(int id);
+  void OnShowDescription(int id);
+  void OnHelp(int id);
+  void OnAbout(int id);
+
+  // Vertical scrolling by one of QAbstractSlider's actions, from the current first line.
+  void OnVScroll(int action, int thumbPosition);
+  // Takes the report lines from the store and repaints at once.
+  void ShowReport();
+  // Shows a message of the file commands (owned by this window).
+  void ShowFileMessage(const QString& text);
+
+ private:
+  void BuildMenus(const std::array<bool, 26>& driveAvailable);
+  void SetCheck(int id, bool checked);
+  void ReadInto(bool comparison);
+
+  BenchmarkState& state_;
+  CDescriptionDlg& descriptionDlg_;
+  TestRunner& runner_;
+  ReportView* reportView_;
+  QScrollBar* scrollBar_;
+  CWaitDlg* waitDialog_ = nullptr;
+  std::map<int, QAction*> actions_;
+  FileChooser chooseFile_;
+  MessageShower showMessage_;
+  UrlOpener openUrl_;
+};
+
+}  // namespace quorvane

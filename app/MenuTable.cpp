@@ -1,0 +1,73 @@
+#include "app/MenuTable.h"
+
+#include <array>
+
+#include "app/CMainFrame.h"
+#include "app/CommandIds.h"
+
+namespace quorvane {
+
+namespace {
+
+using F = CMainFrame;
+constexpr MenuItem Separator(Popup popup) { return {popup, 0, nullptr, nullptr, false}; }
+constexpr MenuItem Drive(int k) {
+  constexpr const char* kTexts[] = {
+      "Drive C", "Drive D", "Drive E", "Drive F", "Drive G", "Drive H", "Drive I", "Drive J",
+      "Drive K", "Drive L", "Drive M", "Drive N", "Drive O", "Drive P", "Drive Q", "Drive R",
+      "Drive S", "Drive T", "Drive U", "Drive V", "Drive W", "Drive X", "Drive Y", "Drive Z"};
+  return {Popup::DiskThroughput, command::kDriveC + k, kTexts[k], &F::OnToggleDrive, true};
+}
+
+constexpr std::array kItems = {
+    MenuItem{Popup::File, command::kFileLoad, "Load...", &F::OnFileLoad, false},
+    MenuItem{Popup::File, command::kFileCompare, "Compare...", &F::OnFileCompare, false},
+    MenuItem{Popup::File, command::kFileSaveAs, "Save as...", &F::OnFileSaveAs, false},
+    MenuItem{Popup::File, command::kFileExport, "Export...", &F::OnFileExport, false},
+    Separator(Popup::File),
+    MenuItem{Popup::File, command::kExit, "Exit", &F::OnExit, false},
+    MenuItem{Popup::Test, command::kDhrystones, "Dhrystones", &F::OnToggleTest, true},
+    MenuItem{Popup::Test, command::kWhetstones, "Whetstones", &F::OnToggleTest, true},
+    MenuItem{Popup::Test, command::kEightQueens, "Eight Queens", &F::OnToggleTest, true},
+    MenuItem{Popup::Test, command::kMatrix, "Matrix operations", &F::OnToggleTest, true},
+    MenuItem{Popup::Test, command::kNumberCrunching, "Number crunching", &F::OnToggleTest, true},
+    MenuItem{Popup::Test, command::kFloatingPoint, "Floating point unit", &F::OnToggleTest, true},
+    MenuItem{Popup::Test, command::kMemory, "Memory throughput", &F::OnToggleTest, true},
+    Drive(0),  Drive(1),  Drive(2),  Drive(3),  Drive(4),  Drive(5),  Drive(6),  Drive(7),
+    Drive(8),  Drive(9),  Drive(10), Drive(11), Drive(12), Drive(13), Drive(14), Drive(15),
+    Drive(16), Drive(17), Drive(18), Drive(19), Drive(20), Drive(21), Drive(22), Drive(23),
+    Separator(Popup::Test),
+    MenuItem{Popup::Test, command::kSelectAll, "Select all CPU tests", &F::OnSelectAllTests, false},
+    MenuItem{Popup::Test, command::kDeselectAll, "Deselect all CPU tests", &F::OnDeselectAllTests,
+             false},
+    Separator(Popup::Test),
+    MenuItem{Popup::Test, command::kRunSelectedTests, "Run selected tests",
+             &F::OnRunSelectedTests, false},
+    MenuItem{Popup::Options, command::kLongTests, "Long tests", &F::OnLongTests, true},
+    MenuItem{Popup::Options, command::kRealTime, "RealTime Class Process", &F::OnRealTime, true},
+    Separator(Popup::Options),
+    MenuItem{Popup::Options, command::kEnterDescription, "Enter Description",
+             &F::OnEnterDescription, false},
+    MenuItem{Popup::Options, command::kShowDescription, "Show Description/Results",
+             &F::OnShowDescription, false},
+    MenuItem{Popup::Info, command::kHelp, "Help", &F::OnHelp, false},
+    Separator(Popup::Info),
+    MenuItem{Popup::Info, command::kAbout, "About", &F::OnAbout, false},
+};
+
+}  // namespace
+
+std::span<const MenuItem> MenuItems() { return kItems; }
+
+const char* PopupTitle(Popup popup) {
+  switch (popup) {
+    case Popup::File: return "File";
+    case Popup::Test: return "Test";
+    case Popup::DiskThroughput: return "Disk throughput";
+    case Popup::Options: return "Options";
+    case Popup::Info: return "Info";
+  }
+  return "";
+}
+
+}  // namespace quorvane

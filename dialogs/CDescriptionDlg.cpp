@@ -1,0 +1,153 @@
+#include "dialogs/CDescriptionDlg.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+#include "dialogs/DescriptionExchange.h"
+#include "dialogs/DescriptionWindow.h"
+#include "dialogs/DescriptionWorkingValues.h"
+#include "dialogs/DriveSpin.h"
+
+namespace quorvane {
+
+namespace {
+void WarnWithMessageBox(QWidget* parent, const QString& text) {
+  QMessageBox::warning(parent, QGuiApplication::applicationDisplayName(), text);
+}
+}  // namespace
+
+// The working values and the handlers of the dialog's controls. The window exists only while
+// the dialog is open; everything else lives as long as the dialog object.
+struct CDescriptionDlg::Impl {
+  explicit Impl(BenchmarkState& benchmarkState)
+      : state(benchmarkState), working(WorkingValuesFromStore(benchmarkState)) {}
+
+  BenchmarkState& state;
+  DescriptionWorkingValues working;
+  Warner warner;
+  QPointer<DescriptionWindow> window;
+  bool exchanging = false;  // change notifications caused by an exchange are ignored
+
+  void Open(DescriptionWindow& newWindow);
+  bool ExchangeData(ExchangeDirection direction);
+  void Warn(QWidget* parent, const QString& text) const;
+
+  void OnDriveSpin(int delta);
+  void OnHarddiskChange();
+  void OnControllerChange();
+  void OnDriverChange();
+  void StoreChangedDriveField(DriveField field);
+  void OnDeleteDrive();
+  void OnOK();
+  void OnCancel();
+};
+
+void CDescriptionDlg::Impl::Warn(QWidget* parent, const QString& text) const {
+  if (warner) {
+    warner(parent, text);
+  } else {
+    WarnWithMessageBox(parent, text);
+  }
+}
+
+bool CDescriptionDlg::Impl::ExchangeData(ExchangeDirection direction) {
+  const QScopedValueRollback<bool> quiet(exchanging, true);
+  return quorvane::ExchangeData(
+      window->controls(), working, direction,
+      [this](QWidget* parent, const QString& text) { Warn(parent, text); });
+}
+
+void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
+  window = &newWindow;
+  const DescriptionControls& controls = newWindow.controls();
+  QObject::connect(controls.driveSpin, &DriveSpin::stepRequested, &newWindow,
+                   [this](int delta) { OnDriveSpin(delta); });
+  QObject::connect(controls.harddisk, &QLineEdit::textChanged, &newWindow,
+                   [this] { OnHarddiskChange(); });
+  QObject::connect(controls.controller, &QLineEdit::textChanged, &newWindow,
+                   [this] { OnControllerChange(); });
+  QObject::connect(controls.driver, &QLineEdit::textChanged, &newWindow,
+                   [this] { OnDriverChange(); });
+  QObject::connect(controls.deleteButton, &QPushButton::clicked, &newWindow,
+                   [this] { OnDeleteDrive(); });
+  QObject::connect(controls.okButton, &QPushButton::clicked, &newWindow, [this] { OnOK(); });
+  newWindow.setCancelHandler([this] { OnCancel(); });
+  ExchangeData(ExchangeDirection::ToControls);
+}
+
+void CDescriptionDlg::Impl::OnDriveSpin(int delta) {
+  ExchangeData(ExchangeDirection::FromControls);  // a refusal is shown; the step goes on
+  ShowDrive(working, state.thisDrives, working.currentDrive + delta);
+  ExchangeData(ExchangeDirection::ToControls);
+}
+
+void CDescriptionDlg::Impl::StoreChangedDriveField(DriveField field) {
+  ExchangeData(ExchangeDirection::FromControls);  // a refusal is shown; the record is written
+  StoreDriveField(working, field, state.thisDrives);
+}
+
+void CDescriptionDlg::Impl::OnHarddiskChange() {
+  if (exchanging) return;
+  StoreChangedDriveField(DriveField::Harddisk);
+  ExchangeData(ExchangeDirection::ToControls);
+}
+
+void CDescriptionDlg::Impl::OnControllerChange() {
+  if (exchanging) return;
+  StoreChangedDriveField(DriveField::Controller);
+}
+
+void CDescriptionDlg::Impl::OnDriverChange() {
+  if (exchanging) return;
+  StoreChangedDriveField(DriveField::Driver);
+}
+
+void CDescriptionDlg::Impl::OnDeleteDrive() {
+  ExchangeData(ExchangeDirection::FromControls);
+  DeleteDrive(working, state.thisDrives);
+  ExchangeData(ExchangeDirection::ToControls);
+}
+
+void CDescriptionDlg::Impl::OnOK() {
+  // Everything is checked before anything is written: a refused OK leaves the dialog open and
+  // neither the description nor the confirmation changed.
+  if (!ExchangeData(ExchangeDirection::FromControls)) return;
+  state.descriptionConfirmed = true;
+  WriteMachine(working, state.thisMachine);
+  window->done(QDialog::Accepted);
+}
+
+void CDescriptionDlg::Impl::OnCancel() {
+  state.descriptionConfirmed = false;
+  ExchangeData(ExchangeDirection::ToControls);
+  window->done(QDialog::Rejected);
+}
+
+CDescriptionDlg::CDescriptionDlg(BenchmarkState& state) : impl_(std::make_unique<Impl>(state)) {}
+
+CDescriptionDlg::~CDescriptionDlg() = default;
+
+bool CDescriptionDlg::DoModal(QWidget* owner) {
+  if (impl_->window) return false;  // already open: one window at a time
+  QPointer<DescriptionWindow> window = new DescriptionWindow(owner);
+  impl_->Open(*window);
+  const int result = window->exec();
+  // The owner may have taken the window with it while it was open.
+  delete window.data();
+  impl_->window = nullptr;
+  return result == QDialog::Accepted;
+}
+
+QDialog* CDescriptionDlg::window() const { return impl_->window.data(); }
+
+void CDescriptionDlg::SetWarner(Warner warner) { impl_->warner = std::move(warner); }
+
+int CDescriptionDlg::workingThreads() const { return impl_->working.threads; }
+
+int CDescriptionDlg::currentDrive() const { return impl_->working.currentDrive; }
+
+}  // namespace quorvane

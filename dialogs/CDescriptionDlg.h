@@ -1,0 +1,46 @@
+// The machine description dialog: the thread count, the machine's texts and each drive's texts.
+// Its working values live as long as the program; its window is made anew at every opening.
+// It writes thisMachine only on a valid OK, drive records at once as they are edited.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "engine/BenchmarkState.h"
+
+class QDialog;
+class QWidget;
+
+namespace quorvane {
+
+class CDescriptionDlg {
+ public:
+  // Built once at start-up from the (still empty) description in `state`.
+  explicit CDescriptionDlg(BenchmarkState& state);
+  ~CDescriptionDlg();
+  CDescriptionDlg(const CDescriptionDlg&) = delete;
+  CDescriptionDlg& operator=(const CDescriptionDlg&) = delete;
+
+  // Runs the dialog modally over `owner`. True when it was closed with OK. While the dialog is
+  // already open it returns false at once and opens no second window.
+  bool DoModal(QWidget* owner);
+
+  // The open dialog window, or nullptr while the dialog is closed.
+  QDialog* window() const;
+
+  // Shows a warning about a refused entry; a message box unless replaced (tests record them).
+  using Warner = std::function<void(QWidget* parent, const QString& text)>;
+  void SetWarner(Warner warner);
+
+  // The working values kept between openings.
+  int workingThreads() const;
+  int currentDrive() const;  // 0 = C ... 23 = Z
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quorvane

@@ -1,0 +1,393 @@
+// The main window, driven headless: its menu, check marks, a run from the menu with the
+// description dialog answered, scrolling, the file commands with the file dialog answered by
+// the test, the help command and what the window shows.
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+#include "app/CMainFrame.h"
+#include "app/CWaitDlg.h"
+#include "app/CommandIds.h"
+#include "app/MenuTable.h"
+#include "app/ReportView.h"
+#include "dialogs/CDescriptionDlg.h"
+#include "engine/TestRunner.h"
+#include "report/Report.h"
+#include "report/ReportLine.h"
+#include "report/ResultFile.h"
+#include "report/TextExport.h"
+
+using namespace quorvane;
+
+namespace {
+
+// Stand-in workers that wait until the test lets them finish, so that the wait dialog can be
+// looked at while the run lasts.
+std::atomic<bool> gWorkersMayFinish{true};
+
+void HeldWorker(WorkerSlots& workerSlots, int index) {
+  while (!gWorkersMayFinish) QThread::msleep(1);
+  workerSlots.WorkerResults[static_cast<std::size_t>(index)] = 1;
+  workerSlots.WorkerDoneEvents[static_cast<std::size_t>(index)].Set();
+}
+
+const WorkerRoutineTable kHeldWorkers = {HeldWorker, HeldWorker, HeldWorker, HeldWorker,
+                                         HeldWorker, HeldWorker, HeldWorker};
+
+std::array<bool, 26> AllDrives() {
+  std::array<bool, 26> available{};
+  for (int i = 2; i < 26; ++i) available[static_cast<std::size_t>(i)] = true;
+  return available;
+}
+
+// Answers the next modal dialog: runs `script` on it once it is up.
+void WhenModalDialog(std::function<void(QDialog*)> script) {
+  QTimer::singleShot(0, [script] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      WhenModalDialog(script);  // not up yet
+      return;
+    }
+    script(dialog);
+  });
+}
+
+void AnswerDescription(const QString& threads, bool ok) {
+  WhenModalDialog([threads, ok](QDialog* dialog) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("threads"))->setText(threads);
+    dialog->findChild<QPushButton*>(QString::fromLatin1(ok ? "okButton" : "cancelButton"))->click();
+  });
+}
+
+QString Line(const ReportLines& lines, int index) {
+  const std::string_view text = LineText(lines[static_cast<std::size_t>(index)]);
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+  Q_OBJECT
+
+ private:
+  struct Setup {
+    std::unique_ptr<BenchmarkState> state = std::make_unique<BenchmarkState>();
+    CDescriptionDlg dialog{*state};
+    TestRunner runner{StartThread, kHeldWorkers};
+    std::unique_ptr<CMainFrame> frame;
+    QStringList messages;
+    QList<bool> messageOwned;
+
+    // Runs in tests are not raised to the real-time class unless `realTime`.
+    explicit Setup(const std::array<bool, 26>& drives = AllDrives(), bool realTime = false) {
+      dialog.SetWarner([](QWidget*, const QString&) {});
+      frame = std::make_unique<CMainFrame>(*state, dialog, runner, drives);
+      frame->SetMessageShower([this](QWidget* owner, const QString& text, const QString&) {
+        messages << text;
+        messageOwned << (owner != nullptr);
+      });
+      if (!realTime) frame->TriggerCommand(command::kRealTime);
+    }
+    bool Checked(int id) const { return frame->ActionFor(id)->isChecked(); }
+  };
+
+ private slots:
+  void everyMenuItemHasItsIdAndText() {
+    Setup s;
+    const QList<QAction*> bar = s.frame->menuBar()->actions();
+    QCOMPARE(bar.size(), 4);
+    QCOMPARE(bar[0]->text(), QStringLiteral("File"));
+    QCOMPARE(bar[1]->text(), QStringLiteral("Test"));
+    QCOMPARE(bar[2]->text(), QStringLiteral("Options"));
+    QCOMPARE(bar[3]->text(), QStringLiteral("Info"));
+    const QList<QAction*> test = bar[1]->menu()->actions();
+    QCOMPARE(test.size(), 13);
+    QVERIFY(test[7]->menu());
+    QCOMPARE(test[7]->text(), QStringLiteral("Disk throughput"));
+    QCOMPARE(test[7]->menu()->actions().size(), 24);
+    QVERIFY(test[8]->isSeparator());
+    QCOMPARE(test[12]->data().toInt(), command::kRunSelectedTests);
+    int items = 0;
+    for (const MenuItem& item : MenuItems()) {
+      if (item.id == 0) continue;
+      QAction* action = s.frame->ActionFor(item.id);
+      QVERIFY2(action, item.text);
+      QCOMPARE(action->text(), QString::fromLatin1(item.text));
+      QCOMPARE(action->data().toInt(), item.id);
+      QVERIFY(action->isEnabled());
+      ++items;
+    }
+    QCOMPARE(items, 6 - 1 + 7 + 24 + 3 + 4 + 2);
+    QCOMPARE(s.frame->ActionFor(40035)->text(), QStringLiteral("Drive Z"));
+    QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO 0.7.16 "));
+    QVERIFY(!s.frame->TriggerCommand(12345));
+  }
+
+  void onlyAvailableDrivesAreListed() {
+    std::array<bool, 26> drives{};
+    drives['C' - 'A'] = drives['D' - 'A'] = true;
+    Setup s(drives);
+    QMenu* disk = s.frame->menuBar()->actions()[1]->menu()->actions()[7]->menu();
+    QCOMPARE(disk->actions().size(), 2);
+    QCOMPARE(disk->actions()[0]->text(), QStringLiteral("Drive C"));
+    QCOMPARE(disk->actions()[1]->text(), QStringLiteral("Drive D"));
+    QVERIFY(!s.frame->ActionFor(command::kDriveC + 2));
+  }
+
+  void checkMarksFollowTheSelection() {
+    Setup s(AllDrives(), true);
+    for (const MenuItem& item : MenuItems()) {
+      if (item.id != 0) QCOMPARE(s.Checked(item.id), item.id == command::kRealTime);
+    }
+
+    s.frame->ActionFor(command::kEightQueens)->trigger();  // as a click does
+    QVERIFY(s.state->testSelection.runQueens);
+    QVERIFY(s.Checked(command::kEightQueens));
+    s.frame->TriggerCommand(command::kEightQueens);
+    QVERIFY(!s.state->testSelection.runQueens);
+    QVERIFY(!s.Checked(command::kEightQueens));
+
+    const int driveJ = command::kDriveC + ('J' - 'C');
+    s.frame->TriggerCommand(driveJ);
+    QVERIFY(s.state->testSelection.runDrive['J' - 'A']);
+    s.frame->TriggerCommand(command::kSelectAll);
+    for (int id : {40039, 40005, 40004, 40043, 40040, 40036, 40002}) QVERIFY(s.Checked(id));
+    QVERIFY(s.Checked(driveJ));
+    s.frame->TriggerCommand(command::kDeselectAll);
+    for (int id : {40039, 40005, 40004, 40043, 40040, 40036, 40002}) QVERIFY(!s.Checked(id));
+    QVERIFY(s.Checked(driveJ));
+    QVERIFY(s.state->testSelection.runDrive['J' - 'A']);
+
+    s.frame->TriggerCommand(command::kLongTests);
+    QCOMPARE(s.state->testSelection.LengthFactor, 4);
+    QVERIFY(s.Checked(command::kLongTests));
+    s.frame->TriggerCommand(command::kLongTests);
+    QCOMPARE(s.state->testSelection.LengthFactor, 2);
+    QVERIFY(!s.Checked(command::kLongTests));
+
+    s.frame->TriggerCommand(command::kRealTime);
+    QVERIFY(!s.state->testSelection.RealTimePriority);
+    QVERIFY(!s.Checked(command::kRealTime));
+  }
+
+  void aRunFromTheMenuShowsItsProgressAndItsRows() {
+    Setup s;
+    s.frame->show();
+    s.frame->TriggerCommand(command::kWhetstones);
+    s.frame->TriggerCommand(command::kMemory);
+    gWorkersMayFinish = false;
+    QString progressSeen;
+    bool waitDialogModal = false;
+    AnswerDescription(QStringLiteral("3"), true);
+    // While the first test's workers are held, look at the wait dialog, then let them go.
+    std::function<void()> look = [&] {
+      CWaitDlg* wait = s.frame->waitDialog();
+      if (!wait || wait->progressText().isEmpty()) {
+        QTimer::singleShot(5, look);
+        return;
+      }
+      progressSeen = wait->progressText();
+      waitDialogModal = wait->isModal() && wait->isVisible();
+      wait->close();  // the user cannot close it
+      QVERIFY(wait->isVisible());
+      gWorkersMayFinish = true;
+    };
+    QTimer::singleShot(0, look);
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+
+    QCOMPARE(progressSeen, QStringLiteral("Whetstone, 1 of 2"));
+    QVERIFY(waitDialogModal);
+    QVERIFY(!s.frame->waitDialog());
+    QVERIFY(s.state->descriptionConfirmed);
+    QCOMPARE(s.state->thisResults[0].code, 'w');
+    QCOMPARE(s.state->thisResults[1].code, 'm');
+    QCOMPARE(s.state->thisResults[2].code, '\0');
+    QCOMPARE(s.runner.MemoryWorkerCount(), 4);
+    const ReportLines& shown = s.frame->reportView()->lines();
+    QVERIFY(Line(shown, 3).startsWith(QStringLiteral("Whetstone                 ")));
+    QVERIFY(Line(shown, 4).startsWith(QStringLiteral("Memory throughput         ")));
+    QCOMPARE(Line(shown, 5), QString(106, QLatin1Char(' ')));
+    QVERIFY(s.messages.isEmpty());
+  }
+
+  void aCancelledDescriptionRunsNothing() {
+    Setup s;
+    s.frame->TriggerCommand(command::kEightQueens);
+    SetRow(s.state->thisResults[0], 'd', 77);
+    BuildReport(*s.state);
+    s.frame->ShowReport();
+    AnswerDescription(QStringLiteral("2"), false);
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    QVERIFY(!s.state->descriptionConfirmed);
+    QCOMPARE(s.state->thisResults[0].code, 'd');
+    QVERIFY(Line(s.frame->reportView()->lines(), 3).startsWith(QStringLiteral("Dhrystone 2.1")));
+  }
+
+  void scrollingStopsAtZeroAndAtOneHundred() {
+    Setup s;
+    QScrollBar* bar = s.frame->scrollBar();
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 99);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    QCOMPARE(s.frame->FirstVisibleLine(), 0);
+    s.frame->OnVScroll(QAbstractSlider::SliderMove, 99);
+    QCOMPARE(s.frame->FirstVisibleLine(), 99);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(s.frame->FirstVisibleLine(), 100);
+    QCOMPARE(bar->value(), 99);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(s.frame->FirstVisibleLine(), 100);
+    s.frame->OnVScroll(QAbstractSlider::SliderMove, 98);
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    QCOMPARE(s.frame->FirstVisibleLine(), 100);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    QCOMPARE(s.frame->FirstVisibleLine(), 97);
+    QCOMPARE(bar->value(), 97);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);  // no change
+    QCOMPARE(s.frame->FirstVisibleLine(), 97);
+    // Keys do not scroll.
+    QTest::keyClick(s.frame->reportView(), Qt::Key_Down);
+    QTest::keyClick(s.frame->reportView(), Qt::Key_PageUp);
+    QCOMPARE(s.frame->FirstVisibleLine(), 97);
+  }
+
+  void fileCommandsUseTheChosenFiles() {
+    QTemporaryDir folder;
+    Setup s;
+    QList<FileDialogKind> asked;
+    QString answer;
+    s.frame->SetFileChooser([&](QWidget* owner, FileDialogKind kind) {
+      asked << kind;
+      return owner == s.frame.get() ? answer : QString();
+    });
+    SetRow(s.state->thisResults[0], 'd', 1500);
+    SetField(s.state->thisMachine.brand, "Mine");
+    const QString mine = folder.filePath(QStringLiteral("mine.qv3"));
+    answer = mine;
+    s.frame->TriggerCommand(command::kFileSaveAs);
+    QCOMPARE(asked.back(), FileDialogKind::SaveAs);
+    std::ifstream in(mine.toStdString(), std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), {});
+    QCOMPARE(saved, ResultFileBytes(*s.state));
+
+    s.frame->OnVScroll(QAbstractSlider::SliderMove, 40);
+    s.frame->TriggerCommand(command::kFileCompare);
+    QCOMPARE(asked.back(), FileDialogKind::Compare);
+    QCOMPARE(s.frame->FirstVisibleLine(), 0);
+    QCOMPARE(s.state->otherResults[0].code, 'd');
+    QCOMPARE(Line(s.frame->reportView()->lines(), 3),
+             QStringLiteral("Dhrystone 2.1                   1500       1500  kDhryst. 100 percent"));
+
+    const QString exported = folder.filePath(QStringLiteral("report.txt"));
+    answer = exported;
+    s.frame->TriggerCommand(command::kFileExport);
+    std::ifstream exportIn(exported.toStdString(), std::ios::binary);
+    QCOMPARE(std::string((std::istreambuf_iterator<char>(exportIn)), {}), ExportBytes(s.state->ReportText));
+
+    // A cancelled Load empties this machine's results; the report keeps only its frame.
+    answer.clear();
+    s.frame->TriggerCommand(command::kFileLoad);
+    QCOMPARE(s.state->thisResults[0].code, '\0');
+    QCOMPARE(Line(s.frame->reportView()->lines(), 3), QString(106, QLatin1Char(' ')));
+    QVERIFY(s.messages.isEmpty());
+
+    // A file that is not there: the message, owned by the window.
+    answer = folder.filePath(QStringLiteral("missing.qv3"));
+    s.frame->TriggerCommand(command::kFileLoad);
+    QCOMPARE(s.messages, QStringList{QStringLiteral("Can't open file!")});
+    QCOMPARE(s.messageOwned, QList<bool>{true});
+    answer = folder.filePath(QStringLiteral("no/such/folder.qv3"));
+    s.frame->TriggerCommand(command::kFileSaveAs);
+    QCOMPARE(s.messages.back(), QStringLiteral("Cannot save file!"));
+
+    QCOMPARE(SpecOf(FileDialogKind::Load).title, QStringLiteral("Quorvane open file..."));
+    QCOMPARE(SpecOf(FileDialogKind::Compare).title, QStringLiteral("Quorvane open comparison file..."));
+    QCOMPARE(SpecOf(FileDialogKind::SaveAs).title, QStringLiteral("Quorvane save file..."));
+    QCOMPARE(SpecOf(FileDialogKind::Export).title, QStringLiteral("Quorvane export file..."));
+    QCOMPARE(SpecOf(FileDialogKind::Export).initialName, QStringLiteral("*.txt"));
+  }
+
+  void theDescriptionViewAndTheHelpPage() {
+    Setup s;
+    SetField(s.state->thisMachine.brand, "Acme");
+    s.frame->TriggerCommand(command::kShowDescription);
+    QVERIFY(s.state->descriptionShown);
+    QVERIFY(Line(s.frame->reportView()->lines(), 4).startsWith(QStringLiteral("Brand           :  Acme")));
+    s.frame->TriggerCommand(command::kShowDescription);
+    QVERIFY(!s.state->descriptionShown);
+    QCOMPARE(Line(s.frame->reportView()->lines(), 0).trimmed(), QStringLiteral("this      other              relative"));
+
+    // The help page beside the program is opened; without it nothing happens.
+    QList<QUrl> opened;
+    s.frame->SetUrlOpener([&](const QUrl& url) {
+      opened << url;
+      return true;
+    });
+    const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/Quorvane Ru VAR EZO help.htm");
+    QVERIFY(!QFile::exists(page));
+    s.frame->TriggerCommand(command::kHelp);
+    QVERIFY(opened.isEmpty());
+    QVERIFY(QDir().mkpath(QFileInfo(page).path()));
+    QFile file(page);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    s.frame->TriggerCommand(command::kHelp);
+    QDir(QFileInfo(page).path()).removeRecursively();
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(opened[0].toLocalFile(), page);
+
+    WhenModalDialog([](QDialog* about) { about->accept(); });
+    s.frame->TriggerCommand(command::kAbout);
+  }
+
+  void theWindowShowsTheReportAtItsRows() {
+    Setup s;
+    s.frame->resize(800, 600);
+    s.frame->show();
+    QVERIFY(QTest::qWaitForWindowExposed(s.frame.get()));
+    SetRow(s.state->thisResults[0], 'd', 1500);
+    BuildReport(*s.state);
+    s.frame->ShowReport();
+    const QImage image = s.frame->reportView()->grab().toImage();
+    if (!qEnvironmentVariableIsEmpty("QUORVANE_GRAB")) image.save(qEnvironmentVariable("QUORVANE_GRAB"));
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    // Ink in the band of a line, leaving out its top pixels, which descenders of the line
+    // above may reach.
+    auto inkInRow = [&](int line, int firstX, int lastX) {
+      int ink = 0;
+      for (int y = line * ReportView::kLineHeight + 3; y < (line + 1) * ReportView::kLineHeight; ++y) {
+        for (int x = firstX; x < std::min(lastX, image.width()); ++x) ink += image.pixel(x, y) != background;
+      }
+      return ink;
+    };
+    QVERIFY(inkInRow(0, 0, image.width()) > 0);          // headings
+    QVERIFY(inkInRow(3, 0, image.width()) > 0);          // the Dhrystone line
+    QCOMPARE(inkInRow(3, 0, ReportView::kLeftMargin), 0);  // 10 pixels left free
+    QCOMPARE(inkInRow(2, 0, image.width()), 0);          // a single space
+    QCOMPARE(inkInRow(6, 0, image.width()), 0);          // below the report
+    // Scrolled by three lines, the Dhrystone line is at the top.
+    s.frame->OnVScroll(QAbstractSlider::SliderMove, 3);
+    const QImage scrolled = s.frame->reportView()->grab().toImage();
+    QCOMPARE(scrolled.copy(0, 0, scrolled.width(), 14), image.copy(0, 3 * 14, image.width(), 14));
+  }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "test_main_frame.moc"
