@@ -24,7 +24,7 @@ void GuiRunHost::OnUiThread(const std::function<void()>& call) {
   }
 }
 
-void GuiRunHost::ReportCleared() { OnUiThread(calls_.showReport); }
+void GuiRunHost::ShowReport() { OnUiThread(calls_.showReport); }
 
 void GuiRunHost::ResultsChanged() { OnUiThread(calls_.rebuildReport); }
 

@@ -27,7 +27,7 @@ class GuiRunHost : public RunHost {
 
   // The description was confirmed on the user-interface thread before the run started.
   void ConfirmDescription() override {}
-  void ReportCleared() override;
+  void ShowReport() override;
   void ResultsChanged() override;
   void Progress(const RunProgress& progress) override;
   void ShowError(std::string_view text, std::string_view caption) override;

@@ -15,7 +15,7 @@ class CliHost : public RunHost {
           bool quiet);
 
   void ConfirmDescription() override;
-  void ReportCleared() override {}
+  void ShowReport() override {}
   void ResultsChanged() override;
   void Progress(const RunProgress& progress) override;
   void ShowError(std::string_view text, std::string_view caption) override;

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cctype>
 #include <thread>
 
 #include "engine/TestTable.h"
@@ -91,6 +92,13 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   app.add_option("-t,--tests", testList,
                  "comma-separated: dhrystone,whetstone,queens,matrix,crunch,fpu,memory or all "
                  "(the codes d,w,q,c,n,f,m are accepted too)");
+  std::vector<std::string> driveWords;
+  app.add_option("-d,--drive", driveWords,
+                 "disk throughput test on drive LETTER (C..Z); may be repeated")
+      ->type_name("LETTER")
+      ->allow_extra_args(false);
+  app.add_flag("--list-drives", options.listDrives,
+               "print every available drive letter with its directory, then exit");
   app.add_option("-j,--threads", options.threads,
                  "worker threads, 1..128 (default: processors online, at most 128)")
       ->check(CLI::Range(1, 128));
@@ -137,6 +145,14 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   if (!testList.empty() || app.count("--tests") > 0) problem = ParseTestList(testList, options.tests);
   for (const std::string& assignment : assignments) {
     if (problem.empty()) problem = ParseField(assignment, options);
+  }
+  for (const std::string& word : driveWords) {
+    const char letter = word.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) : '\0';
+    if (letter < 'C' || letter > 'Z') {
+      if (problem.empty()) problem = "--drive: '" + word + "' is not a drive letter from C to Z";
+    } else if (std::find(options.drives.begin(), options.drives.end(), letter) == options.drives.end()) {
+      options.drives.push_back(letter);
+    }
   }
   if (!problem.empty()) {
     result.exitStatus = 2;

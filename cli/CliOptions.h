@@ -14,6 +14,8 @@ namespace quorvane {
 
 struct CliOptions {
   std::vector<TestId> tests;                 // empty: none named
+  std::vector<char> drives;                  // 'C'..'Z', in the order given
+  bool listDrives = false;
   std::optional<int> threads;                // 1..128; unset: processors online
   bool longTests = false;
   bool noRealtime = false;

@@ -1,5 +1,6 @@
 #include "cli/CliProgram.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -7,6 +8,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
 #include "engine/TestRunner.h"
+#include "platform/DriveMap.h"
 #include "report/Report.h"
 #include "report/ReportLine.h"
 #include "report/ResultFile.h"
@@ -24,11 +26,12 @@ void ApplyFields(const CliOptions& options, MachineDescription& description) {
 }
 
 void SelectTests(const CliOptions& options, TestSelection& selection) {
-  if (options.tests.empty()) {
+  if (options.tests.empty() && options.drives.empty()) {
     SelectAllTests(selection);
   } else {
     for (TestId test : options.tests) TestFlag(selection, test) = true;
   }
+  for (char letter : options.drives) ToggleDrive(selection, letter);
   if (options.longTests) ToggleLongTests(selection);
   if (options.noRealtime) ToggleRealTime(selection);
 }
@@ -53,6 +56,23 @@ bool Failed(FileOutcome outcome, std::ostream& err) {
   return true;
 }
 
+void ListDrives(const std::vector<DriveMapping>& drives, std::ostream& out) {
+  for (const DriveMapping& drive : drives) {
+    if (drive.available) out << drive.letter << "  " << DriveFolder(drive).string() << "  " << drive.fsType << '\n';
+  }
+}
+
+// The first drive asked for that this system does not have, or 0.
+char MissingDrive(const CliOptions& options, const std::vector<DriveMapping>& drives) {
+  for (char letter : options.drives) {
+    const bool known = std::any_of(drives.begin(), drives.end(), [letter](const DriveMapping& d) {
+      return d.letter == letter && d.available;
+    });
+    if (!known) return letter;
+  }
+  return '\0';
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
@@ -63,6 +83,16 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return parsed.exitStatus;
   }
   const CliOptions& options = *parsed.options;
+  const std::vector<DriveMapping> drives = MapSystemDrives();
+  if (options.listDrives) {
+    ListDrives(drives, out);
+    return 0;
+  }
+  if (const char missing = MissingDrive(options, drives)) {
+    err << "quorvane-cli: --drive: this system has no drive " << missing
+        << " (see --list-drives)" << std::endl;
+    return 2;
+  }
   auto state = std::make_unique<BenchmarkState>();
 
   if (options.load && Failed(ReadInto(*state, FileTarget::ThisMachine, *options.load), err)) return 1;
@@ -70,9 +100,10 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return 1;
   }
 
-  // Without --load all seven tests run unless some are named; with it, only those named.
+  // Without --load all seven tests run unless tests or drives are named; with it, only those
+  // named.
   int runErrors = 0;
-  if (!options.tests.empty() || !options.load) {
+  if (!options.tests.empty() || !options.drives.empty() || !options.load) {
     SelectTests(options, state->testSelection);
     MachineDescription description = state->thisMachine;
     ApplyFields(options, description);

@@ -6,7 +6,8 @@
 
 namespace quorvane {
 
-// Returns the exit status: 0 success, 1 a test could not be run, 2 bad usage.
+// Returns the exit status: 0 success, 1 a file could not be read or written or a test or disk
+// test failed, 2 bad usage.
 int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
 
 }  // namespace quorvane

@@ -21,8 +21,9 @@ class RunHost {
   virtual void ConfirmDescription() = 0;
   // The run was confirmed and starts (the wait dialog appears).
   virtual void RunStarted() {}
-  // The results and the report were emptied: show the empty report at once.
-  virtual void ReportCleared() = 0;
+  // The report lines stand as they are (emptied at the start, or unchanged after a failed
+  // drive): show them at once.
+  virtual void ShowReport() = 0;
   // A result row or drive block was written: rebuild the report and show it at once.
   virtual void ResultsChanged() = 0;
   // A test is about to start.

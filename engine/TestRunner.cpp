@@ -1,11 +1,13 @@
 #include "engine/TestRunner.h"
 
+#include <array>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "engine/Score.h"
 #include "engine/TestTable.h"
+#include "platform/DriveMap.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/Priority.h"
 
@@ -15,9 +17,14 @@ namespace {
 
 constexpr std::string_view kErrorCaption = "Quorvane";
 
-int CountSelectedTests(const TestSelection& selection) {
+constexpr int kDriveBlockRows = 7;
+
+int CountSelectedSteps(const TestSelection& selection) {
   int count = 0;
   for (TestId test : kAllTests) count += TestFlag(selection, test) ? 1 : 0;
+  for (char letter = kFirstDrive; letter <= kLastDrive; ++letter) {
+    count += selection.runDrive[static_cast<std::size_t>(letter - 'A')] ? 1 : 0;
+  }
   return count;
 }
 
@@ -28,8 +35,24 @@ void ClearResultsAndReport(BenchmarkState& state) {
 
 }  // namespace
 
-TestRunner::TestRunner(ThreadStarter startThread, const WorkerRoutineTable& routines)
-    : startThread_(std::move(startThread)), routines_(routines) {}
+DiskTestEnvironment SystemDiskEnvironment() {
+  DiskTestEnvironment environment;
+  const std::vector<DriveMapping> drives = MapSystemDrives();
+  environment.folderOf = [drives](char letter) -> std::optional<std::filesystem::path> {
+    for (const DriveMapping& drive : drives) {
+      if (drive.letter == letter && drive.available) return DriveFolder(drive);
+    }
+    return std::nullopt;
+  };
+  return environment;
+}
+
+TestRunner::TestRunner(ThreadStarter startThread, const WorkerRoutineTable& routines,
+                       DiskTestEnvironment disk, DiskTestRoutine diskTest)
+    : startThread_(std::move(startThread)),
+      routines_(routines),
+      disk_(std::move(disk)),
+      diskTest_(diskTest) {}
 
 void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   host.ConfirmDescription();
@@ -46,11 +69,11 @@ void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   host.RunStarted();
 
   ClearResultsAndReport(state);
-  host.ReportCleared();
+  host.ShowReport();
   state.resultCount = 0;
 
   const std::int64_t frequency = QueryPerformanceFrequency();
-  const int steps = CountSelectedTests(state.testSelection);
+  const int steps = CountSelectedSteps(state.testSelection);
   int step = 0;
   for (TestId test : kAllTests) {
     // Each flag is read when the run reaches its test.
@@ -58,9 +81,43 @@ void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
     host.Progress({++step, steps, InfoOf(test).name});
     RunTest(state, host, test, threads, frequency);
   }
+  RunDriveSteps(state, host, step, steps);
 
   SetNormalPriority();
   host.RunFinished();
+}
+
+int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, int steps) {
+  DiskTestEnvironment environment = disk_;
+  environment.showMessage = [&host](std::string_view text, std::string_view caption) {
+    host.ShowError(text, caption);
+  };
+  for (char letter = kFirstDrive; letter <= kLastDrive; ++letter) {
+    if (!state.testSelection.runDrive[static_cast<std::size_t>(letter - 'A')]) continue;
+    if (state.resultCount + kDriveBlockRows > kResultRows) {
+      host.ShowError(std::string("The result table has no room for more drives: drive ") + letter +
+                         " and the drives after it were not measured.",
+                     kErrorCaption);
+      break;
+    }
+    const std::string name = std::string("Disk throughput, drive ") + letter;
+    host.Progress({++step, steps, name});
+    std::array<std::int32_t, kDriveBlockRows> results{};
+    const std::int32_t outcome =
+        diskTest_(letter, 10 * state.testSelection.LengthFactor, results[0], results[1],
+                    results[2], results[3], results[4], results[5], results[6], environment);
+    if (outcome != 0) {
+      host.ShowReport();  // nothing written for this drive
+      continue;
+    }
+    for (int row = 0; row < kDriveBlockRows; ++row) {
+      SetRow(state.thisResults[static_cast<std::size_t>(state.resultCount + row)],
+             row == 0 ? letter : ' ', static_cast<std::uint32_t>(results[static_cast<std::size_t>(row)]));
+    }
+    state.resultCount += kDriveBlockRows;
+    host.ResultsChanged();
+  }
+  return step;
 }
 
 void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,

@@ -1,5 +1,7 @@
 #include "platform/DriveMap.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <fstream>
 #include <sstream>
@@ -87,6 +89,18 @@ std::vector<DriveMapping> MapSystemDrives() {
   std::ostringstream text;
   text << table.rdbuf();
   return MapDrives(text.str());
+}
+
+std::filesystem::path DriveFolder(const DriveMapping& drive) {
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  struct stat here {};
+  struct stat mount {};
+  if (!error && stat(current.c_str(), &here) == 0 && stat(drive.mountPoint.c_str(), &mount) == 0 &&
+      here.st_dev == mount.st_dev) {
+    return current;
+  }
+  return drive.mountPoint;
 }
 
 std::array<bool, 26> DriveAvailability(const std::vector<DriveMapping>& drives) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +24,10 @@ std::vector<DriveMapping> MapDrives(std::string_view mountTable);
 
 // The drives of this system (from /proc/self/mounts); none when it cannot be read.
 std::vector<DriveMapping> MapSystemDrives();
+
+// The folder in which the disk test of `drive` makes its file: the current directory when it
+// lies on the drive's filesystem, otherwise the drive's mount point.
+std::filesystem::path DriveFolder(const DriveMapping& drive);
 
 // Availability by drive letter, index 0 = A ... 25 = Z.
 std::array<bool, 26> DriveAvailability(const std::vector<DriveMapping>& drives);

@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <system_error>
@@ -44,6 +45,21 @@ bool Event::Poll() {
   if (poll(&entry, 1, 0) <= 0) return false;
   std::uint64_t count = 0;
   return read(fd_, &count, sizeof count) == static_cast<ssize_t>(sizeof count);
+}
+
+bool Event::WaitFor(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd entry{fd_, POLLIN, 0};
+    const int ready = poll(&entry, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+    if (ready > 0) {
+      std::uint64_t count = 0;
+      if (read(fd_, &count, sizeof count) == static_cast<ssize_t>(sizeof count)) return true;
+    }
+    if (ready == 0 || left.count() <= 0) return false;
+  }
 }
 
 void WaitForAll(std::span<Event> events) {

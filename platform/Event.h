@@ -3,6 +3,7 @@
 // It does not count: setting a set event leaves it set once.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <span>
 
@@ -21,6 +22,8 @@ class Event {
   void Wait();
   // One poll with a time-out of zero: true (and the event reset) when it was set.
   bool Poll();
+  // Waits at most `timeout` for the event; true (and the event reset) when it was set.
+  bool WaitFor(std::chrono::milliseconds timeout);
 
  private:
   int fd_;

@@ -11,6 +11,21 @@ namespace quorvane {
 // Starts `routine` on a new thread; an empty result when the thread could not be created.
 std::optional<std::thread> StartThread(std::function<void()> routine);
 
+// Ends a thread that did not stop when asked: it is cancelled at its next poll, wait or sleep,
+// unwinds, and is joined. The caller must not touch what it shared with the thread before this
+// returns.
+void EndThreadByForce(std::thread& thread);
+
+// Lives in the outermost frame of a thread that may be ended by force. Such a thread unwinds
+// without the frame exits that AddressSanitizer relies on; on the way out the guard clears the
+// thread's stack of what they would have cleared. It does nothing in other builds.
+struct ForcedEndGuard {
+  ForcedEndGuard() = default;
+  ForcedEndGuard(const ForcedEndGuard&) = delete;
+  ForcedEndGuard& operator=(const ForcedEndGuard&) = delete;
+  ~ForcedEndGuard();
+};
+
 // The signature of StartThread, so that a caller can be given another one (tests do).
 using ThreadStarter = std::function<std::optional<std::thread>(std::function<void()>)>;
 

@@ -52,7 +52,8 @@ TEST(CliOptions, BadWordsGiveOneLineAndStatusTwo) {
       {"--bogus"},          {"--threads", "0"},     {"--threads", "129"},
       {"-j", "two"},        {"--tests", "queens,x"}, {"--tests", ""},
       {"--set", "colour=red"}, {"--set", "brand"},   {"--set", "threads=4"},
-      {"extra"}};
+      {"extra"},            {"--drive", "1"},       {"--drive", "AB"},
+      {"-d", "B"},          {"--drive", ""}};
   for (const auto& words : bad) {
     const CliRun run = Invoke(words);
     EXPECT_EQ(run.status, 2) << words[0];
@@ -162,6 +163,44 @@ TEST(CliProgram, TheBuiltProgramRejectsBadOptionsWithStatusTwo) {
   EXPECT_EQ(output.rfind("quorvane-cli: ", 0), 0u) << output;
   EXPECT_NE(output.find("--threads"), std::string::npos) << output;
   EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
+}
+
+TEST(CliDrives, DrivesAreListedAndCheckedAgainstThisSystem) {
+  std::vector<const char*> args = {"quorvane-cli", "--drive", "c", "-d", "D", "--drive", "C"};
+  const CliParse parsed = ParseCommandLine(static_cast<int>(args.size()), args.data());
+  ASSERT_TRUE(parsed.options);
+  EXPECT_EQ(parsed.options->drives, (std::vector<char>{'C', 'D'}));
+
+  CliRun run = Invoke({"--list-drives"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("C  ", 0), 0u) << run.out;  // the root filesystem is drive C
+  EXPECT_EQ(run.out.back(), '\n');
+
+  // A letter this system does not have is a bad value.
+  std::string listed = run.out;
+  char missing = 'Z';
+  while (missing > 'C' && listed.find(std::string("\n") + missing + "  ") != std::string::npos) --missing;
+  const std::string word(1, missing);
+  run = Invoke({"--drive", word.c_str()});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "quorvane-cli: --drive: this system has no drive " + word + " (see --list-drives)\n");
+}
+
+TEST(CliDrives, ADiskRunOnDriveCGivesItsBlockAndLeavesNoFile) {
+  const CliRun run = Invoke({"--drive", "C", "--json", "-q", "--no-realtime"});
+  if (run.status == 1 && run.err.find("Can't open test file") != std::string::npos) {
+    GTEST_SKIP() << "the folder of drive C cannot be written here: " << run.err;
+  }
+  ASSERT_EQ(run.status, 0) << run.err;
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  ASSERT_EQ(json["results"].size(), 7u);
+  EXPECT_EQ(json["results"][0]["code"], "C");
+  EXPECT_EQ(json["results"][0]["test"], "Read max");
+  EXPECT_EQ(json["results"][6]["test"], "CPU usage");
+  EXPECT_GE(json["results"][0]["value"].get<long long>(), json["results"][1]["value"].get<long long>());
+  EXPECT_GE(json["results"][1]["value"].get<long long>(), json["results"][2]["value"].get<long long>());
+  EXPECT_LE(json["results"][6]["value"].get<long long>(), 100);
+  EXPECT_FALSE(std::filesystem::exists("DISKTEST.DAT"));
 }
 
 // Files: a fresh folder per test.

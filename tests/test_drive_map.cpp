@@ -74,5 +74,19 @@ TEST(DriveMap, ThisSystemHasADriveC) {
   EXPECT_EQ(drives[0].mountPoint, "/");
 }
 
+TEST(DriveMap, TheTestFolderIsTheCurrentDirectoryWhenItLiesOnTheDrive) {
+  const std::vector<DriveMapping> drives = MapSystemDrives();
+  ASSERT_FALSE(drives.empty());
+  const DriveMapping& root = drives[0];
+  const std::filesystem::path current = std::filesystem::current_path();
+  // The tests run in the build tree, which lies on the root filesystem or on another one.
+  const std::filesystem::path folder = DriveFolder(root);
+  EXPECT_TRUE(folder == current || folder == "/") << folder;
+  // A drive whose mount point is not the current directory's filesystem gets its mount point.
+  DriveMapping elsewhere = root;
+  elsewhere.mountPoint = "/proc";
+  EXPECT_EQ(DriveFolder(elsewhere), "/proc");
+}
+
 }  // namespace
 }  // namespace quorvane

@@ -62,6 +62,38 @@ const WorkerRoutineTable kStandIns = {StandInWorker<0>, StandInWorker<1>, StandI
                                       StandInWorker<3>, StandInWorker<4>, StandInWorker<5>,
                                       StandInWorker<6>};
 
+// A stand-in disk test: the drives named in `failing` fail with a message, the others give
+// fixed results.
+struct DiskRecord {
+  std::string failing;
+  std::vector<std::pair<char, std::int32_t>> calls;
+};
+
+DiskRecord& Disks() {
+  static DiskRecord record;
+  return record;
+}
+
+std::int32_t StandInDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
+                             std::int32_t& readAverage, std::int32_t& readMin,
+                             std::int32_t& writeMax, std::int32_t& writeAverage,
+                             std::int32_t& writeMin, std::int32_t& cpuUsage,
+                             const DiskTestEnvironment& environment) {
+  Disks().calls.emplace_back(letter, passes);
+  if (Disks().failing.find(letter) != std::string::npos) {
+    environment.showMessage("Can't write test file", "Error writing to test file");
+    return -1;
+  }
+  readMax = 700;
+  readAverage = 600;
+  readMin = 500;
+  writeMax = 400;
+  writeAverage = 300;
+  writeMin = 200;
+  cpuUsage = 12;
+  return 0;
+}
+
 class ScriptedHost : public RunHost {
  public:
   ScriptedHost(BenchmarkState& state, std::string threads, bool confirm)
@@ -76,9 +108,13 @@ class ScriptedHost : public RunHost {
     log.push_back("started");
     realTimeDuringRun = IsRealTimePriority();
   }
-  void ReportCleared() override { log.push_back("cleared"); }
+  void ShowReport() override { log.push_back("shown"); }
   void ResultsChanged() override {
     const ResultEntry& row = state_.thisResults[static_cast<std::size_t>(state_.resultCount)];
+    if (row.code == '\0') {  // a drive block, counted before the report is rebuilt
+      log.push_back(std::string("block ") + state_.thisResults[static_cast<std::size_t>(state_.resultCount - 7)].code);
+      return;
+    }
     log.push_back(std::string("row ") + row.code);
     // A row is written only after every worker of its test has finished.
     const TestInfo* info = FindTestByCode(row.code);
@@ -110,6 +146,7 @@ class TestRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     Record().Reset();
+    Disks() = DiskRecord{};
     state_ = std::make_unique<BenchmarkState>();
     state_->testSelection.RealTimePriority = false;
   }
@@ -149,7 +186,7 @@ TEST_F(TestRunnerTest, RowsFollowTheFixedOrderWithThreeThreadsAndFourMemoryWorke
   TestRunner runner(StartThread, kStandIns);
   runner.OnRunSelectedTests(state(), host);
   const std::vector<std::string> expected = {
-      "confirm",     "started", "cleared", "progress 1/2 Whetstone",
+      "confirm",     "started", "shown", "progress 1/2 Whetstone",
       "row w",       "progress 2/2 Memory throughput", "row m", "finished"};
   EXPECT_EQ(host.log, expected);
   EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'w', 'm'}));
@@ -184,7 +221,7 @@ TEST_F(TestRunnerTest, ARunWithNothingSelectedStillEmptiesResultsAndReport) {
   ScriptedHost host(state(), "1", true);
   TestRunner runner(StartThread, kStandIns);
   runner.OnRunSelectedTests(state(), host);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"confirm", "started", "cleared", "finished"}));
+  EXPECT_EQ(host.log, (std::vector<std::string>{"confirm", "started", "shown", "finished"}));
   EXPECT_EQ(state().thisResults[0].code, '\0');
   EXPECT_EQ(state().thisResults[1].code, '\0');
   // Values stay; a NUL code is what empties a row.
@@ -251,6 +288,46 @@ TEST_F(TestRunnerTest, RealTimeRunsGiveWorkersTheRunnersClassAndEndNormal) {
   // Without the privilege the system refuses the class and everything runs normally.
   EXPECT_EQ(Record().realTimeWorkers, host.realTimeDuringRun ? 4 : 0);
   EXPECT_FALSE(IsRealTimePriority());
+}
+
+TEST_F(TestRunnerTest, DrivesFollowTheTestsAndAFailedDriveLeavesNoGap) {
+  ToggleTest(state().testSelection, TestId::Dhrystone);
+  ToggleDrive(state().testSelection, 'E');
+  ToggleDrive(state().testSelection, 'D');
+  ToggleLongTests(state().testSelection);
+  Disks().failing = "D";
+  ScriptedHost host(state(), "1", true);
+  TestRunner runner(StartThread, kStandIns, DiskTestEnvironment{}, StandInDiskTest);
+  runner.OnRunSelectedTests(state(), host);
+  const std::vector<std::string> expected = {
+      "confirm", "started", "shown", "progress 1/3 Dhrystone 2.1", "row d",
+      "progress 2/3 Disk throughput, drive D", "shown",
+      "progress 3/3 Disk throughput, drive E", "block E", "finished"};
+  EXPECT_EQ(host.log, expected);
+  EXPECT_EQ(Disks().calls, (std::vector<std::pair<char, std::int32_t>>{{'D', 40}, {'E', 40}}));
+  EXPECT_EQ(host.errors, std::vector<std::string>{"Can't write test file"});
+  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'d', 'E', ' ', ' ', ' ', ' ', ' ', ' '}));
+  EXPECT_EQ(std::string(ValueText(state().thisResults[1])), "       700");
+  EXPECT_EQ(std::string(ValueText(state().thisResults[7])), "        12");
+  EXPECT_EQ(state().resultCount, 8);
+}
+
+TEST_F(TestRunnerTest, NoDriveBlockIsWrittenPastTheLastRow) {
+  SelectAllTests(state().testSelection);
+  for (char letter = 'C'; letter <= 'Q'; ++letter) ToggleDrive(state().testSelection, letter);
+  ScriptedHost host(state(), "1", true);
+  TestRunner runner(StartThread, kStandIns, DiskTestEnvironment{}, StandInDiskTest);
+  runner.OnRunSelectedTests(state(), host);
+  // 7 test rows and 13 blocks fill rows 0 to 97; drive P's block would not fit.
+  EXPECT_EQ(Disks().calls.size(), 13u);
+  EXPECT_EQ(Disks().calls.back().first, 'O');
+  EXPECT_EQ(state().resultCount, 98);
+  EXPECT_EQ(state().thisResults[91].code, 'O');
+  EXPECT_EQ(state().thisResults[98].code, '\0');
+  EXPECT_EQ(state().thisResults[99].code, '\0');
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find("drive P"), std::string::npos);
+  EXPECT_EQ(host.log.back(), "finished");
 }
 
 TEST_F(TestRunnerTest, RealWorkersProduceAScore) {

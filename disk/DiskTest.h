@@ -1,0 +1,68 @@
+// The disk throughput test of one drive: a 5120-kilobyte test file written and read back with
+// the system's cache bypassed, pass after pass, each direction timed separately, while the CPU
+// usage meter counts how much processor time the disk work takes. It shows its failures through
+// the message function it is given, leaves no test file behind, and never measures buffered I/O.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+#include "disk/CpuUsageMeter.h"
+
+namespace quorvane {
+
+struct DiskTestEnvironment {
+  // The folder in which the test file of a drive is made; none for a drive that does not exist.
+  std::function<std::optional<std::filesystem::path>(char letter)> folderOf;
+  // How long the meter counts on the idle machine before the passes.
+  std::chrono::milliseconds calibration{6000};
+  // How long a stopped meter thread may take to end.
+  std::chrono::milliseconds stopGrace{2000};
+  // Shows a failure: text and caption, in a box without owner window.
+  std::function<void(std::string_view text, std::string_view caption)> showMessage;
+  // The meter's counting loop (tests give one that does not stop).
+  CounterRoutine counter = IdleLoopCounter;
+  // Starts the meter's thread (tests give one that refuses).
+  ThreadStarter startThread = StartThread;
+};
+
+constexpr std::int32_t kDiskBlockSize = 262144;  // 256 KiB
+constexpr int kBlocksPerPass = 20;               // 5120 KiB a pass
+constexpr const char* kDiskTestFileName = "DISKTEST.DAT";
+
+// The messages of the disk test (text, then caption). The meter's own stop failure message is
+// CpuUsageMeter::kStopFailedText / kStopFailedCaption.
+constexpr std::string_view kOpenFailedText =
+    "Error opening test file. Make sure you've got admin rights!";
+constexpr std::string_view kOpenFailedCaption = "Can't open test file";
+constexpr std::string_view kWriteFailedText = "Can't write test file";
+constexpr std::string_view kWriteFailedCaption = "Error writing to test file";
+constexpr std::string_view kReadFailedText = "Error reading to test file";
+constexpr std::string_view kReadFailedCaption = "Can't read test file";
+constexpr std::string_view kMeterStartFailedText = "The CPU usage meter could not start its thread.";
+constexpr std::string_view kMeterStartFailedCaption = "Can't start the CPU usage meter";
+
+// Runs `passes` passes on drive `letter` ('C'..'Z'). On success returns 0 and sets the seven
+// outputs (kilobytes of 1024 bytes per second, CPU usage in percent, never below 0); on any
+// failure returns -1 after showing its message, and leaves the outputs as they were.
+//  - The test file is `DISKTEST.DAT` in environment.folderOf(letter); a drive without a folder
+//    fails as a file that cannot be created does.
+//  - Every one of the 20 writes and 20 reads of a pass is checked: an error or a short count
+//    ends the test with the write or read failure message.
+//  - The meter is stopped before -1 is returned (a failing stop then shows its own message as
+//    the second one), and no test file remains.
+//  - passes < 1 is refused at once: -1, no message, nothing measured and no file touched (no
+//    pass would leave every rate a division by zero).
+//  - Throws std::bad_alloc when the 256 KiB block cannot be had (no meter thread is running
+//    then, and no file exists).
+std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
+                         std::int32_t& readAverage, std::int32_t& readMin,
+                         std::int32_t& writeMax, std::int32_t& writeAverage,
+                         std::int32_t& writeMin, std::int32_t& cpuUsage,
+                         const DiskTestEnvironment& environment);
+
+}  // namespace quorvane

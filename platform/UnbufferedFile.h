@@ -1,0 +1,57 @@
+// A file whose reads and writes bypass the system's cache (O_DIRECT): created anew (an existing
+// file is emptied), read and written synchronously in blocks of a 4096-byte aligned buffer,
+// repositioned, closed and deleted. A filesystem that refuses to bypass its cache refuses to
+// open the file: nothing here ever falls back to buffered input and output.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace quorvane {
+
+// A block of memory aligned to 4096 bytes, as unbuffered transfers need; zero-filled.
+class AlignedBlock {
+ public:
+  explicit AlignedBlock(std::size_t size);  // throws std::bad_alloc
+  std::byte* data() { return data_.get(); }
+  const std::byte* data() const { return data_.get(); }
+  std::size_t size() const { return size_; }
+
+ private:
+  struct Free {
+    void operator()(std::byte* p) const;
+  };
+  std::unique_ptr<std::byte, Free> data_;
+  std::size_t size_;
+};
+
+class UnbufferedFile {
+ public:
+  // Creates the file (emptying an existing one) for reading and writing without the cache;
+  // empty when it cannot be created or the filesystem cannot bypass its cache. A folder on a
+  // memory-only filesystem (tmpfs, ramfs) counts as one that cannot, whatever the kernel
+  // accepts. A refused open leaves no new file behind.
+  static std::optional<UnbufferedFile> CreateAlways(const std::filesystem::path& path);
+  // Removes the file; false when it could not be removed (or did not exist).
+  static bool Delete(const std::filesystem::path& path);
+
+  UnbufferedFile(UnbufferedFile&& other) noexcept;
+  UnbufferedFile& operator=(UnbufferedFile&& other) noexcept;
+  ~UnbufferedFile();
+
+  // Bytes written or read by one call (one system call, repeated only when interrupted before
+  // it moved anything), or -1 on an error. Address and size must be multiples of the device's
+  // sector size, or the call fails. After Close every call fails.
+  long Write(const std::byte* data, std::size_t size);
+  long Read(std::byte* data, std::size_t size);
+  bool SeekToStart();
+  void Close();  // safe to repeat
+
+ private:
+  explicit UnbufferedFile(int fd) : fd_(fd) {}
+  int fd_ = -1;
+};
+
+}  // namespace quorvane
