@@ -263,7 +263,7 @@ void CMainFrame::OnRunSelectedTests(int) {
 
   CWaitDlg wait(this);
   waitDialog_ = &wait;
-  GuiRunHost host(*this, {[this] { ShowReport(); },
+  GuiRunHost host({[this] { ShowReport(); },
                           [this] {
                             BuildReport(state_);
                             ShowReport();
@@ -276,7 +276,7 @@ void CMainFrame::OnRunSelectedTests(int) {
                           }});
   std::optional<std::thread> runThread = StartThread([this, &host, &wait] {
     runner_.OnRunSelectedTests(state_, host);
-    QMetaObject::invokeMethod(&wait, [&wait] { wait.Finish(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&wait, "Finish", Qt::QueuedConnection);
   });
   if (runThread) {
     wait.exec();

@@ -20,8 +20,8 @@ class CWaitDlg : public QDialog {
 
   // Shows "name, step of steps" and the bar at step - 1 of steps done.
   void ShowProgress(const QString& name, int step, int steps);
-  // Closes the dialog at the end of the run.
-  void Finish();
+  // Closes the dialog at the end of the run (also called by name from the run's thread).
+  Q_INVOKABLE void Finish();
 
   QString progressText() const;
 

@@ -13,14 +13,28 @@ QString FromText(std::string_view text) {
 }
 }  // namespace
 
-GuiRunHost::GuiRunHost(QObject& context, Calls calls)
-    : context_(context), calls_(std::move(calls)) {}
+void HandOff::Run(const std::function<void()>& call) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  pending_ = &call;
+  QMetaObject::invokeMethod(this, "RunPending", Qt::QueuedConnection);
+  finished_.wait(lock, [this] { return pending_ == nullptr; });
+}
+
+void HandOff::RunPending() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (pending_ == nullptr) return;
+  (*pending_)();
+  pending_ = nullptr;
+  finished_.notify_one();
+}
+
+GuiRunHost::GuiRunHost(Calls calls) : calls_(std::move(calls)) {}
 
 void GuiRunHost::OnUiThread(const std::function<void()>& call) {
-  if (QThread::currentThread() == context_.thread()) {
+  if (QThread::currentThread() == handOff_.thread()) {
     call();
   } else {
-    QMetaObject::invokeMethod(&context_, call, Qt::BlockingQueuedConnection);
+    handOff_.Run(call);
   }
 }
 

@@ -3,15 +3,35 @@
 // a time and the report, the wait dialog and the messages change in the order of the run.
 #pragma once
 
+#include <QObject>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 #include "engine/RunHost.h"
 
-class QObject;
 class QString;
-class QWidget;
 
 namespace quorvane {
+
+// Lives on the user-interface thread and runs there the call that the run's thread hands it,
+// one at a time. The call is passed under a lock that a race detector sees, not inside the
+// event queue.
+class HandOff : public QObject {
+  Q_OBJECT
+
+ public:
+  // Runs `call` on this object's thread and returns when it is done.
+  void Run(const std::function<void()>& call);
+
+ private slots:
+  void RunPending();
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable finished_;
+  const std::function<void()>* pending_ = nullptr;
+};
 
 class GuiRunHost : public RunHost {
  public:
@@ -22,8 +42,8 @@ class GuiRunHost : public RunHost {
     std::function<void(const QString& text, const QString& caption)> showError;
   };
 
-  // `context` lives on the user-interface thread.
-  GuiRunHost(QObject& context, Calls calls);
+  // Made on the user-interface thread.
+  explicit GuiRunHost(Calls calls);
 
   // The description was confirmed on the user-interface thread before the run started.
   void ConfirmDescription() override {}
@@ -35,7 +55,7 @@ class GuiRunHost : public RunHost {
  private:
   void OnUiThread(const std::function<void()>& call);
 
-  QObject& context_;
+  HandOff handOff_;
   Calls calls_;
 };
 

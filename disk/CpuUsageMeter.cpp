@@ -38,6 +38,7 @@ bool CpuUsageMeter::Start() {
   thread_ = startThread_([this] {
     const ForcedEndGuard guard;  // this thread may be ended by force
     SetLowestThreadPriority();
+    meterThreadId_ = CurrentThreadId();
     counter_(shared_);
     endedEvent_.Set();
   });
@@ -53,6 +54,10 @@ bool CpuUsageMeter::Stop(std::chrono::milliseconds grace,
 bool CpuUsageMeter::EndThread(
     std::chrono::milliseconds grace,
     const std::function<void(std::string_view, std::string_view)>* showMessage) {
+  // The run is over: a counting thread starved by the lowest priority may stop at once.
+  if (const int threadId = meterThreadId_.exchange(0); threadId > 0) {
+    RaiseToCallerPriority(thread_->native_handle(), threadId);
+  }
   stopEvent_.Set();
   const bool ended = endedEvent_.WaitFor(grace);
   if (ended) {

@@ -4,6 +4,7 @@
 // at a time; a thread that does not stop in time is ended by force.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -76,6 +77,7 @@ class CpuUsageMeter {
   Event endedEvent_;
   MeterShared shared_;
   std::optional<std::thread> thread_;
+  std::atomic<int> meterThreadId_{0};  // the counting thread's kernel identifier, once it runs
 };
 
 // CPU usage in percent from the reference rate r0 and the loaded rate r1: ((r0 - r1) / r0) x 100

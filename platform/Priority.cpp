@@ -1,6 +1,8 @@
 #include "platform/Priority.h"
 
 #include <pthread.h>
+
+#include <cerrno>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -40,7 +42,22 @@ void SetLowestThreadPriority() {
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
   } else {
     // nice applies to the calling thread only on Linux (its thread id).
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()), 19);
+  }
+}
+
+int CurrentThreadId() { return static_cast<int>(syscall(SYS_gettid)); }
+
+void RaiseToCallerPriority(std::thread::native_handle_type thread, int threadId) {
+  if (IsRealTimePriority()) {
+    int policy = SCHED_FIFO;
+    sched_param param{};
+    pthread_getschedparam(pthread_self(), &policy, &param);
+    pthread_setschedparam(thread, policy, &param);
+  } else {
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentThreadId()));
+    if (errno == 0) setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), nice);  // may be refused
   }
 }
 

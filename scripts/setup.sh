@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ ninja-build qt6-base-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev libgtest-dev
-          libgmock-dev libbenchmark-dev)
+          libgmock-dev libbenchmark-dev clang libclang-rt-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
