@@ -51,7 +51,7 @@ constexpr std::array<int, kTestCount> kTestCommands = {
     command::kNumberCrunching, command::kFloatingPoint, command::kMemory};
 
 QString ShowFileDialog(QWidget* owner, FileDialogKind kind) {
-  const FileDialogSpec form = SpecOf(kind);
+  const FileDialogForm form = FormOf(kind);
   QFileDialog dialog(owner, form.title, form.initialName);
   dialog.setNameFilters(form.filters);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -69,7 +69,7 @@ void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
 
 }  // namespace
 
-FileDialogSpec SpecOf(FileDialogKind kind) {
+FileDialogForm FormOf(FileDialogKind kind) {
   const QStringList openFilters = {QStringLiteral("Quorvane Files Mk III Files (*.qv3)"),
                                    QStringLiteral("Quorvane Mk II Files (*.qvf)"),
                                    QStringLiteral("All files (*.*)")};

@@ -26,14 +26,14 @@ class TestRunner;
 // The four file dialogs of the File menu.
 enum class FileDialogKind { Load, Compare, SaveAs, Export };
 
-struct FileDialogSpec {
+struct FileDialogForm {
   QString title;
   QString initialName;
   QStringList filters;
   bool save;
 };
 
-FileDialogSpec SpecOf(FileDialogKind kind);
+FileDialogForm FormOf(FileDialogKind kind);
 
 class CMainFrame : public QMainWindow {
   Q_OBJECT

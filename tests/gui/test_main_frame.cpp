@@ -76,6 +76,11 @@ void AnswerDescription(const QString& threads, bool ok) {
   });
 }
 
+std::string FileBytes(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 QString Line(const ReportLines& lines, int index) {
   const std::string_view text = LineText(lines[static_cast<std::size_t>(index)]);
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -112,11 +117,9 @@ class MainFrameTest : public QObject {
   void everyMenuItemHasItsIdAndText() {
     Setup s;
     const QList<QAction*> bar = s.frame->menuBar()->actions();
-    QCOMPARE(bar.size(), 4);
-    QCOMPARE(bar[0]->text(), QStringLiteral("File"));
-    QCOMPARE(bar[1]->text(), QStringLiteral("Test"));
-    QCOMPARE(bar[2]->text(), QStringLiteral("Options"));
-    QCOMPARE(bar[3]->text(), QStringLiteral("Info"));
+    QStringList menus;
+    for (QAction* menu : bar) menus << menu->text();
+    QCOMPARE(menus, (QStringList{"File", "Test", "Options", "Info"}));
     const QList<QAction*> test = bar[1]->menu()->actions();
     QCOMPARE(test.size(), 13);
     QVERIFY(test[7]->menu());
@@ -283,9 +286,7 @@ class MainFrameTest : public QObject {
     answer = mine;
     s.frame->TriggerCommand(command::kFileSaveAs);
     QCOMPARE(asked.back(), FileDialogKind::SaveAs);
-    std::ifstream in(mine.toStdString(), std::ios::binary);
-    const std::string saved((std::istreambuf_iterator<char>(in)), {});
-    QCOMPARE(saved, ResultFileBytes(*s.state));
+    QCOMPARE(FileBytes(mine), ResultFileBytes(*s.state));
 
     s.frame->OnVScroll(QAbstractSlider::SliderMove, 40);
     s.frame->TriggerCommand(command::kFileCompare);
@@ -298,8 +299,7 @@ class MainFrameTest : public QObject {
     const QString exported = folder.filePath(QStringLiteral("report.txt"));
     answer = exported;
     s.frame->TriggerCommand(command::kFileExport);
-    std::ifstream exportIn(exported.toStdString(), std::ios::binary);
-    QCOMPARE(std::string((std::istreambuf_iterator<char>(exportIn)), {}), ExportBytes(s.state->ReportText));
+    QCOMPARE(FileBytes(exported), ExportBytes(s.state->ReportText));
 
     // A cancelled Load empties this machine's results; the report keeps only its frame.
     answer.clear();
@@ -317,11 +317,13 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kFileSaveAs);
     QCOMPARE(s.messages.back(), QStringLiteral("Cannot save file!"));
 
-    QCOMPARE(SpecOf(FileDialogKind::Load).title, QStringLiteral("Quorvane open file..."));
-    QCOMPARE(SpecOf(FileDialogKind::Compare).title, QStringLiteral("Quorvane open comparison file..."));
-    QCOMPARE(SpecOf(FileDialogKind::SaveAs).title, QStringLiteral("Quorvane save file..."));
-    QCOMPARE(SpecOf(FileDialogKind::Export).title, QStringLiteral("Quorvane export file..."));
-    QCOMPARE(SpecOf(FileDialogKind::Export).initialName, QStringLiteral("*.txt"));
+    // The file dialogs' titles and first names.
+    QCOMPARE(FormOf(FileDialogKind::Load).title, QStringLiteral("Quorvane open file..."));
+    QCOMPARE(FormOf(FileDialogKind::Compare).title, QStringLiteral("Quorvane open comparison file..."));
+    QCOMPARE(FormOf(FileDialogKind::SaveAs).title, QStringLiteral("Quorvane save file..."));
+    QCOMPARE(FormOf(FileDialogKind::Export).title, QStringLiteral("Quorvane export file..."));
+    QCOMPARE(FormOf(FileDialogKind::Load).initialName, QStringLiteral("*.qv3"));
+    QCOMPARE(FormOf(FileDialogKind::Export).initialName, QStringLiteral("*.txt"));
   }
 
   void theDescriptionViewAndTheHelpPage() {
@@ -334,7 +336,7 @@ class MainFrameTest : public QObject {
     QVERIFY(!s.state->descriptionShown);
     QCOMPARE(Line(s.frame->reportView()->lines(), 0).trimmed(), QStringLiteral("this      other              relative"));
 
-    // The help page beside the program is opened; without it nothing happens.
+    // The help page beside the program is opened (a missing page: see test_about_help).
     QList<QUrl> opened;
     s.frame->SetUrlOpener([&](const QUrl& url) {
       opened << url;
@@ -342,8 +344,6 @@ class MainFrameTest : public QObject {
     });
     const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/Quorvane Ru VAR EZO help.htm");
     QVERIFY(!QFile::exists(page));
-    s.frame->TriggerCommand(command::kHelp);
-    QVERIFY(opened.isEmpty());
     QVERIFY(QDir().mkpath(QFileInfo(page).path()));
     QFile file(page);
     QVERIFY(file.open(QIODevice::WriteOnly));
