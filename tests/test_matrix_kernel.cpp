@@ -2,6 +2,7 @@
 // 32-bit wrap-around, and Run's result whatever the pass count.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -11,78 +12,44 @@
 namespace quorvane {
 namespace {
 
-constexpr std::size_t kRows = MatrixKernel::kRows;
-constexpr std::size_t kInner = MatrixKernel::kInner;
-constexpr std::size_t kColumns = MatrixKernel::kColumns;
+using M = MatrixKernel;
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-struct Matrices {
-  std::vector<std::int32_t> A = std::vector<std::int32_t>(kRows * kInner, 0);
-  std::vector<std::int32_t> B = std::vector<std::int32_t>(kInner * kColumns, 0);
-  std::vector<std::int32_t> R = std::vector<std::int32_t>(kRows * kColumns, 0);
-  void MultiplyAdd() { MatrixKernel::MultiplyAdd(A.data(), B.data(), R.data()); }
-};
+// How many elements of R hold `expected` after `passes` passes over A, B and R filled with `a`,
+// `b` and `r`.
+std::size_t CountAfterPass(std::int32_t a, std::int32_t b, std::int32_t r, std::int32_t expected,
+                           int passes = 1) {
+  std::vector<std::int32_t> A(M::kSizeA, a), B(M::kSizeB, b), R(M::kSizeR, r);
+  for (int pass = 0; pass < passes; ++pass) M::MultiplyAdd(A.data(), B.data(), R.data());
+  return static_cast<std::size_t>(std::ranges::count(R, expected));
+}
 
-TEST(MatrixKernel, EveryElementSumsAllInnerProducts) {
-  Matrices m;
-  m.A.assign(m.A.size(), 1);
-  m.B.assign(m.B.size(), 1);
-  m.MultiplyAdd();
-  for (std::size_t i = 0; i < m.R.size(); ++i) {
-    ASSERT_EQ(m.R[i], 1024) << "element " << i;
-  }
-  m.MultiplyAdd();  // R is not cleared between passes
-  for (std::size_t i = 0; i < m.R.size(); ++i) {
-    ASSERT_EQ(m.R[i], 2048) << "element " << i;
-  }
+TEST(MatrixKernel, SumsAddUpOverPassesAndWrapAt32Bits) {
+  EXPECT_EQ(CountAfterPass(1, 1, 0, 1024), M::kSizeR);
+  EXPECT_EQ(CountAfterPass(1, 1, 0, 2048, 2), M::kSizeR);  // R is not cleared between passes
+  // 1024 x 3 x (2^31 - 1) = 3 x 2^41 - 3072, which is -3072 modulo 2^32.
+  EXPECT_EQ(CountAfterPass(kMax, 3, 0, -3072), M::kSizeR);
+  // 2^16 x 2^16 is 0 modulo 2^32, and so is every sum of such products.
+  EXPECT_EQ(CountAfterPass(1 << 16, 1 << 16, kMin, kMin), M::kSizeR);
 }
 
 TEST(MatrixKernel, RowsAndColumnsAreLaidOutWithoutGaps) {
   // A selects row `row` of B for row `row` of R: R[row][col] = 7 + B[row][col].
-  Matrices m;
-  for (std::size_t row = 0; row < kRows; ++row) {
-    m.A[row * kInner + row] = 1;
+  std::vector<std::int32_t> A(M::kSizeA, 0), B(M::kSizeB), R(M::kSizeR, 7);
+  for (std::size_t row = 0; row < M::kRows; ++row) A[row * M::kInner + row] = 1;
+  for (std::size_t i = 0; i < M::kSizeB; ++i) {
+    B[i] = static_cast<std::int32_t>(i / M::kColumns * 1000 + i % M::kColumns);
   }
-  for (std::size_t k = 0; k < kInner; ++k) {
-    for (std::size_t col = 0; col < kColumns; ++col) {
-      m.B[k * kColumns + col] = static_cast<std::int32_t>(k * 1000 + col);
-    }
-  }
-  m.R.assign(m.R.size(), 7);
-  m.MultiplyAdd();
-  for (std::size_t row = 0; row < kRows; ++row) {
-    for (std::size_t col = 0; col < kColumns; ++col) {
-      ASSERT_EQ(m.R[row * kColumns + col], static_cast<std::int32_t>(7 + row * 1000 + col))
-          << row << ", " << col;
-    }
-  }
-}
-
-TEST(MatrixKernel, ProductsAndSumsWrapAt32Bits) {
-  // 1024 x 3 x (2^31 - 1) = 3 x 2^41 - 3072, which is -3072 modulo 2^32.
-  Matrices m;
-  m.A.assign(m.A.size(), std::numeric_limits<std::int32_t>::max());
-  m.B.assign(m.B.size(), 3);
-  m.MultiplyAdd();
-  for (std::size_t i = 0; i < m.R.size(); ++i) {
-    ASSERT_EQ(m.R[i], -3072) << "element " << i;
-  }
-  // 2^16 x 2^16 is 0 modulo 2^32, and so is every sum of such products.
-  Matrices n;
-  n.A.assign(n.A.size(), 1 << 16);
-  n.B.assign(n.B.size(), 1 << 16);
-  n.R.assign(n.R.size(), std::numeric_limits<std::int32_t>::min());
-  n.MultiplyAdd();
-  for (std::size_t i = 0; i < n.R.size(); ++i) {
-    ASSERT_EQ(n.R[i], std::numeric_limits<std::int32_t>::min()) << "element " << i;
+  M::MultiplyAdd(A.data(), B.data(), R.data());
+  for (std::size_t i = 0; i < M::kSizeR; ++i) {
+    ASSERT_EQ(R[i], static_cast<std::int32_t>(7 + i / M::kColumns * 1000 + i % M::kColumns)) << i;
   }
 }
 
 TEST(MatrixKernel, RunReturnsOneForAnyPassCount) {
-  for (const std::int32_t passes : {0, -1, std::numeric_limits<std::int32_t>::min(), 1}) {
-    MatrixKernel kernel;
-    EXPECT_EQ(kernel.Run(passes), 1) << passes;
-  }
-  EXPECT_EQ(MatrixKernel::kMultiplyAddsPerPass, 27878400);
+  for (const std::int32_t passes : {0, -1, kMin, 1}) EXPECT_EQ(M().Run(passes), 1) << passes;
+  EXPECT_EQ(M::kMultiplyAddsPerPass, 27878400);
 }
 
 }  // namespace

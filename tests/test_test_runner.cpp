@@ -5,8 +5,10 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "engine/TestRunner.h"
@@ -16,7 +18,7 @@
 namespace quorvane {
 namespace {
 
-// What the stand-in workers saw; reset before every test.
+// What the stand-in workers saw; a fresh one for every test.
 struct WorkerRecord {
   std::array<std::atomic<int>, kTestCount> started{};
   std::array<std::atomic<int>, kTestCount> finished{};
@@ -24,23 +26,11 @@ struct WorkerRecord {
   std::atomic<bool> overlap{false};
   std::atomic<int> realTimeWorkers{0};
   std::atomic<int> lengthFactorSeen{0};
-
-  void Reset() {
-    for (int t = 0; t < kTestCount; ++t) {
-      started[t] = 0;
-      finished[t] = 0;
-      failAllocation[t] = false;
-    }
-    overlap = false;
-    realTimeWorkers = 0;
-    lengthFactorSeen = 0;
-  }
 };
 
-WorkerRecord& Record() {
-  static WorkerRecord record;
-  return record;
-}
+std::unique_ptr<WorkerRecord> workerRecord;
+
+WorkerRecord& Record() { return *workerRecord; }
 
 template <int Test>
 void StandInWorker(WorkerSlots& slots, int index) {
@@ -67,30 +57,20 @@ const WorkerRoutineTable kStandIns = {StandInWorker<0>, StandInWorker<1>, StandI
 struct DiskRecord {
   std::string failing;
   std::vector<std::pair<char, std::int32_t>> calls;
-};
-
-DiskRecord& Disks() {
-  static DiskRecord record;
-  return record;
-}
+} disks;
 
 std::int32_t StandInDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
                              std::int32_t& readAverage, std::int32_t& readMin,
                              std::int32_t& writeMax, std::int32_t& writeAverage,
                              std::int32_t& writeMin, std::int32_t& cpuUsage,
                              const DiskTestEnvironment& environment) {
-  Disks().calls.emplace_back(letter, passes);
-  if (Disks().failing.find(letter) != std::string::npos) {
+  disks.calls.emplace_back(letter, passes);
+  if (disks.failing.find(letter) != std::string::npos) {
     environment.showMessage("Can't write test file", "Error writing to test file");
     return -1;
   }
-  readMax = 700;
-  readAverage = 600;
-  readMin = 500;
-  writeMax = 400;
-  writeAverage = 300;
-  writeMin = 200;
-  cpuUsage = 12;
+  std::tie(readMax, readAverage, readMin, writeMax, writeAverage, writeMin, cpuUsage) =
+      std::tuple(700, 600, 500, 400, 300, 200, 12);
   return 0;
 }
 
@@ -126,33 +106,42 @@ class ScriptedHost : public RunHost {
     log.push_back("progress " + std::to_string(progress.step) + "/" +
                   std::to_string(progress.steps) + " " + std::string(progress.name));
   }
-  void ShowError(std::string_view text, std::string_view) override {
-    errors.push_back(std::string(text));
-  }
+  void ShowError(std::string_view text, std::string_view) override { errors.emplace_back(text); }
   void RunFinished() override { log.push_back("finished"); }
 
   std::vector<std::string> log;
   std::vector<std::string> errors;
   bool realTimeDuringRun = false;
   bool rowBeforeWorkersEnded = false;
-
- private:
   BenchmarkState& state_;
   std::string threads_;
   bool confirm_;
 };
 
+// Runs the selected tests of `state` on `runner`; the description is confirmed with `threads`,
+// or cancelled.
+ScriptedHost RunTests(BenchmarkState& state, std::string threads, TestRunner& runner,
+                      bool confirm = true) {
+  ScriptedHost host(state, std::move(threads), confirm);
+  runner.OnRunSelectedTests(state, host);
+  return host;
+}
+
+// The same with the stand-in workers.
+ScriptedHost RunTests(BenchmarkState& state, std::string threads, bool confirm = true) {
+  TestRunner runner(StartThread, kStandIns);
+  return RunTests(state, std::move(threads), runner, confirm);
+}
+
 class TestRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    Record().Reset();
-    Disks() = DiskRecord{};
-    state_ = std::make_unique<BenchmarkState>();
-    state_->testSelection.RealTimePriority = false;
+    workerRecord = std::make_unique<WorkerRecord>();
+    disks = DiskRecord{};
+    state.testSelection.RealTimePriority = false;
   }
-  BenchmarkState& state() { return *state_; }
 
-  std::unique_ptr<BenchmarkState> state_;
+  BenchmarkState state;  // the fixture lives on the heap
 };
 
 std::vector<char> Codes(const ResultTable& table) {
@@ -164,48 +153,58 @@ std::vector<char> Codes(const ResultTable& table) {
   return codes;
 }
 
-TEST_F(TestRunnerTest, CancelledDescriptionChangesNothing) {
-  SetRow(state().thisResults[0], 'd', 5);
-  state().ReportText[0][0] = 'x';
-  state().testSelection.RealTimePriority = true;
-  SelectAllTests(state().testSelection);
-  ScriptedHost host(state(), "2", false);
-  TestRunner runner(StartThread, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
+TEST_F(TestRunnerTest, CancelledDescriptionChangesNothingAndAnEmptyRunEmptiesResultsAndReport) {
+  SetRow(state.thisResults[0], 'd', 5);
+  state.ReportText[0][0] = 'x';
+  state.testSelection.RealTimePriority = true;
+  SelectAllTests(state.testSelection);
+  const ScriptedHost host = RunTests(state, "2", false);
   EXPECT_EQ(host.log, std::vector<std::string>{"confirm"});
-  EXPECT_EQ(state().thisResults[0].code, 'd');
-  EXPECT_EQ(state().ReportText[0][0], 'x');
+  EXPECT_EQ(state.thisResults[0].code, 'd');
+  EXPECT_EQ(state.ReportText[0][0], 'x');
   EXPECT_FALSE(IsRealTimePriority());
   for (int t = 0; t < kTestCount; ++t) EXPECT_EQ(Record().started[t], 0);
+
+  // Confirmed, a run with nothing selected still empties the results and the report.
+  DeselectAllTests(state.testSelection);
+  state.testSelection.RealTimePriority = false;
+  SetRow(state.thisResults[0], 'd', 1234);
+  SetRow(state.thisResults[1], 'w', 99);
+  state.ReportText[5][0] = 'y';
+  state.resultCount = 9;
+  const ScriptedHost empty = RunTests(state, "1");
+  EXPECT_EQ(empty.log, (std::vector<std::string>{"confirm", "started", "shown", "finished"}));
+  EXPECT_EQ(state.thisResults[0].code, '\0');
+  // Values stay; a NUL code is what empties a row.
+  EXPECT_EQ(std::string(ValueText(state.thisResults[0])), "      1234");
+  EXPECT_EQ(state.ReportText[5][0], '\0');
+  EXPECT_EQ(state.resultCount, 0);
 }
 
 TEST_F(TestRunnerTest, RowsFollowTheFixedOrderWithThreeThreadsAndFourMemoryWorkers) {
-  ToggleTest(state().testSelection, TestId::Memory);
-  ToggleTest(state().testSelection, TestId::Whetstone);
-  ScriptedHost host(state(), " 3 threads", true);
+  ToggleTest(state.testSelection, TestId::Memory);
+  ToggleTest(state.testSelection, TestId::Whetstone);
   TestRunner runner(StartThread, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
+  const ScriptedHost host = RunTests(state, " 3 threads", runner);
   const std::vector<std::string> expected = {
       "confirm",     "started", "shown", "progress 1/2 Whetstone",
       "row w",       "progress 2/2 Memory throughput", "row m", "finished"};
   EXPECT_EQ(host.log, expected);
-  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'w', 'm'}));
-  EXPECT_EQ(state().resultCount, 2);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'w', 'm'}));
+  EXPECT_EQ(state.resultCount, 2);
   EXPECT_EQ(Record().started[static_cast<int>(TestId::Whetstone)], 3);
   EXPECT_EQ(Record().started[static_cast<int>(TestId::Memory)], 4);
   EXPECT_EQ(runner.MemoryWorkerCount(), 4);
-  EXPECT_EQ(ValueText(state().thisResults[0]).size(), 10u);
+  EXPECT_EQ(ValueText(state.thisResults[0]).size(), 10u);
   EXPECT_TRUE(host.errors.empty());
   EXPECT_FALSE(host.rowBeforeWorkersEnded);
 }
 
 TEST_F(TestRunnerTest, AHundredWorkersPerTestAndTestsNeverOverlap) {
-  SelectAllTests(state().testSelection);
-  ToggleLongTests(state().testSelection);
-  ScriptedHost host(state(), "100", true);
-  TestRunner runner(StartThread, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
-  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
+  SelectAllTests(state.testSelection);
+  ToggleLongTests(state.testSelection);
+  const ScriptedHost host = RunTests(state, "100");
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
   for (int t = 0; t < kTestCount - 1; ++t) EXPECT_EQ(Record().finished[t], 100) << t;
   EXPECT_EQ(Record().finished[kTestCount - 1], 128);
   EXPECT_FALSE(Record().overlap);
@@ -213,130 +212,97 @@ TEST_F(TestRunnerTest, AHundredWorkersPerTestAndTestsNeverOverlap) {
   EXPECT_EQ(Record().lengthFactorSeen, 4);
 }
 
-TEST_F(TestRunnerTest, ARunWithNothingSelectedStillEmptiesResultsAndReport) {
-  SetRow(state().thisResults[0], 'd', 1234);
-  SetRow(state().thisResults[1], 'w', 99);
-  state().ReportText[5][0] = 'y';
-  state().resultCount = 9;
-  ScriptedHost host(state(), "1", true);
-  TestRunner runner(StartThread, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
-  EXPECT_EQ(host.log, (std::vector<std::string>{"confirm", "started", "shown", "finished"}));
-  EXPECT_EQ(state().thisResults[0].code, '\0');
-  EXPECT_EQ(state().thisResults[1].code, '\0');
-  // Values stay; a NUL code is what empties a row.
-  EXPECT_EQ(std::string(ValueText(state().thisResults[0])), "      1234");
-  EXPECT_EQ(state().ReportText[5][0], '\0');
-  EXPECT_EQ(state().resultCount, 0);
-}
-
-TEST_F(TestRunnerTest, AWorkerThatCannotStartSkipsOnlyItsTest) {
-  ToggleTest(state().testSelection, TestId::Dhrystone);
-  ToggleTest(state().testSelection, TestId::Whetstone);
-  ToggleTest(state().testSelection, TestId::Queens);
+TEST_F(TestRunnerTest, AWorkerThatCannotStartOrGetItsMemorySkipsOnlyItsTest) {
+  ToggleTest(state.testSelection, TestId::Dhrystone);
+  ToggleTest(state.testSelection, TestId::Whetstone);
+  ToggleTest(state.testSelection, TestId::Queens);
   int calls = 0;
-  ThreadStarter refuseThird = [&calls](std::function<void()> routine) -> std::optional<std::thread> {
-    if (++calls == 3) return std::nullopt;
+  TestRunner runner([&calls](std::function<void()> routine) -> std::optional<std::thread> {
+    if (++calls == 3) return std::nullopt;  // the first Whetstone worker
     return StartThread(std::move(routine));
-  };
-  ScriptedHost host(state(), "2", true);
-  TestRunner runner(refuseThird, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
-  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'d', 'q'}));
+  }, kStandIns);
+  const ScriptedHost host = RunTests(state, "2", runner);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'q'}));
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find("Whetstone"), std::string::npos);
   EXPECT_NE(host.errors[0].find("thread 1 of 2"), std::string::npos);
   EXPECT_EQ(host.log.back(), "finished");
   EXPECT_EQ(Record().started[static_cast<int>(TestId::Whetstone)], 0);
-}
 
-TEST_F(TestRunnerTest, AKernelWithoutMemorySkipsOnlyItsTest) {
-  ToggleTest(state().testSelection, TestId::Matrix);
-  ToggleTest(state().testSelection, TestId::Memory);
+  // A kernel that cannot get its memory.
+  DeselectAllTests(state.testSelection);
+  ToggleTest(state.testSelection, TestId::Matrix);
+  ToggleTest(state.testSelection, TestId::Memory);
   Record().failAllocation[static_cast<int>(TestId::Matrix)] = true;
-  ScriptedHost host(state(), "3", true);
-  TestRunner runner(StartThread, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
-  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'m'}));
-  ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_NE(host.errors[0].find("Matrix operations"), std::string::npos);
-  EXPECT_NE(host.errors[0].find("3 of its 3"), std::string::npos);
+  const ScriptedHost noMemory = RunTests(state, "3");
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'m'}));
+  ASSERT_EQ(noMemory.errors.size(), 1u);
+  EXPECT_NE(noMemory.errors[0].find("Matrix operations"), std::string::npos);
+  EXPECT_NE(noMemory.errors[0].find("3 of its 3"), std::string::npos);
 }
 
 TEST_F(TestRunnerTest, AThreadCountOutsideOneToHundredTwentyEightRunsNothing) {
+  SelectAllTests(state.testSelection);
+  SetRow(state.thisResults[0], 'd', 5);
   for (const char* threads : {"0", "129", "", "many"}) {
-    Record().Reset();
-    auto fresh = std::make_unique<BenchmarkState>();
-    fresh->testSelection.RealTimePriority = false;
-    SelectAllTests(fresh->testSelection);
-    SetRow(fresh->thisResults[0], 'd', 5);
-    ScriptedHost host(*fresh, threads, true);
-    TestRunner runner(StartThread, kStandIns);
-    runner.OnRunSelectedTests(*fresh, host);
+    const ScriptedHost host = RunTests(state, threads);
     EXPECT_EQ(host.errors.size(), 1u) << threads;
-    EXPECT_EQ(fresh->thisResults[0].code, 'd') << threads;
-    for (int t = 0; t < kTestCount; ++t) EXPECT_EQ(Record().started[t], 0);
+    EXPECT_EQ(state.thisResults[0].code, 'd') << threads;
   }
+  for (int t = 0; t < kTestCount; ++t) EXPECT_EQ(Record().started[t], 0);
 }
 
 TEST_F(TestRunnerTest, RealTimeRunsGiveWorkersTheRunnersClassAndEndNormal) {
-  ToggleTest(state().testSelection, TestId::Queens);
-  state().testSelection.RealTimePriority = true;
-  ScriptedHost host(state(), "4", true);
-  TestRunner runner(StartThread, kStandIns);
-  runner.OnRunSelectedTests(state(), host);
+  ToggleTest(state.testSelection, TestId::Queens);
+  state.testSelection.RealTimePriority = true;
+  const ScriptedHost host = RunTests(state, "4");
   // Without the privilege the system refuses the class and everything runs normally.
   EXPECT_EQ(Record().realTimeWorkers, host.realTimeDuringRun ? 4 : 0);
   EXPECT_FALSE(IsRealTimePriority());
 }
 
 TEST_F(TestRunnerTest, DrivesFollowTheTestsAndAFailedDriveLeavesNoGap) {
-  ToggleTest(state().testSelection, TestId::Dhrystone);
-  ToggleDrive(state().testSelection, 'E');
-  ToggleDrive(state().testSelection, 'D');
-  ToggleLongTests(state().testSelection);
-  Disks().failing = "D";
-  ScriptedHost host(state(), "1", true);
+  ToggleTest(state.testSelection, TestId::Dhrystone);
+  ToggleDrive(state.testSelection, 'E');
+  ToggleDrive(state.testSelection, 'D');
+  ToggleLongTests(state.testSelection);
+  disks.failing = "D";
   TestRunner runner(StartThread, kStandIns, DiskTestEnvironment{}, StandInDiskTest);
-  runner.OnRunSelectedTests(state(), host);
+  const ScriptedHost host = RunTests(state, "1", runner);
   const std::vector<std::string> expected = {
       "confirm", "started", "shown", "progress 1/3 Dhrystone 2.1", "row d",
       "progress 2/3 Disk throughput, drive D", "shown",
       "progress 3/3 Disk throughput, drive E", "block E", "finished"};
   EXPECT_EQ(host.log, expected);
-  EXPECT_EQ(Disks().calls, (std::vector<std::pair<char, std::int32_t>>{{'D', 40}, {'E', 40}}));
+  EXPECT_EQ(disks.calls, (std::vector<std::pair<char, std::int32_t>>{{'D', 40}, {'E', 40}}));
   EXPECT_EQ(host.errors, std::vector<std::string>{"Can't write test file"});
-  EXPECT_EQ(Codes(state().thisResults), (std::vector<char>{'d', 'E', ' ', ' ', ' ', ' ', ' ', ' '}));
-  EXPECT_EQ(std::string(ValueText(state().thisResults[1])), "       700");
-  EXPECT_EQ(std::string(ValueText(state().thisResults[7])), "        12");
-  EXPECT_EQ(state().resultCount, 8);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'E', ' ', ' ', ' ', ' ', ' ', ' '}));
+  EXPECT_EQ(std::string(ValueText(state.thisResults[1])), "       700");
+  EXPECT_EQ(std::string(ValueText(state.thisResults[7])), "        12");
+  EXPECT_EQ(state.resultCount, 8);
 }
 
 TEST_F(TestRunnerTest, NoDriveBlockIsWrittenPastTheLastRow) {
-  SelectAllTests(state().testSelection);
-  for (char letter = 'C'; letter <= 'Q'; ++letter) ToggleDrive(state().testSelection, letter);
-  ScriptedHost host(state(), "1", true);
+  SelectAllTests(state.testSelection);
+  for (char letter = 'C'; letter <= 'Q'; ++letter) ToggleDrive(state.testSelection, letter);
   TestRunner runner(StartThread, kStandIns, DiskTestEnvironment{}, StandInDiskTest);
-  runner.OnRunSelectedTests(state(), host);
+  const ScriptedHost host = RunTests(state, "1", runner);
   // 7 test rows and 13 blocks fill rows 0 to 97; drive P's block would not fit.
-  EXPECT_EQ(Disks().calls.size(), 13u);
-  EXPECT_EQ(Disks().calls.back().first, 'O');
-  EXPECT_EQ(state().resultCount, 98);
-  EXPECT_EQ(state().thisResults[91].code, 'O');
-  EXPECT_EQ(state().thisResults[98].code, '\0');
-  EXPECT_EQ(state().thisResults[99].code, '\0');
+  EXPECT_EQ(disks.calls.size(), 13u);
+  EXPECT_EQ(disks.calls.back().first, 'O');
+  EXPECT_EQ(state.resultCount, 98);
+  EXPECT_EQ(state.thisResults[91].code, 'O');
+  EXPECT_EQ(state.thisResults[98].code, '\0');
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find("drive P"), std::string::npos);
-  EXPECT_EQ(host.log.back(), "finished");
 }
 
 TEST_F(TestRunnerTest, RealWorkersProduceAScore) {
-  ToggleTest(state().testSelection, TestId::Queens);
-  ScriptedHost host(state(), "2", true);
+  ToggleTest(state.testSelection, TestId::Queens);
   TestRunner runner;
-  runner.OnRunSelectedTests(state(), host);
-  ASSERT_EQ(Codes(state().thisResults), (std::vector<char>{'q'}));
-  EXPECT_GT(ReadValue(ValueText(state().thisResults[0])), 0);
+  const ScriptedHost host = RunTests(state, "2", runner);
+  ASSERT_EQ(Codes(state.thisResults), (std::vector<char>{'q'}));
+  EXPECT_GT(ReadValue(ValueText(state.thisResults[0])), 0);
   EXPECT_TRUE(host.errors.empty());
 }
 
