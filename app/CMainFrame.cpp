@@ -294,8 +294,6 @@ void CMainFrame::OnEnterDescription(int) { descriptionDlg_.DoModal(this); }
 
 void CMainFrame::OnShowDescription(int) {
   ShowDescription(state_);
-  reportView_->SetLines(state_.ReportText);
-  reportView_->update();
   ShowReport();
 }
 

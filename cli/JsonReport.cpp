@@ -40,14 +40,6 @@ std::int64_t ValueNumber(std::string_view text) {
 
 std::string Text(std::string_view view) { return std::string(view); }
 
-// The row index of the first row of `table` with `code`, or -1.
-int FindCode(const ResultTable& table, char code) {
-  for (int row = 0; row < kResultRows; ++row) {
-    if (table[static_cast<std::size_t>(row)].code == code) return row;
-  }
-  return -1;
-}
-
 }  // namespace
 
 nlohmann::json ResultsAsJson(const BenchmarkState& state) {
@@ -65,12 +57,12 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state) {
                              {"test", Text(info->name)},
                              {"unit", Text(info->unit)},
                              {"value", ValueNumber(ValueText(entry))}};
-      if (const int other = FindCode(state.otherResults, entry.code); other >= 0) {
+      if (const int other = FindRowByCode(state.otherResults, entry.code); other >= 0) {
         item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(other)]));
       }
       results.push_back(item);
     } else if (IsDriveLetter(entry.code)) {
-      const int otherStart = FindCode(state.otherResults, entry.code);
+      const int otherStart = FindRowByCode(state.otherResults, entry.code);
       for (int k = 0; k < 7 && row + k < kResultRows; ++k) {
         const ResultEntry& blockRow = rows[static_cast<std::size_t>(row + k)];
         if (k > 0 && blockRow.code != ' ') break;  // a block cut short

@@ -53,6 +53,13 @@ bool IsDriveDescribed(const DriveTable& drives, int k) {
   return drives[static_cast<std::size_t>(k)].letter[0] == static_cast<char>(kFirstDrive + k);
 }
 
+int FindRowByCode(const ResultTable& table, char code) {
+  for (int row = 0; row < kResultRows; ++row) {
+    if (table[static_cast<std::size_t>(row)].code == code) return row;
+  }
+  return -1;
+}
+
 void EmptyResultTable(ResultTable& table) {
   for (ResultEntry& row : table) {
     row.code = '\0';

@@ -90,6 +90,9 @@ std::int32_t ReadValue(std::string_view text);
 // True when record k (drive 'C' + k) is described.
 bool IsDriveDescribed(const DriveTable& drives, int k);
 
+// The index of the first of the 100 rows with `code`, wherever it stands; -1 when none has it.
+int FindRowByCode(const ResultTable& table, char code);
+
 // Empties every row of a table: the code and the first character of the value become NUL.
 void EmptyResultTable(ResultTable& table);
 

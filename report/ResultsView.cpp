@@ -98,14 +98,6 @@ struct Totals {
 
 std::string ValueString(const ResultEntry& row) { return std::string(ValueText(row)); }
 
-// The first row of the comparison table with this code, wherever it stands; null if none.
-const ResultEntry* FindComparison(const ResultTable& otherResults, char code) {
-  for (const ResultEntry& row : otherResults) {
-    if (row.code == code) return &row;
-  }
-  return nullptr;
-}
-
 // This value as a percentage of the other, truncated toward zero; 0 when the other reads 0.
 std::int64_t Percent(std::int32_t thisValue, std::int32_t otherValue) {
   if (otherValue == 0) return 0;
@@ -127,7 +119,9 @@ int WriteTestLines(const ResultTable& thisResults, const ResultTable& otherResul
   for (const TestLineFormat& test : kTestLines) {
     const ResultEntry& thisRow = thisResults[row];
     if (thisRow.code != test.code) continue;
-    const ResultEntry* otherRow = FindComparison(otherResults, test.code);
+    const int otherIndex = FindRowByCode(otherResults, test.code);
+    const ResultEntry* otherRow =
+        otherIndex < 0 ? nullptr : &otherResults[static_cast<std::size_t>(otherIndex)];
     const std::string thisText = ValueString(thisRow);
     const std::string otherText = otherRow ? ValueString(*otherRow) : kNoComparison;
     const std::int64_t percent =

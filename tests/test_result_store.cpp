@@ -64,6 +64,16 @@ TEST(ResultStore, ADriveIsDescribedOnlyByItsOwnLetter) {
   EXPECT_TRUE(IsDriveDescribed(drives, 23));
 }
 
+TEST(ResultStore, RowsAreFoundByCodeWhereverTheyStand) {
+  ResultTable table{};
+  SetRow(table[3], 'w', 1);
+  SetRow(table[99], 'q', 2);
+  SetRow(table[50], 'w', 3);  // after an empty row: still found, but the first one counts
+  EXPECT_EQ(FindRowByCode(table, 'w'), 3);
+  EXPECT_EQ(FindRowByCode(table, 'q'), 99);
+  EXPECT_EQ(FindRowByCode(table, 'd'), -1);
+}
+
 TEST(ResultStore, EmptyingATableClearsCodesAndValues) {
   ResultTable table{};
   for (auto& row : table) SetRow(row, 'd', 7);

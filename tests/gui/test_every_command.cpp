@@ -94,9 +94,6 @@ class EveryCommandTest : public QObject {
       for (const MenuItem& item : MenuItems()) {
         if (item.id == 0) continue;
         QVERIFY2(frame.TriggerCommand(item.id), item.text);
-        if (item.checkable) {
-          QVERIFY(frame.ActionFor(item.id));
-        }
       }
       // In menu order "Deselect all CPU tests" comes before "Run selected tests": the run
       // measures the drives only, all 24 of them in the first pass, none in the second.
