@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "fixture_tree.h"
+#include "platform/MachineDetection.h"
+#include "platform/SystemFiles.h"
+
+namespace quorvane {
+namespace {
+
+using test_support::FixtureTree;
+
+// A firmware memory device structure (type 17) of `length` bytes: size word, type code, rated
+// and configured speed, each written only where the length has room for it.
+std::string MemoryDevice(std::uint16_t size, std::uint8_t type, std::uint16_t speed,
+                         std::uint16_t configured, std::uint8_t length = 0x5C) {
+  std::string bytes(length, '\0');
+  const auto put = [&](std::size_t offset, std::uint16_t value) {
+    if (offset + 2 > bytes.size()) return;
+    bytes[offset] = static_cast<char>(value & 0xFF);
+    bytes[offset + 1] = static_cast<char>(value >> 8);
+  };
+  bytes[0] = 17;
+  bytes[1] = static_cast<char>(length);
+  put(0x0C, size);
+  if (0x12 < bytes.size()) bytes[0x12] = static_cast<char>(type);
+  put(0x15, speed);
+  put(0x20, configured);
+  return bytes + std::string("DIMM A1\0\0", 9);
+}
+
+std::string Processor(std::uint16_t externalClock) {
+  std::string bytes(0x30, '\0');
+  bytes[0] = 4;
+  bytes[1] = 0x30;
+  bytes[0x12] = static_cast<char>(externalClock & 0xFF);
+  bytes[0x13] = static_cast<char>(externalClock >> 8);
+  return bytes + std::string("\0\0", 2);
+}
+
+DriveMapping Drive(char letter, std::string device, std::string mountPoint = "/mnt") {
+  DriveMapping drive;
+  drive.letter = letter;
+  drive.device = std::move(device);
+  drive.mountPoint = std::move(mountPoint);
+  drive.fsType = "ext4";
+  drive.available = true;
+  return drive;
+}
+
+// A workstation as sysfs shows it: two packages, two L3 caches, two modules and an empty slot,
+// and six kinds of disk, one of them behind the device mapper.
+void BuildWorkstation(const FixtureTree& tree) {
+  tree.File("sys/class/dmi/id/sys_vendor", "Dell Inc.\n");
+  tree.File("sys/class/dmi/id/product_name", "Precision 7920 Tower   \n");
+  tree.File("sys/class/dmi/id/board_vendor", "Dell Inc.\n");
+  tree.File("sys/class/dmi/id/board_name", "060K5C\n");
+  std::string cpuinfo;
+  for (int cpu = 0; cpu < 4; ++cpu) {
+    const std::string name = "sys/devices/system/cpu/cpu" + std::to_string(cpu) + "/";
+    cpuinfo +=
+        "processor\t: " + std::to_string(cpu) +
+        "\nmodel name\t: Intel(R) Xeon(R) Gold 6130 CPU @ 2.10GHz\ncpu MHz\t\t: 1000.000\n\n";
+    tree.File(name + "topology/physical_package_id", cpu < 2 ? "0\n" : "1\n");
+    tree.File(name + "cpufreq/cpuinfo_max_freq", cpu == 3 ? "3700000\n" : "2100000\n");
+    const auto cache = [&](int index, const char* level, const char* type, const char* size,
+                           const std::string& shared) {
+      const std::string folder = name + "cache/index" + std::to_string(index) + "/";
+      tree.File(folder + "level", level);
+      tree.File(folder + "type", type);
+      tree.File(folder + "size", size);
+      tree.File(folder + "shared_cpu_list", shared);
+    };
+    cache(0, "1\n", "Data\n", "32K\n", std::to_string(cpu));
+    cache(1, "1\n", "Instruction\n", "32K\n", std::to_string(cpu));
+    cache(2, "2\n", "Unified\n", "1024K\n", std::to_string(cpu));
+    cache(3, "3\n", "Unified\n", "22528K\n", cpu < 2 ? "0-1\n" : "2-3\n");
+  }
+  tree.File("proc/cpuinfo", cpuinfo);
+  tree.File("proc/meminfo", "MemTotal:       32471300 kB\nMemFree:  1 kB\n");
+  tree.File("sys/firmware/dmi/entries/17-0/raw", MemoryDevice(16384, 0x1A, 3200, 2933));
+  tree.File("sys/firmware/dmi/entries/17-1/raw", MemoryDevice(0, 0x02, 0, 0));  // empty slot
+  tree.File("sys/firmware/dmi/entries/17-2/raw", MemoryDevice(16384, 0x1A, 3200, 2933));
+  tree.File("sys/firmware/dmi/entries/4-0/raw", Processor(100));
+  tree.File("etc/os-release", "NAME=\"Ubuntu\"\nPRETTY_NAME=\"Ubuntu 22.04.4 LTS\"\n");
+  tree.File("proc/sys/kernel/ostype", "Linux\n");
+  tree.File("proc/sys/kernel/osrelease", "6.5.0-35-generic\n");
+
+  const std::string pci = "sys/devices/pci0000:00/";
+  // NVMe: the namespace's device is the controller, whose PCI function has the driver.
+  tree.File(pci + "0000:01:00.0/nvme/nvme0/model", "Samsung SSD 980 PRO 1TB     \n");
+  tree.File(pci + "0000:01:00.0/nvme/nvme0/nvme0n1/nvme0n1p2/partition", "2\n");
+  tree.Link(pci + "0000:01:00.0/nvme/nvme0/nvme0n1/device", "../../nvme0");
+  tree.Link(pci + "0000:01:00.0/driver", "../../../bus/pci/drivers/nvme");
+  tree.Link("sys/class/block/nvme0n1p2",
+            "../../devices/pci0000:00/0000:01:00.0/nvme/nvme0/nvme0n1/nvme0n1p2");
+  // SATA under the device mapper: dm-0 is built on sda1.
+  const std::string sata = pci + "0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/";
+  tree.File(sata + "model", "Samsung SSD 860 EVO 1TB\n");
+  tree.File(sata + "vendor", "ATA     \n");
+  tree.Link(sata + "driver", "../../../../../../../bus/scsi/drivers/sd");
+  tree.Link(pci + "0000:00:17.0/driver", "../../../bus/pci/drivers/ahci");
+  tree.File(sata + "block/sda/sda1/partition", "1\n");
+  tree.Link(sata + "block/sda/device", "../../../0:0:0:0");
+  tree.Link("sys/class/block/sda1",
+            "../../devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/block/sda/sda1");
+  tree.Folder("sys/devices/virtual/block/dm-0/slaves/sda1");
+  tree.Link("sys/class/block/dm-0", "../../devices/virtual/block/dm-0");
+  tree.Link("dev/mapper/data", "../dm-0");
+  // USB stick.
+  const std::string usb = pci + "0000:00:14.0/usb1/1-1/1-1:1.0/host2/target2:0:0/2:0:0:0/";
+  tree.File(usb + "vendor", "SanDisk \n");
+  tree.File(usb + "model", "Cruzer Blade    \n");
+  tree.Link(usb + "driver", "../../../../../../../../bus/scsi/drivers/sd");
+  tree.Link(pci + "0000:00:14.0/usb1/1-1/1-1:1.0/driver",
+            "../../../../../../bus/usb/drivers/usb-storage");
+  tree.File(usb + "block/sdb/sdb1/partition", "1\n");
+  tree.Link(usb + "block/sdb/device", "../../../2:0:0:0");
+  tree.Link("sys/class/block/sdb1",
+            "../../devices/pci0000:00/0000:00:14.0/usb1/1-1/1-1:1.0/host2/target2:0:0/2:0:0:0/"
+            "block/sdb/sdb1");
+  // Virtual machine disk without a model.
+  tree.File(pci + "0000:00:02.0/virtio1/vendor", "0x1af4\n");
+  tree.Link(pci + "0000:00:02.0/virtio1/driver", "../../../../bus/virtio/drivers/virtio_blk");
+  tree.Link(pci + "0000:00:02.0/virtio1/block/vda/device", "../../../virtio1");
+  tree.Link("sys/class/block/vda", "../../devices/pci0000:00/0000:00:02.0/virtio1/block/vda");
+  // Loop device and memory card.
+  tree.Folder("sys/devices/virtual/block/loop0");
+  tree.Link("sys/class/block/loop0", "../../devices/virtual/block/loop0");
+  const std::string card = pci + "0000:00:1a.0/mmc_host/mmc0/mmc0:aaaa/";
+  tree.File(card + "name", "SC32G\n");
+  tree.Link(card + "driver", "../../../../../../bus/mmc/drivers/mmcblk");
+  tree.File(card + "block/mmcblk0/mmcblk0p1/partition", "1\n");
+  tree.Link(card + "block/mmcblk0/device", "../../../mmc0:aaaa");
+  tree.Link(
+      "sys/class/block/mmcblk0p1",
+      "../../devices/pci0000:00/0000:00:1a.0/mmc_host/mmc0/mmc0:aaaa/block/mmcblk0/mmcblk0p1");
+}
+
+TEST(MachineDetection, DescribesAWorkstationWithEveryKindOfDisk) {
+  FixtureTree tree;
+  BuildWorkstation(tree);
+  const DetectedMachine machine = DetectMachine(
+      tree.root(), {Drive('C', "/dev/nvme0n1p2", "/"), Drive('D', "/dev/mapper/data"),
+                    Drive('E', "/dev/sdb1"), Drive('F', "/dev/vda"), Drive('G', "/dev/loop0"),
+                    Drive('H', "/dev/mmcblk0p1"), Drive('I', "overlay")});
+  EXPECT_EQ(machine.brand, "Dell Inc.");
+  EXPECT_EQ(machine.model, "Precision 7920 Tower");
+  EXPECT_EQ(machine.motherboard, "Dell Inc. 060K5C");
+  EXPECT_EQ(machine.cpu, "Intel(R) Xeon(R) Gold 6130 CPU @ 2.10GHz");
+  EXPECT_EQ(machine.cpuCount, "2");
+  EXPECT_EQ(machine.internalClock, "3700 MHz");  // the highest rated, over the name's 2.10 GHz
+  EXPECT_EQ(machine.externalClock, "100 MHz");
+  EXPECT_EQ(machine.cacheSize, "44 MB");  // two L3 caches of 22 MB
+  EXPECT_EQ(machine.cacheType, "L3");
+  EXPECT_EQ(machine.ramSize, "32 GB");  // the modules, not the 30.97 GiB the kernel keeps
+  EXPECT_EQ(machine.ramType, "DDR4");
+  EXPECT_EQ(machine.ramSpeed, "2933 MT/s");  // configured, below the rated 3200
+  EXPECT_EQ(machine.os, "Ubuntu 22.04.4 LTS, Linux 6.5.0-35-generic");
+
+  struct Expected {
+    char letter;
+    const char* harddisk;
+    const char* controller;
+    const char* driver;
+  };
+  const Expected expected[] = {{'C', "Samsung SSD 980 PRO 1TB", "NVMe", "nvme"},
+                               {'D', "Samsung SSD 860 EVO 1TB", "SATA", "ahci"},
+                               {'E', "SanDisk Cruzer Blade", "USB", "usb-storage"},
+                               {'F', "", "virtio", "virtio_blk"},
+                               {'G', "", "", "loop"},
+                               {'H', "SC32G", "MMC", "mmcblk"},
+                               {'I', "", "", ""}};
+  ASSERT_EQ(machine.drives.size(), std::size(expected));
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    SCOPED_TRACE(expected[i].letter);
+    EXPECT_EQ(machine.drives[i].letter, expected[i].letter);
+    EXPECT_EQ(machine.drives[i].harddisk, expected[i].harddisk);
+    EXPECT_EQ(machine.drives[i].controller, expected[i].controller);
+    EXPECT_EQ(machine.drives[i].driver, expected[i].driver);
+  }
+}
+
+// A container or a virtual machine without firmware tables and sysfs: nothing is known.
+TEST(MachineDetection, AnEmptySystemLeavesEveryFieldEmpty) {
+  FixtureTree tree;
+  tree.Folder("sys/firmware/dmi/entries");
+  const DetectedMachine machine = DetectMachine(tree.root(), {Drive('C', "/dev/sda1", "/")});
+  for (const std::string* field :
+       {&machine.brand, &machine.model, &machine.motherboard, &machine.cpu, &machine.internalClock,
+        &machine.externalClock, &machine.cacheSize, &machine.cacheType, &machine.ramSize,
+        &machine.ramType, &machine.ramSpeed, &machine.os, &machine.cpuCount}) {
+    EXPECT_EQ(*field, "");
+  }
+  ASSERT_EQ(machine.drives.size(), 1u);
+  EXPECT_EQ(machine.drives[0].letter, 'C');
+  EXPECT_EQ(machine.drives[0].harddisk + machine.drives[0].controller + machine.drives[0].driver,
+            "");
+}
+
+// Nonsense, placeholders, numbers beyond 64 bits, broken firmware structures and text that is
+// not UTF-8: each field falls back or stays empty.
+TEST(MachineDetection, NonsenseFallsBackOrStaysEmpty) {
+  FixtureTree tree;
+  tree.File("sys/class/dmi/id/sys_vendor", "To Be Filled By O.E.M.\n");
+  tree.File("sys/class/dmi/id/product_name", "Se\xC3\xB1or\tPC\x01  Ultra\xFF\n");
+  tree.File("sys/class/dmi/id/board_name", "B550 AORUS ELITE\n");
+  tree.File("proc/cpuinfo",
+            "model name\t: Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz\nphysical id\t: 0\n"
+            "cache size\t: 12288 KB\n\nmodel name\t: ignored\nphysical id\t: 1\n");
+  tree.File("sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq", "99999999999999999999999\n");
+  tree.File("sys/devices/system/cpu/cpu0/topology/physical_package_id", "abc\n");
+  tree.File("sys/devices/system/cpu/cpu0/cache/index0/level", "3\n");
+  tree.File("sys/devices/system/cpu/cpu0/cache/index0/size", "zzz\n");
+  tree.File("proc/meminfo", "MemTotal:       99999999999999999999999 kB\n");
+  const std::string good = MemoryDevice(8192, 0x18, 1600, 0, 0x17);    // an older, shorter table
+  tree.File("sys/firmware/dmi/entries/17-0/raw", good.substr(0, 10));  // cut short
+  std::string otherType = good;
+  otherType[0] = 4;
+  tree.File("sys/firmware/dmi/entries/17-1/raw", otherType);
+  tree.File("sys/firmware/dmi/entries/17-2/raw",
+            MemoryDevice(0x7FFF, 0x1A, 0, 0, 0x15));  // no room
+  tree.File("sys/firmware/dmi/entries/17-3/raw", good);
+  tree.File("sys/firmware/dmi/entries/4-0/raw", Processor(0));  // does not say
+  tree.File("usr/lib/os-release", "NAME='Arch Linux'\nBUILD_ID=rolling\n");
+
+  const DetectedMachine machine = DetectMachine(tree.root(), {});
+  EXPECT_EQ(machine.brand, "");
+  EXPECT_EQ(machine.model, "Se\xC3\xB1or PC Ultra?");
+  EXPECT_EQ(machine.motherboard, "B550 AORUS ELITE");
+  EXPECT_EQ(machine.cpu, "Intel(R) Core(TM) i7-8700 CPU @ 3.20GHz");
+  EXPECT_EQ(machine.internalClock, "3200 MHz");
+  EXPECT_EQ(machine.externalClock, "");
+  EXPECT_EQ(machine.cpuCount, "2");
+  EXPECT_EQ(machine.cacheSize, "12 MB");
+  EXPECT_EQ(machine.cacheType, "");
+  EXPECT_EQ(machine.ramSize, "8 GB");
+  EXPECT_EQ(machine.ramType, "DDR3");
+  EXPECT_EQ(machine.ramSpeed, "1600 MT/s");
+  EXPECT_EQ(machine.os, "Arch Linux");
+
+  // Without firmware tables the memory size comes from the kernel, and a size beyond reason
+  // gives nothing.
+  FixtureTree plain;
+  plain.File("proc/cpuinfo",
+             "model name\t: AMD EPYC\ncpu MHz\t\t: 2095.999\n\ncpu MHz\t\t: 1500\n");
+  plain.File("proc/meminfo", "MemTotal:       24683748 kB\n");
+  plain.File("etc/os-release", "PRETTY_NAME=\"Debian \\\"bookworm\\\"\"\n");
+  plain.File("proc/sys/kernel/osrelease", "6.1.0\n");
+  const DetectedMachine vm = DetectMachine(plain.root(), {});
+  EXPECT_EQ(vm.internalClock, "2096 MHz");
+  EXPECT_EQ(vm.cpuCount, "");
+  EXPECT_EQ(vm.ramSize, "24 GB");
+  EXPECT_EQ(vm.os, "Debian \"bookworm\", Linux 6.1.0");
+}
+
+TEST(MachineDetection, MemorySizeIsSaidTheWayPeopleSayIt) {
+  constexpr unsigned long long kGiB = 1024 * 1024;  // in kibibytes
+  const struct {
+    unsigned long long kib;
+    const char* text;
+  } cases[] = {{kGiB * 31 / 2, "16 GB"},
+               {24683748, "24 GB"},
+               {kGiB * 39 / 2, "20 GB"},
+               {kGiB * 627 / 10, "64 GB"},
+               {kGiB * 3, "3 GB"},
+               {kGiB * 7 / 2, "4 GB"},
+               {kGiB * 1024, "1 TB"},
+               {kGiB * 1536, "1536 GB"},
+               {480 * 1024, "512 MB"},
+               {1, "1 MB"},
+               {0, ""},
+               {1ULL << 51, ""}};
+  for (const auto& c : cases) EXPECT_EQ(MemorySizeText(c.kib), c.text) << c.kib;
+}
+
+TEST(MachineDetection, SystemFilesAreReadWithinTheirLimit) {
+  FixtureTree tree;
+  tree.File("value", "  \t first line \r\nsecond\n");
+  tree.File("big", std::string(100, 'x'));
+  EXPECT_EQ(ReadSystemValue(tree.root() / "value"), "first line");
+  EXPECT_EQ(ReadSystemValue(tree.root() / "missing"), "");
+  EXPECT_EQ(ReadSystemFile(tree.root() / "big", 100).value_or(""), std::string(100, 'x'));
+  EXPECT_FALSE(ReadSystemFile(tree.root() / "big", 99).has_value());
+  // /proc files report a size of 0 but have contents.
+  EXPECT_NE(ReadSystemFile("/proc/self/status").value_or("").find("Name:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvane
