@@ -1,5 +1,6 @@
 #include "disk/DiskTest.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <thread>
 
@@ -70,9 +71,14 @@ bool AbandonPass(UnbufferedFile& file, const std::filesystem::path& path, std::s
 bool RunPass(const std::optional<std::filesystem::path>& path, AlignedBlock& block,
              PassTimes& writes, PassTimes& reads, const ShowMessage& show) {
   std::optional<UnbufferedFile> file;
-  if (path) file = UnbufferedFile::CreateAlways(*path);
+  if (path) file = UnbufferedFile::CreateNew(*path);
   if (!file) {
-    show(kOpenFailedText, kOpenFailedCaption);
+    // Whatever already has the name belongs to someone: it is left as it is.
+    if (path && errno == EEXIST) {
+      show(FileExistsText(*path), kFileExistsCaption);
+    } else {
+      show(kOpenFailedText, kOpenFailedCaption);
+    }
     return false;
   }
 
@@ -114,6 +120,11 @@ Rates RatesOf(const PassTimes& times, double kilobytes) {
 }
 
 }  // namespace
+
+std::string FileExistsText(const std::filesystem::path& path) {
+  return "The test file " + path.string() +
+         " already exists. It is left as it is: remove it, then start the test again.";
+}
 
 std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
                          std::int32_t& readAverage, std::int32_t& readMin,

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "disk/CpuUsageMeter.h"
@@ -43,14 +44,20 @@ constexpr std::string_view kWriteFailedText = "Can't write test file";
 constexpr std::string_view kWriteFailedCaption = "Error writing to test file";
 constexpr std::string_view kReadFailedText = "Error reading to test file";
 constexpr std::string_view kReadFailedCaption = "Can't read test file";
+constexpr std::string_view kFileExistsCaption = "Test file already exists";
 constexpr std::string_view kMeterStartFailedText = "The CPU usage meter could not start its thread.";
 constexpr std::string_view kMeterStartFailedCaption = "Can't start the CPU usage meter";
+
+// The message when something already has the test file's name (a file, a link): it names it.
+std::string FileExistsText(const std::filesystem::path& path);
 
 // Runs `passes` passes on drive `letter` ('C'..'Z'). On success returns 0 and sets the seven
 // outputs (kilobytes of 1024 bytes per second, CPU usage in percent, never below 0); on any
 // failure returns -1 after showing its message, and leaves the outputs as they were.
 //  - The test file is `DISKTEST.DAT` in environment.folderOf(letter); a drive without a folder
-//    fails as a file that cannot be created does.
+//    fails as a file that cannot be created does. The file is created exclusively and never
+//    through a link: when the name is taken, whatever has it is left untouched and the test
+//    fails with FileExistsText / kFileExistsCaption.
 //  - Every one of the 20 writes and 20 reads of a pass is checked: an error or a short count
 //    ends the test with the write or read failure message.
 //  - The meter is stopped before -1 is returned (a failing stop then shows its own message as

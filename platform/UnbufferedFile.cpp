@@ -11,6 +11,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/SignalCleanup.h"
+
 namespace quorvane {
 
 namespace {
@@ -45,28 +47,35 @@ AlignedBlock::AlignedBlock(std::size_t size) : size_(size) {
 
 void AlignedBlock::Free::operator()(std::byte* p) const { std::free(p); }
 
-std::optional<UnbufferedFile> UnbufferedFile::CreateAlways(const std::filesystem::path& path) {
+std::optional<UnbufferedFile> UnbufferedFile::CreateNew(const std::filesystem::path& path) {
   if (IsMemoryOnlyFolder(path)) {
     errno = EINVAL;
     return std::nullopt;
   }
-  struct stat before {};
-  const bool existed = lstat(path.c_str(), &before) == 0;
   int fd = -1;
   do {
-    fd = open(path.c_str(), O_DIRECT | O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    fd = CreateRemovedOnSignal(path.c_str(), [&path] {
+      return open(path.c_str(), O_DIRECT | O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    });
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
-    // Some filesystems create the file before they refuse O_DIRECT; leave nothing behind.
+    // Some filesystems create the file before they refuse O_DIRECT; leave nothing behind. An
+    // existing name (EEXIST, or a link: ELOOP) was never ours and is not touched.
     const int error = errno;
-    if (!existed) unlink(path.c_str());
+    struct stat left {};
+    if (error != EEXIST && error != ELOOP && lstat(path.c_str(), &left) == 0 && S_ISREG(left.st_mode) &&
+        left.st_size == 0 && left.st_uid == geteuid()) {
+      unlink(path.c_str());
+    }
     errno = error;
     return std::nullopt;
   }
   return UnbufferedFile(fd);
 }
 
-bool UnbufferedFile::Delete(const std::filesystem::path& path) { return unlink(path.c_str()) == 0; }
+bool UnbufferedFile::Delete(const std::filesystem::path& path) {
+  return ReleaseRemovedOnSignal(path.c_str(), [&path] { return unlink(path.c_str()) == 0; });
+}
 
 UnbufferedFile::UnbufferedFile(UnbufferedFile&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)) {}

@@ -1,5 +1,5 @@
-// A file whose reads and writes bypass the system's cache (O_DIRECT): created anew (an existing
-// file is emptied), read and written synchronously in blocks of a 4096-byte aligned buffer,
+// A file whose reads and writes bypass the system's cache (O_DIRECT): created anew (never over
+// an existing file or through a link), read and written synchronously in blocks of a 4096-byte aligned buffer,
 // repositioned, closed and deleted. A filesystem that refuses to bypass its cache refuses to
 // open the file: nothing here ever falls back to buffered input and output.
 #pragma once
@@ -29,11 +29,13 @@ class AlignedBlock {
 
 class UnbufferedFile {
  public:
-  // Creates the file (emptying an existing one) for reading and writing without the cache;
-  // empty when it cannot be created or the filesystem cannot bypass its cache. A folder on a
-  // memory-only filesystem (tmpfs, ramfs) counts as one that cannot, whatever the kernel
-  // accepts. A refused open leaves no new file behind.
-  static std::optional<UnbufferedFile> CreateAlways(const std::filesystem::path& path);
+  // Creates the file for reading and writing without the cache; empty (errno set) when it cannot
+  // be created, when anything already has its name (EEXIST; a symbolic link: EEXIST or ELOOP,
+  // never followed), or when the filesystem cannot bypass its cache. A folder on a memory-only
+  // filesystem (tmpfs, ramfs) counts as one that cannot, whatever the kernel accepts. A refused
+  // open leaves no new file behind and never touches an existing one. The new file is removed
+  // if the process is stopped by SIGINT or SIGTERM before Delete (SignalCleanup.h).
+  static std::optional<UnbufferedFile> CreateNew(const std::filesystem::path& path);
   // Removes the file; false when it could not be removed (or did not exist).
   static bool Delete(const std::filesystem::path& path);
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/AtomicFile.h"
+#include "platform/SaveFile.h"
 
 namespace quorvane {
 
@@ -171,8 +171,7 @@ std::string ResultFileBytes(const BenchmarkState& state) {
 }
 
 FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::path& path) {
-  return ReplaceFileContents(path, ResultFileBytes(state)) ? FileOutcome::Done
-                                                           : FileOutcome::CannotCreate;
+  return SaveFileContents(path, ResultFileBytes(state)) ? FileOutcome::CannotCreate : FileOutcome::Done;
 }
 
 void EmptyTargetResults(BenchmarkState& state, FileTarget target) {

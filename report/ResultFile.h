@@ -22,8 +22,9 @@ char CheckLetter(std::string_view value);
 // The bytes of the result file of this machine's tables.
 std::string ResultFileBytes(const BenchmarkState& state);
 
-// Saves this machine's tables to `path`; an existing file is replaced only when the whole file
-// was written. Done or CannotCreate.
+// Saves this machine's tables to `path` without destroying what is there (SaveFile.h: special
+// files written in place, a refused or failed save leaves the file as it was). Done or
+// CannotCreate.
 FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::path& path);
 
 // Empties every row of the target's result table (the first step of Load and Compare, done

@@ -1,6 +1,6 @@
 #include "report/TextExport.h"
 
-#include "platform/AtomicFile.h"
+#include "platform/SaveFile.h"
 #include "report/ReportLine.h"
 
 namespace quorvane {
@@ -16,8 +16,7 @@ std::string ExportBytes(const ReportLines& lines) {
 }
 
 FileOutcome ExportReport(const ReportLines& lines, const std::filesystem::path& path) {
-  return ReplaceFileContents(path, ExportBytes(lines)) ? FileOutcome::Done
-                                                        : FileOutcome::CannotCreate;
+  return SaveFileContents(path, ExportBytes(lines)) ? FileOutcome::CannotCreate : FileOutcome::Done;
 }
 
 }  // namespace quorvane

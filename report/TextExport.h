@@ -14,8 +14,8 @@ namespace quorvane {
 // followed by CR LF; nothing for an empty report.
 std::string ExportBytes(const ReportLines& lines);
 
-// Writes the export to `path`, replacing an existing file only when the whole export was
-// written. Done or CannotCreate.
+// Writes the export to `path` without destroying what is there (SaveFile.h: special files
+// written in place, a refused or failed export leaves the file as it was). Done or CannotCreate.
 FileOutcome ExportReport(const ReportLines& lines, const std::filesystem::path& path);
 
 }  // namespace quorvane

@@ -1,5 +1,6 @@
 // The disk throughput test on real files: the passes and their rates, and the ways it fails (no
-// file, a write cut short, a meter that does not stop or cannot start), each leaving no file.
+// file, a name already taken, a write cut short, a meter that does not stop or cannot start),
+// each leaving no file of its own and every file of the user's as it was.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stdlib.h>
@@ -12,6 +13,8 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
@@ -113,6 +116,31 @@ TEST(DiskTest, AFolderThatCannotTakeTheFileGivesTheOpenFailureOnce) {
   if (haveTmpfs) {
     EXPECT_TRUE(fs::is_empty(shm));
     fs::remove_all(shm);
+  }
+}
+
+// What already has the test file's name is never touched: a file of the user's, or a link that
+// someone placed to point the test at another file. The message names the file.
+TEST(DiskTest, AnExistingTestFileOrLinkIsLeftAloneWithAMessageNamingIt) {
+  DirectIoFolder folder;
+  if (folder.path().empty()) GTEST_SKIP() << "no folder that takes unbuffered files";
+  const fs::path name = folder.path() / "DISKTEST.DAT";
+  const fs::path victim = folder.path() / "victim";
+  for (const bool link : {false, true}) {
+    SCOPED_TRACE(link ? "a link to another file" : "a file of the user's");
+    const std::string kept = "must survive\n";
+    { std::ofstream(link ? victim : name, std::ios::binary) << kept; }
+    if (link) fs::create_symlink(victim, name);
+    DiskRun run(folder.path());
+    EXPECT_EQ(run(2), -1);
+    EXPECT_EQ(run.messages, (std::vector<Message>{{FileExistsText(name), "Test file already exists"}}));
+    EXPECT_NE(run.messages.at(0).first.find(name.string()), std::string::npos);
+    EXPECT_TRUE(run.out.Untouched());
+    EXPECT_EQ(fs::is_symlink(name), link);
+    std::ifstream in(link ? victim : name, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kept);
+    fs::remove(name);
+    fs::remove(victim);
   }
 }
 

@@ -3,11 +3,13 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "platform/SignalCleanup.h"
 #include "platform/UnbufferedFile.h"
 #include "tests/direct_io_folder.h"
 
@@ -26,8 +28,13 @@ TEST(UnbufferedFile, ARoundTripInAlignedBlocksBypassesTheCacheAndDeletes) {
   ASSERT_EQ(reinterpret_cast<std::uintptr_t>(out.data()) % 4096, 0u);
   for (std::size_t k = 0; k < kBlock; ++k) out.data()[k] = static_cast<std::byte>(k * 7 % 251);
 
-  std::optional<UnbufferedFile> file = UnbufferedFile::CreateAlways(path);
+  std::optional<UnbufferedFile> file = UnbufferedFile::CreateNew(path);
   ASSERT_TRUE(file.has_value());
+  EXPECT_TRUE(IsRemovedOnSignal(path.c_str())) << "a stopped process must not leave it behind";
+  // Never a second time over the same name, nor through a link.
+  errno = 0;
+  EXPECT_FALSE(UnbufferedFile::CreateNew(path).has_value());
+  EXPECT_EQ(errno, EEXIST);
   // Buffered files take any size at any address; unbuffered ones refuse misaligned transfers.
   EXPECT_EQ(file->Write(out.data() + 1, 4096), -1);
   EXPECT_EQ(file->Write(out.data(), 100), -1);
@@ -40,6 +47,7 @@ TEST(UnbufferedFile, ARoundTripInAlignedBlocksBypassesTheCacheAndDeletes) {
 
   EXPECT_TRUE(UnbufferedFile::Delete(path));
   EXPECT_FALSE(fs::exists(path));
+  EXPECT_FALSE(IsRemovedOnSignal(path.c_str()));
   EXPECT_FALSE(UnbufferedFile::Delete(path)) << "nothing left to delete";
 }
 
@@ -49,7 +57,7 @@ TEST(UnbufferedFile, AMemoryOnlyFolderIsRefusedWithoutLeftovers) {
     GTEST_SKIP() << "/dev/shm is not tmpfs here";
   }
   const fs::path path = "/dev/shm/quorvane-unbuffered-" + std::to_string(getpid()) + ".dat";
-  EXPECT_FALSE(UnbufferedFile::CreateAlways(path).has_value());
+  EXPECT_FALSE(UnbufferedFile::CreateNew(path).has_value());
   EXPECT_FALSE(fs::remove(path)) << "a file was left behind";
 }
 

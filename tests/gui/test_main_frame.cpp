@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -316,6 +317,24 @@ class MainFrameTest : public QObject {
     answer = folder.filePath(QStringLiteral("no/such/folder.qv3"));
     s.frame->TriggerCommand(command::kFileSaveAs);
     QCOMPARE(s.messages.back(), QStringLiteral("Cannot save file!"));
+
+    // Save and Export never destroy what is there: a read-only file is refused and kept, a file
+    // with a second name is written so that both names show the export.
+    const int shown = s.messages.size();
+    QFile::setPermissions(mine, QFileDevice::ReadOwner);
+    SetRow(s.state->thisResults[0], 'd', 1700);
+    answer = mine;
+    s.frame->TriggerCommand(command::kFileSaveAs);
+    QCOMPARE(s.messages.size(), shown + 1);
+    QCOMPARE(s.messages.back(), QStringLiteral("Cannot save file!"));
+    QVERIFY(FileBytes(mine) != ResultFileBytes(*s.state));
+    const QString alias = folder.filePath(QStringLiteral("alias.txt"));
+    std::filesystem::create_hard_link(exported.toStdString(), alias.toStdString());
+    s.frame->TriggerCommand(command::kShowDescription);
+    answer = exported;
+    s.frame->TriggerCommand(command::kFileExport);
+    QCOMPARE(FileBytes(alias), ExportBytes(s.state->ReportText));
+    QCOMPARE(s.messages.size(), shown + 1);
 
     // The file dialogs' titles and first names.
     QCOMPARE(FormOf(FileDialogKind::Load).title, QStringLiteral("Quorvane open file..."));

@@ -1,0 +1,35 @@
+// Writing a whole file for Save and Export without destroying what is already at the target.
+//  - A new file is made as a short-named temporary file (".qv" and six random characters,
+//    created exclusively, never through a link) in the target's folder, written, flushed and
+//    renamed to the target's name.
+//  - An existing regular file is replaced the same way (atomically: it holds its old or its new
+//    contents, never a mix) when that keeps what the user had; the replacement gets the file's
+//    owner, group and permission bits. It is written in place instead when it has more than one
+//    name (hard links), when its owner or group cannot be given to a new file, or when no
+//    temporary file can be made in its folder. A file the user may not write to is refused
+//    (for the superuser: a file without any write permission bit).
+//  - Anything else that exists (device, named pipe, socket, a descriptor link such as
+//    /dev/stdout) is opened for writing and written in place, never created or replaced.
+//  - Symbolic links are followed to the file they name, which is written or replaced; the link
+//    stays. A link in a sticky folder that everyone may write to is followed only when its owner
+//    is the folder's owner or the user (what the system's protected-links rule allows), so a
+//    link that someone else placed in /tmp never points a save at a file of theirs choosing.
+// A failure leaves a replaced file as it was and no temporary file behind; while the temporary
+// file exists it is registered for removal on SIGINT and SIGTERM (SignalCleanup.h).
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace quorvane {
+
+// Writes `bytes` as the whole contents of `path` as described above. No error on success;
+// otherwise the system's reason (permission denied, no space left, ...).
+std::error_code SaveFileContents(const std::filesystem::path& path, std::string_view bytes);
+
+// Whether SaveFileContents could write `path` now, decided without creating, opening or
+// changing anything: the same rules for links, special files and permissions.
+std::error_code CheckSaveTarget(const std::filesystem::path& path);
+
+}  // namespace quorvane

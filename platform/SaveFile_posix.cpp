@@ -1,0 +1,241 @@
+#include "platform/SaveFile.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <random>
+#include <string>
+
+#include "platform/SignalCleanup.h"
+
+namespace quorvane {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr long kProcSuperMagic = 0x9fa0;
+constexpr int kMostLinks = 40;  // as many as the system itself follows
+
+std::error_code Reason(int error) { return {error, std::system_category()}; }
+
+// How the resolved target is written.
+enum class Way { CreateNew, Replace, InPlace };
+
+struct Target {
+  fs::path path;        // the file itself, links followed
+  Way way = Way::CreateNew;
+  struct stat info {};  // the file's status when it exists
+  bool throughDescriptorLink = false;  // reached through /proc (e.g. /dev/stdout)
+};
+
+fs::path FolderOf(const fs::path& path) {
+  const fs::path folder = path.parent_path();
+  return folder.empty() ? fs::path(".") : folder;
+}
+
+// The protected-links rule: a link in a sticky folder writable by everyone is followed only
+// when the link belongs to the folder's owner or to the user.
+bool MayFollow(const fs::path& link, const struct stat& linkInfo) {
+  struct stat folder {};
+  if (stat(FolderOf(link).c_str(), &folder) != 0) return false;
+  const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+  return !shared || linkInfo.st_uid == folder.st_uid || linkInfo.st_uid == geteuid();
+}
+
+bool IsInProc(const fs::path& path) {
+  struct statfs info {};
+  return statfs(FolderOf(path).c_str(), &info) == 0 && static_cast<long>(info.f_type) == kProcSuperMagic;
+}
+
+// A regular file the user may write to. The superuser passes every permission check, so for
+// it a file without any write bit counts as read-only.
+std::error_code MayWrite(const Target& target) {
+  if (geteuid() == 0 && (target.info.st_mode & 0222) == 0) return Reason(EACCES);
+  if (faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0) return Reason(errno);
+  return {};
+}
+
+// Follows `given` link by link to the file it names and decides how that file is written.
+std::error_code Resolve(const fs::path& given, Target& target) {
+  target.path = given;
+  for (int hop = 0;; ++hop) {
+    struct stat linkInfo {};
+    if (lstat(target.path.c_str(), &linkInfo) != 0) {
+      if (errno != ENOENT) return Reason(errno);
+      target.way = Way::CreateNew;
+      return {};
+    }
+    if (!S_ISLNK(linkInfo.st_mode)) break;
+    if (hop == kMostLinks) return Reason(ELOOP);
+    if (!MayFollow(target.path, linkInfo)) return Reason(EACCES);
+    // A descriptor's link in /proc names no path that could be replaced: the system opens it.
+    if (IsInProc(target.path)) {
+      target.throughDescriptorLink = true;
+      break;
+    }
+    char named[PATH_MAX];
+    const ssize_t length = readlink(target.path.c_str(), named, sizeof named);
+    if (length < 0) return Reason(errno);
+    if (static_cast<std::size_t>(length) == sizeof named) return Reason(ENAMETOOLONG);
+    const fs::path next(std::string(named, static_cast<std::size_t>(length)));
+    target.path = next.is_absolute() ? next : FolderOf(target.path) / next;
+  }
+  if (stat(target.path.c_str(), &target.info) != 0) return Reason(errno);
+  if (S_ISDIR(target.info.st_mode)) return Reason(EISDIR);
+  if (!S_ISREG(target.info.st_mode) || target.throughDescriptorLink) {
+    target.way = Way::InPlace;
+    return {};
+  }
+  if (const std::error_code refused = MayWrite(target)) return refused;
+  target.way = target.info.st_nlink > 1 ? Way::InPlace : Way::Replace;
+  return {};
+}
+
+std::error_code WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return Reason(errno);
+    }
+    if (written == 0) return Reason(EIO);
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+// Closes `fd` and reports the first failure of the write and the close.
+std::error_code Close(int fd, std::error_code failure) {
+  if (close(fd) != 0 && !failure) failure = Reason(errno);
+  return failure;
+}
+
+// A temporary file in `folder` under a short name no other file has, registered for removal on
+// a signal. -1 with errno set when it cannot be made.
+int CreateTemporary(const fs::path& folder, mode_t mode, fs::path& created) {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::random_device random;
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kLetters) - 2);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = ".qv";
+    for (int k = 0; k < 6; ++k) name += kLetters[pick(random)];
+    created = folder / name;
+    const int fd = CreateRemovedOnSignal(created.c_str(), [&] {
+      return open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    });
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+void RemoveTemporary(const fs::path& temporary) {
+  ReleaseRemovedOnSignal(temporary.c_str(), [&] { return unlink(temporary.c_str()) == 0; });
+}
+
+// Writes `bytes` over the file's old contents through its own name, cutting it to their length
+// where it is a regular file. Never creates anything.
+std::error_code WriteInPlace(const Target& target, std::string_view bytes) {
+  // Not blocking in the open: a named pipe without a reader is refused instead of waited for.
+  int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK;
+  if (!target.throughDescriptorLink) flags |= O_NOFOLLOW;
+  const int fd = open(target.path.c_str(), flags);
+  if (fd < 0) return Reason(errno);
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  struct stat opened {};
+  std::error_code failure = fstat(fd, &opened) == 0 ? std::error_code() : Reason(errno);
+  if (!failure) failure = WriteAll(fd, bytes);
+  if (!failure && S_ISREG(opened.st_mode)) {
+    if (ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || fsync(fd) != 0) failure = Reason(errno);
+  }
+  return Close(fd, failure);
+}
+
+// Moves the temporary file to the target's name; a new file never takes the place of one that
+// appeared meanwhile.
+bool MoveIntoPlace(const fs::path& temporary, const Target& target) {
+  if (target.way == Way::Replace) return rename(temporary.c_str(), target.path.c_str()) == 0;
+  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.path.c_str(), RENAME_NOREPLACE) == 0) {
+    return true;
+  }
+  // Filesystems without the no-replace form: a hard link fails on an existing name as well.
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (link(temporary.c_str(), target.path.c_str()) != 0) return false;
+  unlink(temporary.c_str());
+  return true;
+}
+
+// Writes the temporary file and renames it over the target. `fallBack` is set when the target
+// must be written in place instead (nothing was changed then).
+std::error_code WriteAndRename(const Target& target, std::string_view bytes, bool& fallBack) {
+  const bool replacing = target.way == Way::Replace;
+  fs::path temporary;
+  const int fd = CreateTemporary(FolderOf(target.path), replacing ? 0600 : 0666, temporary);
+  if (fd < 0) {
+    fallBack = replacing;  // a writable file in a folder that is not
+    return Reason(errno);
+  }
+  std::error_code failure;
+  if (replacing) {
+    struct stat made {};
+    const bool sameOwners = fstat(fd, &made) == 0 && made.st_uid == target.info.st_uid &&
+                            made.st_gid == target.info.st_gid;
+    if (!sameOwners && fchown(fd, target.info.st_uid, target.info.st_gid) != 0) {
+      fallBack = true;
+      close(fd);
+      RemoveTemporary(temporary);
+      return Reason(EPERM);
+    }
+    // After the owner: a change of owner clears the set-id bits.
+    if (fchmod(fd, target.info.st_mode & 07777) != 0) failure = Reason(errno);
+  }
+  if (!failure) failure = WriteAll(fd, bytes);
+  if (!failure && fsync(fd) != 0) failure = Reason(errno);
+  failure = Close(fd, failure);
+  if (!failure) {
+    const bool moved = ReleaseRemovedOnSignal(temporary.c_str(), [&] {
+      if (MoveIntoPlace(temporary, target)) return true;
+      failure = Reason(errno);
+      return false;
+    });
+    if (moved) return {};
+  }
+  RemoveTemporary(temporary);
+  return failure;
+}
+
+}  // namespace
+
+std::error_code SaveFileContents(const fs::path& path, std::string_view bytes) {
+  Target target;
+  if (const std::error_code refused = Resolve(path, target)) return refused;
+  if (target.way == Way::InPlace) return WriteInPlace(target, bytes);
+  bool fallBack = false;
+  const std::error_code failure = WriteAndRename(target, bytes, fallBack);
+  return fallBack ? WriteInPlace(target, bytes) : failure;
+}
+
+std::error_code CheckSaveTarget(const fs::path& path) {
+  Target target;
+  if (const std::error_code refused = Resolve(path, target)) return refused;
+  switch (target.way) {
+    case Way::CreateNew:
+      if (faccessat(AT_FDCWD, FolderOf(target.path).c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        return Reason(errno);
+      }
+      return {};
+    case Way::Replace:
+      return {};  // MayWrite passed; a folder that is not writable means writing in place
+    case Way::InPlace:
+      if (faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) != 0) return Reason(errno);
+      return {};
+  }
+  return {};
+}
+
+}  // namespace quorvane
