@@ -119,10 +119,12 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   app.add_option("--compare", options.compare, "read FILE as the comparison machine")
       ->type_name("FILE");
   app.add_option("--save", options.save,
-                 "write this machine's results and description (after the run, if any)")
+                 "write this machine's results and description (after the run, if any); "
+                 "'-': to standard output")
       ->type_name("FILE");
   app.add_option("--export", options.exportTo,
-                 "write the report text to FILE (the same bytes the desktop program exports)")
+                 "write the report text to FILE (the same bytes the desktop program exports); "
+                 "'-': to standard output")
       ->type_name("FILE");
 
   CliParse result;

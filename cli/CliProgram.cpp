@@ -1,14 +1,18 @@
 #include "cli/CliProgram.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
+#include "cli/OutputTargets.h"
 #include "engine/TestRunner.h"
 #include "platform/DriveMap.h"
+#include "platform/SaveFile.h"
 #include "report/Report.h"
 #include "report/ReportLine.h"
 #include "report/ResultFile.h"
@@ -56,6 +60,21 @@ bool Failed(FileOutcome outcome, std::ostream& err) {
   return true;
 }
 
+// Writes the bytes of --save or --export to `target` ("-": standard output, checked with the
+// report at the end); false after printing the message of a failed save.
+bool WriteOutput(const std::string& target, std::string_view bytes, std::ostream& out,
+                 std::ostream& err) {
+  if (target == kStandardOutput) {
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return true;
+  }
+  if (const std::error_code reason = SaveFileContents(target, bytes)) {
+    err << SaveFailureMessage(target, reason) << std::endl;
+    return false;
+  }
+  return true;
+}
+
 void ListDrives(const std::vector<DriveMapping>& drives, std::ostream& out) {
   for (const DriveMapping& drive : drives) {
     if (drive.available) out << drive.letter << "  " << DriveFolder(drive).string() << "  " << drive.fsType << '\n';
@@ -93,6 +112,15 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
         << " (see --list-drives)" << std::endl;
     return 2;
   }
+  if (const std::string conflict = OutputConflict(options); !conflict.empty()) {
+    err << "quorvane-cli: " << conflict << std::endl;
+    return 2;
+  }
+  // Before anything runs: a run whose results could not be kept is not started.
+  if (const std::optional<std::string> unwritable = UnwritableOutput(options)) {
+    err << *unwritable << std::endl;
+    return 1;
+  }
   auto state = std::make_unique<BenchmarkState>();
 
   if (options.load && Failed(ReadInto(*state, FileTarget::ThisMachine, *options.load), err)) return 1;
@@ -116,17 +144,32 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     ApplyFields(options, state->thisMachine);
   }
 
-  if (options.save && Failed(SaveResultFile(*state, *options.save), err)) return 1;
+  // A save or export that fails still leaves the run's report on stdout.
+  bool outputFailed = false;
+  if (options.save) outputFailed |= !WriteOutput(*options.save, ResultFileBytes(*state), out, err);
   if (options.description) ShowDescription(*state);
-  if (options.exportTo && Failed(ExportReport(state->ReportText, *options.exportTo), err)) return 1;
+  if (options.exportTo) {
+    outputFailed |= !WriteOutput(*options.exportTo, ExportBytes(state->ReportText), out, err);
+  }
 
-  if (options.json) {
+  // An output to "-" is what stdout shows of this run; otherwise the JSON or the report.
+  errno = 0;
+  const bool outputIsReport = options.save == kStandardOutput || options.exportTo == kStandardOutput;
+  if (!outputIsReport && options.json) {
     out << ResultsAsJson(*state).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
         << '\n';
-  } else {
+  } else if (!outputIsReport) {
     PrintReport(*state, out);
   }
   out.flush();
+  if (!out) {
+    const int reason = errno;
+    err << "quorvane-cli: cannot write standard output: "
+        << (reason != 0 ? std::system_category().message(reason) : std::string("write error"))
+        << std::endl;
+    return 1;
+  }
+  if (outputFailed) return 1;
   return runErrors > 0 ? 1 : 0;
 }
 

@@ -1,6 +1,14 @@
 // quorvane-cli: the benchmark without a window.
+#include <csignal>
 #include <iostream>
 
 #include "cli/CliProgram.h"
+#include "platform/SignalCleanup.h"
 
-int main(int argc, char* argv[]) { return quorvane::RunCli(argc, argv, std::cout, std::cerr); }
+int main(int argc, char* argv[]) {
+  // A file size limit shows as a failed write (EFBIG) with its message, not as a killed process.
+  std::signal(SIGXFSZ, SIG_IGN);
+  // Ctrl-C or SIGTERM during a disk test or a save leaves neither file behind.
+  quorvane::RemoveRegisteredFilesOnSignal();
+  return quorvane::RunCli(argc, argv, std::cout, std::cerr);
+}

@@ -243,12 +243,6 @@ TEST(CliFiles, FileProblemsPrintTheirMessageAndExitOne) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "This is not a Quorvane Mk III file!\n");
 
-  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--save", (folder / "no/such/x.qv3").c_str()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot save file!\n");
-  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", folder.path.c_str()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot save file!\n");
 }
 
 }  // namespace
