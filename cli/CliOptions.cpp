@@ -75,25 +75,22 @@ std::string ParseField(const std::string& assignment, CliOptions& options) {
   return {};
 }
 
-}  // namespace
-
-int DefaultThreadCount() {
-  const unsigned online = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(online, 1u, 128u));
-}
-
-CliParse ParseCommandLine(int argc, const char* const argv[]) {
-  CLI::App app{"Quorvane: processor, memory and disk benchmark of this computer",
-               "quorvane-cli"};
-  app.set_version_flag("-V,--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
-  CliOptions options;
+// The words of the command line that are checked after parsing.
+struct CommandLineWords {
   std::string testList;
   std::vector<std::string> assignments;
-  app.add_option("-t,--tests", testList,
-                 "comma-separated: dhrystone,whetstone,queens,matrix,crunch,fpu,memory or all "
-                 "(the codes d,w,q,c,n,f,m are accepted too)");
   std::vector<std::string> driveWords;
-  app.add_option("-d,--drive", driveWords,
+};
+
+// The option table: every option, its value's name in --help and where its value goes. The value
+// names LIST, LETTER, FIELD=TEXT and FILE also tell the shell completion what to offer.
+void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words) {
+  app.set_version_flag("-V,--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
+  app.add_option("-t,--tests", words.testList,
+                 "comma-separated list of dhrystone, whetstone, queens, matrix, crunch, fpu, "
+                 "memory, all (the codes d, w, q, c, n, f, m are accepted too)")
+      ->type_name("LIST");
+  app.add_option("-d,--drive", words.driveWords,
                  "disk throughput test on drive LETTER (C..Z); may be repeated")
       ->type_name("LETTER")
       ->allow_extra_args(false);
@@ -101,14 +98,16 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
                "print every available drive letter with its directory, then exit");
   app.add_option("-j,--threads", options.threads,
                  "worker threads, 1..128 (default: processors online, at most 128)")
-      ->check(CLI::Range(1, 128));
+      ->type_name("N")
+      ->check(CLI::Range(1, 128).description(""));
   app.add_flag("--long", options.longTests, "long tests (LengthFactor 4)");
   app.add_flag("--no-realtime", options.noRealtime,
                "do not raise the scheduling priority during the run");
-  app.add_option("--set", assignments,
-                 "FIELD=TEXT: set a machine description field (brand, model, motherboard, cpu, "
+  app.add_option("--set", words.assignments,
+                 "set a machine description field (brand, model, motherboard, cpu, "
                  "internal-clock, external-clock, cache-size, cache-type, ram-size, ram-type, "
                  "ram-speed, os, cpus); may be repeated")
+      ->type_name("FIELD=TEXT")
       ->allow_extra_args(false);
   app.add_flag("--description", options.description,
                "report the description view instead of the results view");
@@ -126,6 +125,45 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
                  "write the report text to FILE (the same bytes the desktop program exports); "
                  "'-': to standard output")
       ->type_name("FILE");
+}
+
+constexpr const char* kProgramSummary = "Quorvane: processor, memory and disk benchmark of this computer";
+
+}  // namespace
+
+int DefaultThreadCount() {
+  const unsigned online = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(online, 1u, 128u));
+}
+
+std::vector<OptionInfo> OptionTable() {
+  CLI::App app{kProgramSummary, "quorvane-cli"};
+  CliOptions options;
+  CommandLineWords words;
+  DescribeOptions(app, options, words);
+  std::vector<OptionInfo> table;
+  for (const CLI::Option* option : app.get_options()) {
+    OptionInfo info;
+    for (const std::string& name : option->get_snames()) info.names.push_back("-" + name);
+    for (const std::string& name : option->get_lnames()) info.names.push_back("--" + name);
+    if (option->get_type_size_max() > 0) info.valueName = option->get_type_name();
+    table.push_back(info);
+  }
+  return table;
+}
+
+std::vector<std::string> TestListWords() {
+  std::vector<std::string> names;
+  for (const TestName& test : kTestNames) names.emplace_back(test.name);
+  names.emplace_back("all");
+  return names;
+}
+
+CliParse ParseCommandLine(int argc, const char* const argv[]) {
+  CLI::App app{kProgramSummary, "quorvane-cli"};
+  CliOptions options;
+  CommandLineWords words;
+  DescribeOptions(app, options, words);
 
   CliParse result;
   try {
@@ -144,11 +182,11 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   }
 
   std::string problem;
-  if (!testList.empty() || app.count("--tests") > 0) problem = ParseTestList(testList, options.tests);
-  for (const std::string& assignment : assignments) {
+  if (!words.testList.empty() || app.count("--tests") > 0) problem = ParseTestList(words.testList, options.tests);
+  for (const std::string& assignment : words.assignments) {
     if (problem.empty()) problem = ParseField(assignment, options);
   }
-  for (const std::string& word : driveWords) {
+  for (const std::string& word : words.driveWords) {
     const char letter = word.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) : '\0';
     if (letter < 'C' || letter > 'Z') {
       if (problem.empty()) problem = "--drive: '" + word + "' is not a drive letter from C to Z";

@@ -43,6 +43,19 @@ CliParse ParseCommandLine(int argc, const char* const argv[]);
 // The default thread count: processors online, at most 128.
 int DefaultThreadCount();
 
+// One entry of the option table: its names ("-t", "--tests") and the name of its value in
+// --help (LIST, LETTER, FIELD=TEXT, FILE, ...; empty for a flag).
+struct OptionInfo {
+  std::vector<std::string> names;
+  std::string valueName;
+};
+
+// Every option that ParseCommandLine knows, --help and --version included, in --help order.
+std::vector<OptionInfo> OptionTable();
+
+// The words a --tests list is made of: the test names and "all".
+std::vector<std::string> TestListWords();
+
 // The --set names of the description fields, in field order.
 extern const std::vector<std::string> kFieldOptionNames;
 

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Installs, with apt-get, whatever the build and the tests need that this machine lacks.
+# Installs, with apt-get, whatever the build and the tests need that this machine lacks; with
+# --run only what building and running the two programs needs.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build qt6-base-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev libgtest-dev
-          libgmock-dev libbenchmark-dev clang libclang-rt-dev)
+packages=(cmake g++ ninja-build qt6-base-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
+if [ "${1:-}" != "--run" ]; then
+  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
+             help2man lintian desktop-file-utils appstream dpkg-dev fakeroot man-db file)
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
