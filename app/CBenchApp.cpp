@@ -20,9 +20,12 @@ CBenchApp::~CBenchApp() {
 }
 
 bool CBenchApp::InitInstance() {
+  // The mount table is read once: for the menu's drives and for the runner's disk tests.
+  const std::vector<DriveMapping> drives = MapSystemDrives();
   std::unique_ptr<TestRunner> runner;
   try {
-    runner = std::make_unique<TestRunner>();  // the 128 worker completion events
+    // One completion event per worker slot.
+    runner = std::make_unique<TestRunner>(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
   } catch (const std::system_error& error) {
     QMessageBox::critical(nullptr, QStringLiteral("Quorvane"),
                           QStringLiteral("The system has no events left for the worker threads (%1).")
@@ -31,7 +34,7 @@ bool CBenchApp::InitInstance() {
   }
   runner_ = std::move(runner);
   mainFrame_ = std::make_unique<CMainFrame>(*state_, *descriptionDlg_, *runner_,
-                                            DriveAvailability(MapSystemDrives()));
+                                            DriveAvailability(drives));
   mainFrame_->setWindowIcon(QIcon(QStringLiteral(":/quorvane.png")));
   mainFrame_->show();
   return true;

@@ -1,6 +1,7 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -18,6 +19,7 @@
 #include "app/ReportView.h"
 #include "dialogs/CDescriptionDlg.h"
 #include "engine/TestRunner.h"
+#include "generated/Version.h"
 #include "platform/WorkerThread.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
@@ -25,7 +27,7 @@
 
 namespace quorvane {
 
-const char* const CMainFrame::kTitle = "Quorvane Ru VAR EZO 0.7.16 ";
+const char* const CMainFrame::kTitle = "Quorvane Ru VAR EZO " QUORVANE_VERSION " ";
 
 namespace {
 
@@ -35,31 +37,21 @@ constexpr int kLinesPerPage = 3;
 const QString kMessageCaption = QStringLiteral("Quorvane");
 
 TestId TestOfCommand(int id) {
-  switch (id) {
-    case command::kDhrystones: return TestId::Dhrystone;
-    case command::kWhetstones: return TestId::Whetstone;
-    case command::kEightQueens: return TestId::Queens;
-    case command::kMatrix: return TestId::Matrix;
-    case command::kNumberCrunching: return TestId::NumberCrunch;
-    case command::kFloatingPoint: return TestId::FloatingPoint;
-    default: return TestId::Memory;
+  for (TestId test : kAllTests) {
+    if (command::kTestCommands[static_cast<std::size_t>(test)] == id) return test;
   }
+  return TestId::Memory;
 }
 
-constexpr std::array<int, kTestCount> kTestCommands = {
-    command::kDhrystones,     command::kWhetstones,    command::kEightQueens, command::kMatrix,
-    command::kNumberCrunching, command::kFloatingPoint, command::kMemory};
+// "All files (*.*)" keeps its text, but its pattern must list every file: saved results often
+// have no extension, and "*.*" would hide every name without a dot.
+const QString kAllFilesText = QStringLiteral("All files (*.*)");
+const QString kAllFilesFilter = QStringLiteral("All files (*)");
 
 QString ShowFileDialog(QWidget* owner, FileDialogKind kind) {
-  const FileDialogForm form = FormOf(kind);
-  QFileDialog dialog(owner, form.title, form.initialName);
-  dialog.setNameFilters(form.filters);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setAcceptMode(form.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  // The open dialogs also take the name of a file that does not exist; opening it then fails.
-  dialog.setFileMode(QFileDialog::AnyFile);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().constFirst();
+  const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(owner, kind);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return {};
+  return dialog->selectedFiles().constFirst();
 }
 
 void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
@@ -87,6 +79,26 @@ FileDialogForm FormOf(FileDialogKind kind) {
               {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All files (*.*)")}, true};
   }
   return {};
+}
+
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, FileDialogKind kind) {
+  const FileDialogForm form = FormOf(kind);
+  auto dialog = std::make_unique<QFileDialog>(owner, form.title, form.initialName);
+  // The program's own dialog on every desktop, so that the filter texts below are what shows.
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  dialog->setOption(QFileDialog::DontConfirmOverwrite);
+  QStringList filters = form.filters;
+  filters.replaceInStrings(kAllFilesText, kAllFilesFilter);
+  dialog->setNameFilters(filters);
+  if (auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    for (int i = 0; i < types->count(); ++i) {
+      if (types->itemText(i) == kAllFilesFilter) types->setItemText(i, kAllFilesText);
+    }
+  }
+  dialog->setAcceptMode(form.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // The open dialogs also take the name of a file that does not exist; opening it then fails.
+  dialog->setFileMode(QFileDialog::AnyFile);
+  return dialog;
 }
 
 CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, TestRunner& runner,
@@ -243,12 +255,12 @@ void CMainFrame::OnToggleDrive(int id) {
 
 void CMainFrame::OnSelectAllTests(int) {
   SelectAllTests(state_.testSelection);
-  for (int id : kTestCommands) SetCheck(id, true);
+  for (int id : command::kTestCommands) SetCheck(id, true);
 }
 
 void CMainFrame::OnDeselectAllTests(int) {
   DeselectAllTests(state_.testSelection);
-  for (int id : kTestCommands) SetCheck(id, false);
+  for (int id : command::kTestCommands) SetCheck(id, false);
 }
 
 void CMainFrame::OnLongTests(int id) { SetCheck(id, ToggleLongTests(state_.testSelection)); }

@@ -8,10 +8,13 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 
+#include "app/HelpDocument.h"
 #include "engine/BenchmarkState.h"
 
 class QAction;
+class QFileDialog;
 class QMenu;
 class QScrollBar;
 class QUrl;
@@ -35,6 +38,9 @@ struct FileDialogForm {
 
 FileDialogForm FormOf(FileDialogKind kind);
 
+// The file dialog of `kind`, set up and not yet shown: title, first name, filters, options.
+std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* owner, FileDialogKind kind);
+
 class CMainFrame : public QMainWindow {
   Q_OBJECT
 
@@ -46,9 +52,6 @@ class CMainFrame : public QMainWindow {
   // Shows an error message with the stop icon; `owner` is null for the boxes without owner.
   using MessageShower =
       std::function<void(QWidget* owner, const QString& text, const QString& caption)>;
-  // Opens the help page (the desktop's default application unless replaced).
-  using UrlOpener = std::function<bool(const QUrl&)>;
-
   // `driveAvailable` is indexed by letter (0 = A): the items of the others are removed.
   CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, TestRunner& runner,
              const std::array<bool, 26>& driveAvailable);

@@ -1,6 +1,10 @@
 // The command identifiers of the main window's menu. A command is triggered by its number.
 #pragma once
 
+#include <array>
+
+#include "engine/TestSelection.h"
+
 namespace quorvane::command {
 
 constexpr int kFileLoad = 40007;
@@ -15,6 +19,9 @@ constexpr int kMatrix = 40043;
 constexpr int kNumberCrunching = 40040;
 constexpr int kFloatingPoint = 40036;
 constexpr int kMemory = 40002;
+// The test commands in the order of the tests (TestId order).
+constexpr std::array<int, kTestCount> kTestCommands = {
+    kDhrystones, kWhetstones, kEightQueens, kMatrix, kNumberCrunching, kFloatingPoint, kMemory};
 constexpr int kDriveC = 40012;  // "Drive C" ... "Drive Z" are 40012 ... 40035
 constexpr int kDriveZ = 40035;
 constexpr int kSelectAll = 40046;

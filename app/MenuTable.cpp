@@ -4,6 +4,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CommandIds.h"
+#include "engine/TestTable.h"
 
 namespace quorvane {
 
@@ -19,6 +20,12 @@ constexpr MenuItem Drive(int k) {
   return {Popup::DiskThroughput, command::kDriveC + k, kTexts[k], &F::OnToggleDrive, true};
 }
 
+constexpr MenuItem TestItem(TestId test) {
+  const auto index = static_cast<std::size_t>(test);
+  return {Popup::Test, command::kTestCommands[index], kTestTable[index].menuText.data(),
+          &F::OnToggleTest, true};
+}
+
 constexpr std::array kItems = {
     MenuItem{Popup::File, command::kFileLoad, "Load...", &F::OnFileLoad, false},
     MenuItem{Popup::File, command::kFileCompare, "Compare...", &F::OnFileCompare, false},
@@ -26,13 +33,9 @@ constexpr std::array kItems = {
     MenuItem{Popup::File, command::kFileExport, "Export...", &F::OnFileExport, false},
     Separator(Popup::File),
     MenuItem{Popup::File, command::kExit, "Exit", &F::OnExit, false},
-    MenuItem{Popup::Test, command::kDhrystones, "Dhrystones", &F::OnToggleTest, true},
-    MenuItem{Popup::Test, command::kWhetstones, "Whetstones", &F::OnToggleTest, true},
-    MenuItem{Popup::Test, command::kEightQueens, "Eight Queens", &F::OnToggleTest, true},
-    MenuItem{Popup::Test, command::kMatrix, "Matrix operations", &F::OnToggleTest, true},
-    MenuItem{Popup::Test, command::kNumberCrunching, "Number crunching", &F::OnToggleTest, true},
-    MenuItem{Popup::Test, command::kFloatingPoint, "Floating point unit", &F::OnToggleTest, true},
-    MenuItem{Popup::Test, command::kMemory, "Memory throughput", &F::OnToggleTest, true},
+    TestItem(TestId::Dhrystone), TestItem(TestId::Whetstone), TestItem(TestId::Queens),
+    TestItem(TestId::Matrix), TestItem(TestId::NumberCrunch), TestItem(TestId::FloatingPoint),
+    TestItem(TestId::Memory),
     Drive(0),  Drive(1),  Drive(2),  Drive(3),  Drive(4),  Drive(5),  Drive(6),  Drive(7),
     Drive(8),  Drive(9),  Drive(10), Drive(11), Drive(12), Drive(13), Drive(14), Drive(15),
     Drive(16), Drive(17), Drive(18), Drive(19), Drive(20), Drive(21), Drive(22), Drive(23),

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "report/ReportLine.h"
+#include "engine/ReportLines.h"
 
 namespace quorvane {
 

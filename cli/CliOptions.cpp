@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "engine/TestTable.h"
+#include "engine/Workers.h"
+#include "generated/Version.h"
 
 namespace quorvane {
 
@@ -16,17 +18,19 @@ const std::vector<std::string> kFieldOptionNames = {
 
 namespace {
 
-struct TestName {
-  std::string_view name;
-  std::string_view code;
-  TestId id;
-};
-
-constexpr TestName kTestNames[] = {
-    {"dhrystone", "d", TestId::Dhrystone}, {"whetstone", "w", TestId::Whetstone},
-    {"queens", "q", TestId::Queens},       {"matrix", "c", TestId::Matrix},
-    {"crunch", "n", TestId::NumberCrunch}, {"fpu", "f", TestId::FloatingPoint},
-    {"memory", "m", TestId::Memory}};
+// The --tests words of every test, or their codes, joined by `separator`.
+std::string JoinTestWords(std::string_view separator, bool codes) {
+  std::string joined;
+  for (const TestInfo& test : kTestTable) {
+    if (!joined.empty()) joined += separator;
+    if (codes) {
+      joined += test.code;
+    } else {
+      joined += test.cliName;
+    }
+  }
+  return joined;
+}
 
 std::string Trim(std::string text) {
   const auto first = text.find_first_not_of(" \t");
@@ -46,11 +50,12 @@ std::string ParseTestList(const std::string& list, std::vector<TestId>& tests) {
       std::fill(chosen.begin(), chosen.end(), true);
       continue;
     }
-    const auto* match = std::find_if(std::begin(kTestNames), std::end(kTestNames),
-                                     [&](const TestName& t) { return t.name == word || t.code == word; });
-    if (match == std::end(kTestNames)) {
-      return "--tests: unknown test '" + word +
-             "' (choose from dhrystone, whetstone, queens, matrix, crunch, fpu, memory, all)";
+    const auto match = std::find_if(kTestTable.begin(), kTestTable.end(), [&](const TestInfo& t) {
+      return t.cliName == word || (word.size() == 1 && t.code == word[0]);
+    });
+    if (match == kTestTable.end()) {
+      return "--tests: unknown test '" + word + "' (choose from " + JoinTestWords(", ", false) +
+             ", all)";
     }
     chosen[static_cast<std::size_t>(match->id)] = true;
   }
@@ -87,8 +92,8 @@ struct CommandLineWords {
 void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words) {
   app.set_version_flag("-V,--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
   app.add_option("-t,--tests", words.testList,
-                 "comma-separated list of dhrystone, whetstone, queens, matrix, crunch, fpu, "
-                 "memory, all (the codes d, w, q, c, n, f, m are accepted too)")
+                 "comma-separated list of " + JoinTestWords(", ", false) + ", all (the codes " +
+                     JoinTestWords(", ", true) + " are accepted too)")
       ->type_name("LIST");
   app.add_option("-d,--drive", words.driveWords,
                  "disk throughput test on drive LETTER (C..Z); may be repeated")
@@ -96,10 +101,12 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
       ->allow_extra_args(false);
   app.add_flag("--list-drives", options.listDrives,
                "print every available drive letter with its directory, then exit");
+  const std::string highest = std::to_string(kMaxThreads);
   app.add_option("-j,--threads", options.threads,
-                 "worker threads, 1..128 (default: processors online, at most 128)")
+                 "worker threads, " + std::to_string(kMinThreads) + ".." + highest +
+                     " (default: processors online, at most " + highest + ")")
       ->type_name("N")
-      ->check(CLI::Range(1, 128).description(""));
+      ->check(CLI::Range(kMinThreads, kMaxThreads).description(""));
   app.add_flag("--long", options.longTests, "long tests (LengthFactor 4)");
   app.add_flag("--no-realtime", options.noRealtime,
                "do not raise the scheduling priority during the run");
@@ -133,7 +140,8 @@ constexpr const char* kProgramSummary = "Quorvane: processor, memory and disk be
 
 int DefaultThreadCount() {
   const unsigned online = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(online, 1u, 128u));
+  return static_cast<int>(std::clamp(online, static_cast<unsigned>(kMinThreads),
+                                     static_cast<unsigned>(kMaxThreads)));
 }
 
 std::vector<OptionInfo> OptionTable() {

@@ -16,7 +16,7 @@ struct CliOptions {
   std::vector<TestId> tests;                 // empty: none named
   std::vector<char> drives;                  // 'C'..'Z', in the order given
   bool listDrives = false;
-  std::optional<int> threads;                // 1..128; unset: processors online
+  std::optional<int> threads;                // kMinThreads..kMaxThreads; unset: processors online
   bool longTests = false;
   bool noRealtime = false;
   std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, text)
@@ -40,7 +40,7 @@ struct CliParse {
 
 CliParse ParseCommandLine(int argc, const char* const argv[]);
 
-// The default thread count: processors online, at most 128.
+// The default thread count: processors online, at most kMaxThreads.
 int DefaultThreadCount();
 
 // One entry of the option table: its names ("-t", "--tests") and the name of its value in

@@ -10,11 +10,11 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
 #include "cli/OutputTargets.h"
+#include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
 #include "platform/DriveMap.h"
 #include "platform/SaveFile.h"
 #include "report/Report.h"
-#include "report/ReportLine.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
 
@@ -137,7 +137,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     ApplyFields(options, description);
     SetField(description.threads, std::to_string(options.threads.value_or(DefaultThreadCount())));
     CliHost host(*state, description, err, options.quiet);
-    TestRunner runner;
+    TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
     runner.OnRunSelectedTests(*state, host);
     runErrors = host.errors();
   } else {

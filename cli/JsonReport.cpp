@@ -12,21 +12,6 @@ namespace quorvane {
 
 namespace {
 
-struct DriveRowInfo {
-  std::string_view test;
-  std::string_view unit;
-};
-
-constexpr std::array<DriveRowInfo, 7> kDriveRows = {{{"Read max", "kB/sec"},
-                                                     {"Read average", "kB/sec"},
-                                                     {"Read min", "kB/sec"},
-                                                     {"Write max", "kB/sec"},
-                                                     {"Write average", "kB/sec"},
-                                                     {"Write min", "kB/sec"},
-                                                     {"CPU usage", "percent"}}};
-
-bool IsDriveLetter(char code) { return code >= 'A' && code <= 'Z'; }
-
 // A value text as a number: the stored values are unsigned 32-bit decimal texts.
 std::int64_t ValueNumber(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -61,15 +46,15 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state) {
         item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(other)]));
       }
       results.push_back(item);
-    } else if (IsDriveLetter(entry.code)) {
+    } else if (StartsDriveBlock(entry.code)) {
       const int otherStart = FindRowByCode(state.otherResults, entry.code);
-      for (int k = 0; k < 7 && row + k < kResultRows; ++k) {
+      for (int k = 0; k < kDriveBlockRows && row + k < kResultRows; ++k) {
         const ResultEntry& blockRow = rows[static_cast<std::size_t>(row + k)];
         if (k > 0 && blockRow.code != ' ') break;  // a block cut short
         nlohmann::json item = {{"code", std::string(1, blockRow.code)},
                                {"drive", std::string(1, entry.code)},
-                               {"test", Text(kDriveRows[static_cast<std::size_t>(k)].test)},
-                               {"unit", Text(kDriveRows[static_cast<std::size_t>(k)].unit)},
+                               {"test", Text(kDriveRowTable[static_cast<std::size_t>(k)].name)},
+                               {"unit", Text(kDriveRowTable[static_cast<std::size_t>(k)].unit)},
                                {"value", ValueNumber(ValueText(blockRow))}};
         if (otherStart >= 0 && otherStart + k < kResultRows) {
           item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(otherStart + k)]));

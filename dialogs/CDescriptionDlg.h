@@ -34,8 +34,7 @@ class CDescriptionDlg {
   using Warner = std::function<void(QWidget* parent, const QString& text)>;
   void SetWarner(Warner warner);
 
-  // The working values kept between openings.
-  int workingThreads() const;
+  // The drive whose record the dialog shows, kept between openings.
   int currentDrive() const;  // 0 = C ... 23 = Z
 
  private:

@@ -6,10 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-namespace quorvane {
+#include "engine/Workers.h"
 
-constexpr std::int32_t kMinThreads = 1;
-constexpr std::int32_t kMaxThreads = 128;
+namespace quorvane {
 
 // An optional sign and decimal digits, with nothing but blanks or tabs around them. Empty text,
 // trailing characters, or a text that reads as 0 without starting with the digit 0 are not a

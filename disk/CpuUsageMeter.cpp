@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "kernels/Conversions.h"
+#include "numeric/Conversions.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/Priority.h"
 
@@ -46,14 +46,14 @@ bool CpuUsageMeter::Start() {
 }
 
 bool CpuUsageMeter::Stop(std::chrono::milliseconds grace,
-                         const std::function<void(std::string_view, std::string_view)>& showMessage) {
+                         const ShowMessage& showMessage) {
   if (!thread_) return true;
   return EndThread(grace, &showMessage);
 }
 
 bool CpuUsageMeter::EndThread(
     std::chrono::milliseconds grace,
-    const std::function<void(std::string_view, std::string_view)>* showMessage) {
+    const ShowMessage* showMessage) {
   // The run is over: a counting thread starved by the lowest priority may stop at once.
   if (const int threadId = meterThreadId_.exchange(0); threadId > 0) {
     RaiseToCallerPriority(thread_->native_handle(), threadId);

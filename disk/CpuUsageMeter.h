@@ -17,6 +17,9 @@
 
 namespace quorvane {
 
+// Shows a failure to the user: text, then caption.
+using ShowMessage = std::function<void(std::string_view text, std::string_view caption)>;
+
 // What the counting thread shares with the thread that starts and stops it.
 struct MeterShared {
   Event& MeterStopEvent;
@@ -58,18 +61,17 @@ class CpuUsageMeter {
   // returns false; IdleRate keeps the value of the last completed run. With no run counting
   // there is nothing to stop: true, and no message.
   bool Stop(std::chrono::milliseconds grace,
-            const std::function<void(std::string_view, std::string_view)>& showMessage);
+            const ShowMessage& showMessage);
   // Rounds per second of the last completed run.
   double IdleRate() const { return shared_.IdleRate; }
   // Clears a stop signal that no thread took (before the second run).
   void ResetStopEvent() { stopEvent_.Reset(); }
-  Event& MeterStopEvent() { return stopEvent_; }
 
  private:
   // Signals, waits up to `grace`, and ends the thread by force when it did not end; joins it.
   // True when the thread ended by itself.
   bool EndThread(std::chrono::milliseconds grace,
-                 const std::function<void(std::string_view, std::string_view)>* showMessage);
+                 const ShowMessage* showMessage);
 
   CounterRoutine counter_;
   ThreadStarter startThread_;

@@ -4,15 +4,13 @@
 #include <cstddef>
 #include <thread>
 
-#include "kernels/Conversions.h"
+#include "numeric/Conversions.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/UnbufferedFile.h"
 
 namespace quorvane {
 
 namespace {
-
-using ShowMessage = std::function<void(std::string_view, std::string_view)>;
 
 constexpr double kKilobytesPerPass = 5120.0;
 constexpr std::uint32_t kKilobytesPerPassInt = 5120;

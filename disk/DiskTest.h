@@ -24,7 +24,7 @@ struct DiskTestEnvironment {
   // How long a stopped meter thread may take to end.
   std::chrono::milliseconds stopGrace{2000};
   // Shows a failure: text and caption, in a box without owner window.
-  std::function<void(std::string_view text, std::string_view caption)> showMessage;
+  ShowMessage showMessage;
   // The meter's counting loop (tests give one that does not stop).
   CounterRoutine counter = IdleLoopCounter;
   // Starts the meter's thread (tests give one that refuses).

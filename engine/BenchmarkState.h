@@ -4,17 +4,11 @@
 
 #include <array>
 
+#include "engine/ReportLines.h"
 #include "engine/ResultStore.h"
 #include "engine/TestSelection.h"
 
 namespace quorvane {
-
-constexpr int kReportLines = 100;
-constexpr int kReportLineSize = 256;  // 255 characters and the terminating NUL
-
-// A NUL-terminated text; a line whose first character is NUL is empty.
-using ReportLine = std::array<char, kReportLineSize>;
-using ReportLines = std::array<ReportLine, kReportLines>;
 
 struct BenchmarkState {
   ResultTable thisResults{};

@@ -6,17 +6,14 @@
 
 namespace quorvane {
 
-namespace {
-template <std::size_t Size>
-std::string_view TextOf(const std::array<char, Size>& slot) {
-  const void* end = std::memchr(slot.data(), '\0', Size);
+std::string_view TextUpToNul(std::span<const char> slot) {
+  const void* end = std::memchr(slot.data(), '\0', slot.size());
   const std::size_t length =
-      end ? static_cast<std::size_t>(static_cast<const char*>(end) - slot.data()) : Size;
+      end ? static_cast<std::size_t>(static_cast<const char*>(end) - slot.data()) : slot.size();
   return {slot.data(), length};
 }
-}  // namespace
 
-std::string_view FieldText(const DescriptionField& field) { return TextOf(field); }
+std::string_view FieldText(const DescriptionField& field) { return TextUpToNul(field); }
 
 void SetField(DescriptionField& field, std::string_view text) {
   const std::size_t length = std::min<std::size_t>(text.size(), kFieldMaxLength);
@@ -24,7 +21,7 @@ void SetField(DescriptionField& field, std::string_view text) {
   field[length] = '\0';
 }
 
-std::string_view ValueText(const ResultEntry& entry) { return TextOf(entry.value); }
+std::string_view ValueText(const ResultEntry& entry) { return TextUpToNul(entry.value); }
 
 void SetRow(ResultEntry& entry, char code, std::uint32_t value) {
   entry.code = code;
@@ -60,11 +57,13 @@ int FindRowByCode(const ResultTable& table, char code) {
   return -1;
 }
 
+void EmptyRow(ResultEntry& row) {
+  row.code = '\0';
+  row.value[0] = '\0';
+}
+
 void EmptyResultTable(ResultTable& table) {
-  for (ResultEntry& row : table) {
-    row.code = '\0';
-    row.value[0] = '\0';
-  }
+  for (ResultEntry& row : table) EmptyRow(row);
 }
 
 }  // namespace quorvane

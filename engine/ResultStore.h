@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace quorvane {
@@ -72,6 +73,9 @@ struct DriveDescription {
 // Record k belongs to drive 'C' + k.
 using DriveTable = std::array<DriveDescription, kDriveRecords>;
 
+// The text of a fixed-size slot, up to its first NUL (the whole slot when it has none).
+std::string_view TextUpToNul(std::span<const char> slot);
+
 // The text of a field, up to its NUL.
 std::string_view FieldText(const DescriptionField& field);
 // Stores `text` into a field, cut at 63 characters.
@@ -93,7 +97,9 @@ bool IsDriveDescribed(const DriveTable& drives, int k);
 // The index of the first of the 100 rows with `code`, wherever it stands; -1 when none has it.
 int FindRowByCode(const ResultTable& table, char code);
 
-// Empties every row of a table: the code and the first character of the value become NUL.
+// Empties a row: the code and the first character of the value become NUL.
+void EmptyRow(ResultEntry& row);
+// Empties every row of a table.
 void EmptyResultTable(ResultTable& table);
 
 }  // namespace quorvane

@@ -1,6 +1,7 @@
 #include "engine/Score.h"
 
-#include "kernels/Conversions.h"
+#include "engine/TestTable.h"
+#include "numeric/Conversions.h"
 
 namespace quorvane {
 
@@ -18,33 +19,35 @@ std::uint32_t ComputeScore(TestId test, std::int64_t ticks, std::int64_t frequen
   const double ms = (static_cast<double>(ticks) / static_cast<double>(frequency)) * 1000.0;
   const double L = static_cast<double>(lengthFactor);
   const double N = static_cast<double>(threads);
+  const double C = InfoOf(test).scoreConstant;
   double quotient = 0.0;
   switch (test) {
     case TestId::Dhrystone:
-      quotient = ((L * N) * 4000000.0) / ms;
+      quotient = ((L * N) * C) / ms;
       break;
     case TestId::Whetstone:
-      quotient = ((2000000.0 / ms) * L) * N;
+      quotient = ((C / ms) * L) * N;
       break;
     case TestId::Queens:
-      quotient = ((L * N) * 10000000.0) / ms;
+      quotient = ((L * N) * C) / ms;
       break;
     case TestId::Matrix:
-      quotient = (((27878400.0 / ms) * L) * N) * 4.0;
+      // The last factor is the number of passes a worker makes per length factor.
+      quotient = (((C / ms) * L) * N) * static_cast<double>(InfoOf(test).loopsPerLengthFactor);
       break;
     case TestId::NumberCrunch: {
       const std::uint32_t msInt = Low32(TruncToInt64(ms));
-      quotient = ((L * N) * 117500000.0) / static_cast<double>(msInt);
+      quotient = ((L * N) * C) / static_cast<double>(msInt);
       break;
     }
     case TestId::FloatingPoint:
-      quotient = ((L * N) * 6600000.0) / ms;
+      quotient = ((L * N) * C) / ms;
       break;
     case TestId::Memory: {
       const double seconds = ms / 1000.0;
-      // The product is formed in 32 bits (at most 128 × 607,680), then converted.
-      const auto bytesPerWorker =
-          static_cast<std::int32_t>(static_cast<std::uint32_t>(memoryWorkers) * 607680u);
+      // The product is formed in 32 bits (at most 128 workers), then converted.
+      const auto bytesPerWorker = static_cast<std::int32_t>(
+          static_cast<std::uint32_t>(memoryWorkers) * static_cast<std::uint32_t>(C));
       quotient = (static_cast<double>(bytesPerWorker) * L) / seconds;
       break;
     }

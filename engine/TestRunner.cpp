@@ -7,7 +7,6 @@
 
 #include "engine/Score.h"
 #include "engine/TestTable.h"
-#include "platform/DriveMap.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/Priority.h"
 
@@ -16,8 +15,6 @@ namespace quorvane {
 namespace {
 
 constexpr std::string_view kErrorCaption = "Quorvane";
-
-constexpr int kDriveBlockRows = 7;
 
 int CountSelectedSteps(const TestSelection& selection) {
   int count = 0;
@@ -30,14 +27,13 @@ int CountSelectedSteps(const TestSelection& selection) {
 
 void ClearResultsAndReport(BenchmarkState& state) {
   for (ResultEntry& row : state.thisResults) row.code = '\0';
-  for (ReportLine& line : state.ReportText) line[0] = '\0';
+  EmptyReportLines(state.ReportText);
 }
 
 }  // namespace
 
-DiskTestEnvironment SystemDiskEnvironment() {
+DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives) {
   DiskTestEnvironment environment;
-  const std::vector<DriveMapping> drives = MapSystemDrives();
   environment.folderOf = [drives](char letter) -> std::optional<std::filesystem::path> {
     for (const DriveMapping& drive : drives) {
       if (drive.letter == letter && drive.available) return DriveFolder(drive);
@@ -59,8 +55,9 @@ void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   if (!state.descriptionConfirmed) return;
 
   const std::int32_t threads = ReadValue(FieldText(state.thisMachine.threads));
-  if (threads < 1 || threads > kWorkerSlots) {
-    host.ShowError("The number of threads to run must be between 1 and 128. No test was run.",
+  if (threads < kMinThreads || threads > kMaxThreads) {
+    host.ShowError("The number of threads to run must be between " + std::to_string(kMinThreads) +
+                       " and " + std::to_string(kMaxThreads) + ". No test was run.",
                    kErrorCaption);
     return;
   }

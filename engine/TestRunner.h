@@ -6,18 +6,20 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "disk/DiskTest.h"
 #include "engine/BenchmarkState.h"
 #include "engine/RunHost.h"
 #include "engine/Workers.h"
+#include "platform/DriveMap.h"
 #include "platform/WorkerThread.h"
 
 namespace quorvane {
 
-// The disk test's surroundings on this system: the drives of the mount table (read now), the
-// test file in each drive's folder, 6 seconds of calibration and 2 seconds of grace.
-DiskTestEnvironment SystemDiskEnvironment();
+// The disk test's surroundings for the drives of a mount table read once by the front end: the
+// test file in each available drive's folder, 6 seconds of calibration and 2 seconds of grace.
+DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives);
 
 // The signature of RunDiskTest, so that a test can give the runner another one.
 using DiskTestRoutine = std::int32_t (*)(char, std::int32_t, std::int32_t&, std::int32_t&,
@@ -26,11 +28,11 @@ using DiskTestRoutine = std::int32_t (*)(char, std::int32_t, std::int32_t&, std:
 
 class TestRunner {
  public:
-  // `startThread`, `routines` and `disk` are the system's, the real workers' and the real
-  // drives' unless a test substitutes them.
+  // `startThread` and `routines` are the system's and the real workers' unless a test
+  // substitutes them; without a `disk` environment no drive can be measured.
   explicit TestRunner(ThreadStarter startThread = StartThread,
                       const WorkerRoutineTable& routines = kWorkerRoutines,
-                      DiskTestEnvironment disk = SystemDiskEnvironment(),
+                      DiskTestEnvironment disk = {},
                       DiskTestRoutine diskTest = RunDiskTest);
 
   // "Run selected tests".

@@ -10,7 +10,10 @@
 
 namespace quorvane {
 
-constexpr int kWorkerSlots = 128;
+// The thread counts a run accepts; the memory test's worker count never exceeds the highest.
+constexpr std::int32_t kMinThreads = 1;
+constexpr std::int32_t kMaxThreads = 128;
+constexpr int kWorkerSlots = kMaxThreads;
 
 // The slots that the runner shares with the workers of one test.
 struct WorkerSlots {

@@ -7,7 +7,7 @@
 #include <bit>
 #include <cmath>
 
-#include "kernels/Conversions.h"
+#include "numeric/Conversions.h"
 #include "kernels/KeepAlive.h"
 #include "kernels/Wrapping.h"
 

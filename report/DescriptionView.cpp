@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "report/ReportLine.h"
+#include "engine/ReportLines.h"
 #include "report/ResultsView.h"
 
 namespace quorvane {

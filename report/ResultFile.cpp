@@ -86,11 +86,6 @@ TargetTables TablesOf(BenchmarkState& state, FileTarget target) {
   return {state.otherResults, state.otherMachine, state.otherDrives};
 }
 
-void EmptyRow(ResultEntry& row) {
-  row.code = '\0';
-  row.value[0] = '\0';
-}
-
 // Fills result rows from the records line, 12 characters a record, until a record is empty,
 // starts with NUL or "x", is cut short by the line end, or fails its check letter (that row
 // keeps what was stored), or 100 rows are filled.

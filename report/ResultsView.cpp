@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "report/ReportLine.h"
+#include "engine/ReportLines.h"
+#include "engine/TestTable.h"
 
 namespace quorvane {
 
@@ -14,28 +15,10 @@ namespace {
 // Percentages and totals are 64-bit, so that large values neither overflow nor wrap on print.
 #define QV_PERCENT "%3" PRId64
 
-enum class Group { Processor, FloatingPoint };
-
-// One test line: the row code it shows, its format (this value, other text, percent) and the
-// group whose totals its percent enters.
-struct TestLineFormat {
-  char code;
-  const char* format;
-  Group group;
-};
-
-// The fixed order in which test lines are matched against `thisResults` from row 0.
-constexpr std::array<TestLineFormat, 7> kTestLines = {{
-    {'d', "Dhrystone 2.1             %10s %10s  kDhryst. " QV_PERCENT " percent", Group::Processor},
-    {'w', "Whetstone                 %10s %10s  MFLOPS   " QV_PERCENT " percent",
-     Group::FloatingPoint},
-    {'q', "Eight queens problem      %10s %10s  pps      " QV_PERCENT " percent", Group::Processor},
-    {'c', "Matrix operations         %10s %10s  k ops    " QV_PERCENT " percent", Group::Processor},
-    {'n', "Number crunch             %10s %10s  k ops    " QV_PERCENT " percent", Group::Processor},
-    {'f', "Floating point            %10s %10s  k ops    " QV_PERCENT " percent",
-     Group::FloatingPoint},
-    {'m', "Memory throughput         %10s %10s  kB/sec   " QV_PERCENT " percent", Group::Processor},
-}};
+// A test line: label, this value, other value, unit and percent, in the widths of the results
+// view. The lines come in the order of the test table and are matched against `thisResults`
+// from row 0.
+constexpr const char* kTestLineFormat = "%-26.*s%10s %10s  %-9.*s" QV_PERCENT " percent";
 
 constexpr const char* kHeadingThisOther =
     "                                this      other              relative";
@@ -59,23 +42,10 @@ constexpr int kFirstTestLine = 3;
 constexpr int kSeparatorWidth = 106;
 constexpr int kApplicationGapWidth = 69;
 
-// One row of a drive block: the format with both columns (paired and other-only blocks) and
-// the format with this machine's column alone.
-struct DriveRowFormat {
-  const char* twoColumns;
-  const char* oneColumn;
-};
-
-constexpr int kBlockRows = 7;
-constexpr std::array<DriveRowFormat, kBlockRows> kDriveRows = {{
-    {"Read max                  %10s %10s  kB/sec ", "Read max                  %10s  kB/sec "},
-    {"Read average              %10s %10s  kB/sec ", "Read average              %10s  kB/sec "},
-    {"Read min                  %10s %10s  kB/sec ", "Read min                  %10s  kB/sec "},
-    {"Write max                 %10s %10s  kB/sec ", "Write max                 %10s  kB/sec "},
-    {"Write average             %10s %10s  kB/sec ", "Write average             %10s  kB/sec "},
-    {"Write min                 %10s %10s  kB/sec ", "Write min                 %10s  kB/sec "},
-    {"CPU usage                 %10s %10s  percent ", "CPU usage                 %10s  percent "},
-}};
+// A row of a drive block: label, the values and unit, with both columns (paired and other-only
+// blocks) or with this machine's column alone.
+constexpr const char* kDriveRowTwoColumns = "%-26.*s%10s %10s  %.*s ";
+constexpr const char* kDriveRowOneColumn = "%-26.*s%10s  %.*s ";
 
 constexpr const char* kPairedHeading = "                             Drive %c    Drive %c";
 constexpr const char* kThisOnlyHeading = "                             Drive %c        ";
@@ -98,6 +68,9 @@ struct Totals {
 
 std::string ValueString(const ResultEntry& row) { return std::string(ValueText(row)); }
 
+// The length of a table text, for a "%.*s" conversion.
+int Width(std::string_view text) { return static_cast<int>(text.size()); }
+
 // This value as a percentage of the other, truncated toward zero; 0 when the other reads 0.
 std::int64_t Percent(std::int32_t thisValue, std::int32_t otherValue) {
   if (otherValue == 0) return 0;
@@ -116,7 +89,7 @@ int WriteTestLines(const ResultTable& thisResults, const ResultTable& otherResul
                    ReportLines& lines, Totals& totals) {
   int line = kFirstTestLine;
   std::size_t row = 0;
-  for (const TestLineFormat& test : kTestLines) {
+  for (const TestInfo& test : kTestTable) {
     const ResultEntry& thisRow = thisResults[row];
     if (thisRow.code != test.code) continue;
     const int otherIndex = FindRowByCode(otherResults, test.code);
@@ -126,11 +99,12 @@ int WriteTestLines(const ResultTable& thisResults, const ResultTable& otherResul
     const std::string otherText = otherRow ? ValueString(*otherRow) : kNoComparison;
     const std::int64_t percent =
         otherRow ? Percent(ReadValue(thisText), ReadValue(otherText)) : 0;
-    FormatLine(lines[static_cast<std::size_t>(line)], test.format, thisText.c_str(),
-               otherText.c_str(), percent);
+    FormatLine(lines[static_cast<std::size_t>(line)], kTestLineFormat, Width(test.name),
+               test.name.data(), thisText.c_str(), otherText.c_str(), Width(test.unit),
+               test.unit.data(), percent);
     if (otherRow) {
       GroupTotal& group =
-          test.group == Group::Processor ? totals.processor : totals.floatingPoint;
+          test.group == TestGroup::Processor ? totals.processor : totals.floatingPoint;
       group.sum += percent;
       group.count += 1;
     }
@@ -176,19 +150,19 @@ void WriteDriveBlock(ReportLines& lines, int line, const ResultEntry* thisBlock,
   } else {
     FormatLine(at(1), kOtherOnlyHeading, otherBlock->code);
   }
-  for (int i = 0; i < kBlockRows; ++i) {
-    const DriveRowFormat& format = kDriveRows[static_cast<std::size_t>(i)];
+  for (int i = 0; i < kDriveBlockRows; ++i) {
+    const DriveRowInfo& row = kDriveRowTable[static_cast<std::size_t>(i)];
     ReportLine& target = at(2 + i);
     if (otherBlock) {
       const std::string thisText = thisBlock ? ValueString(thisBlock[i]) : kOtherOnlyBlankColumn;
-      FormatLine(target, format.twoColumns, thisText.c_str(), ValueString(otherBlock[i]).c_str());
+      FormatLine(target, kDriveRowTwoColumns, Width(row.name), row.name.data(), thisText.c_str(),
+                 ValueString(otherBlock[i]).c_str(), Width(row.unit), row.unit.data());
     } else {
-      FormatLine(target, format.oneColumn, ValueString(thisBlock[i]).c_str());
+      FormatLine(target, kDriveRowOneColumn, Width(row.name), row.name.data(),
+                 ValueString(thisBlock[i]).c_str(), Width(row.unit), row.unit.data());
     }
   }
 }
-
-bool StartsBlock(const ResultEntry& row) { return row.code >= 'A' && row.code <= 'Z'; }
 
 // Writes the drive blocks from `line` on. Both tables are walked in step, so a block of this
 // machine is paired with the comparison block that starts at the same row index.
@@ -197,8 +171,8 @@ void WriteDriveBlocks(const ResultTable& thisResults, const ResultTable& otherRe
   for (int row = 0; row < kBlockRowLimit && line < kBlockLineLimit; ++row) {
     const ResultEntry* thisBlock = &thisResults[static_cast<std::size_t>(row)];
     const ResultEntry* otherBlock = &otherResults[static_cast<std::size_t>(row)];
-    if (!StartsBlock(*thisBlock)) thisBlock = nullptr;
-    if (!StartsBlock(*otherBlock)) otherBlock = nullptr;
+    if (!StartsDriveBlock(thisBlock->code)) thisBlock = nullptr;
+    if (!StartsDriveBlock(otherBlock->code)) otherBlock = nullptr;
     if (!thisBlock && !otherBlock) continue;
     WriteDriveBlock(lines, line, thisBlock, otherBlock);
     line += kBlockLines;

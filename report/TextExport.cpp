@@ -1,7 +1,7 @@
 #include "report/TextExport.h"
 
+#include "engine/ReportLines.h"
 #include "platform/SaveFile.h"
-#include "report/ReportLine.h"
 
 namespace quorvane {
 

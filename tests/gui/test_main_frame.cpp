@@ -3,12 +3,15 @@
 // the test, the help command and what the window shows.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -29,9 +32,9 @@
 #include "app/MenuTable.h"
 #include "app/ReportView.h"
 #include "dialogs/CDescriptionDlg.h"
+#include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
 #include "report/Report.h"
-#include "report/ReportLine.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
 
@@ -335,14 +338,70 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kFileExport);
     QCOMPARE(FileBytes(alias), ExportBytes(s.state->ReportText));
     QCOMPARE(s.messages.size(), shown + 1);
+  }
 
-    // The file dialogs' titles and first names.
-    QCOMPARE(FormOf(FileDialogKind::Load).title, QStringLiteral("Quorvane open file..."));
-    QCOMPARE(FormOf(FileDialogKind::Compare).title, QStringLiteral("Quorvane open comparison file..."));
-    QCOMPARE(FormOf(FileDialogKind::SaveAs).title, QStringLiteral("Quorvane save file..."));
-    QCOMPARE(FormOf(FileDialogKind::Export).title, QStringLiteral("Quorvane export file..."));
-    QCOMPARE(FormOf(FileDialogKind::Load).initialName, QStringLiteral("*.qv3"));
-    QCOMPARE(FormOf(FileDialogKind::Export).initialName, QStringLiteral("*.txt"));
+  // Each file dialog as the File menu shows it: title, first name, filters as the user reads
+  // them, options; and "All files (*.*)" lists every file, also one without a dot.
+  void theFileDialogsFormsAndFilters() {
+    const QString openAll = QStringLiteral("Quorvane Files Mk III Files (*.qv3)\n"
+                                           "Quorvane Mk II Files (*.qvf)\nAll files (*.*)");
+    struct Case {
+      FileDialogKind kind;
+      const char* title;
+      const char* firstName;
+      QString filters;  // as the list shows them, one a line
+      bool save;
+    };
+    const Case cases[] = {
+        {FileDialogKind::Load, "Quorvane open file...", "*.qv3", openAll, false},
+        {FileDialogKind::Compare, "Quorvane open comparison file...", "*.qv3", openAll, false},
+        {FileDialogKind::SaveAs, "Quorvane save file...", "*.qv3",
+         QStringLiteral("Quorvane Mk III Files (*.qv3)"), true},
+        {FileDialogKind::Export, "Quorvane export file...", "*.txt",
+         QStringLiteral("Text Files (*.txt)\nAll files (*.*)"), true},
+    };
+    QTemporaryDir folder;
+    for (const char* name : {"mybox", "old.qvf", "new.qv3", "report.txt"}) {
+      QFile file(folder.filePath(QString::fromLatin1(name)));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    for (const Case& c : cases) {
+      const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(nullptr, c.kind);
+      QCOMPARE(dialog->windowTitle(), QString::fromLatin1(c.title));
+      QCOMPARE(dialog->acceptMode(), c.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+      QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+      QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+      auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+      auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+      QVERIFY(name && types && list);
+      QCOMPARE(name->text(), QString::fromLatin1(c.firstName));
+      QStringList shown;
+      for (int i = 0; i < types->count(); ++i) shown << types->itemText(i);
+      QCOMPARE(shown.join(QLatin1Char('\n')), c.filters);
+
+      // What each filter lists in a folder of four files.
+      dialog->setDirectory(folder.path());
+      const auto listed = [list] {
+        QStringList names;
+        const QModelIndex root = list->rootIndex();
+        for (int row = 0; row < list->model()->rowCount(root); ++row) {
+          names << list->model()->index(row, 0, root).data().toString();
+        }
+        names.sort();
+        return names.join(QLatin1Char(' '));
+      };
+      for (int i = 0; i < types->count(); ++i) {
+        dialog->selectNameFilter(types->itemText(i));
+        const QString filter = types->itemText(i);
+        const QString expected = filter.startsWith(QStringLiteral("All files"))
+                                     ? QStringLiteral("mybox new.qv3 old.qvf report.txt")
+                                 : filter.contains(QStringLiteral("qv3")) ? QStringLiteral("new.qv3")
+                                 : filter.contains(QStringLiteral("qvf")) ? QStringLiteral("old.qvf")
+                                                                         : QStringLiteral("report.txt");
+        QTRY_COMPARE(listed(), expected);
+      }
+    }
   }
 
   void theDescriptionViewAndTheHelpPage() {

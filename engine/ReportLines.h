@@ -1,14 +1,21 @@
-// The report's fixed text lines: emptying all of them, putting one text into one 256-byte line,
-// reading a line back and finding where the report ends. It never writes past a line and knows
-// nothing of what the lines say.
+// The report's 100 fixed text lines and what is done with them: emptying all of them, putting one
+// text into one 256-byte line, reading a line back and finding where the report ends. It never
+// writes past a line and knows nothing of what the lines say.
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <string_view>
 
-#include "engine/BenchmarkState.h"
 
 namespace quorvane {
+
+constexpr int kReportLines = 100;
+constexpr int kReportLineSize = 256;  // 255 characters and the terminating NUL
+
+// A NUL-terminated text; a line whose first character is NUL is empty.
+using ReportLine = std::array<char, kReportLineSize>;
+using ReportLines = std::array<ReportLine, kReportLines>;
 
 // Empties all 100 lines (first character NUL).
 void EmptyReportLines(ReportLines& lines);

@@ -1,7 +1,9 @@
-#include "report/ReportLine.h"
+#include "engine/ReportLines.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "engine/ResultStore.h"
 
 namespace quorvane {
 
@@ -22,12 +24,7 @@ void WriteSpaces(ReportLine& line, int count) {
   line[length] = '\0';
 }
 
-std::string_view LineText(const ReportLine& line) {
-  const void* end = std::memchr(line.data(), '\0', line.size());
-  const std::size_t length =
-      end ? static_cast<std::size_t>(static_cast<const char*>(end) - line.data()) : line.size();
-  return {line.data(), length};
-}
+std::string_view LineText(const ReportLine& line) { return TextUpToNul(line); }
 
 int ReportLineCount(const ReportLines& lines) {
   for (int i = kReportLines; i > 0; --i) {
