@@ -1,28 +1,25 @@
-// Drive letters for the mounted filesystems: C is the filesystem of "/", D onwards the other
-// writable disk filesystems in mount-table order, one letter per device. Pseudo and network
-// filesystems get none, and a read-only filesystem is not available. Reads the mount table only.
+// Drive letters C..Z for the disks the disk test may write to, each with the folder in which the
+// test makes its file. On Windows these are the logical drives that are fixed disks; on Linux C is
+// the filesystem of "/" and D onwards the other writable disk filesystems (see MountTable.h).
+// Only reads what the system reports; safe to call from any thread.
 #pragma once
 
 #include <array>
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace quorvane {
 
 struct DriveMapping {
   char letter = 'C';       // 'C'..'Z'
-  std::string mountPoint;  // where the filesystem is mounted
-  std::string fsType;      // as the mount table names it (ext4, xfs, vfat ...)
+  std::string mountPoint;  // where the filesystem is mounted (the root folder "D:\" on Windows)
+  std::string fsType;      // as the system names it (ext4, xfs, vfat, NTFS ...)
   std::string device;
   bool available = false;  // a writable disk filesystem
 };
 
-// The drives of a mount table in the format of /proc/self/mounts.
-std::vector<DriveMapping> MapDrives(std::string_view mountTable);
-
-// The drives of this system (from /proc/self/mounts); none when it cannot be read.
+// The drives of this system, in letter order; none when the system cannot say.
 std::vector<DriveMapping> MapSystemDrives();
 
 // The folder in which the disk test of `drive` makes its file: the current directory when it

@@ -1,4 +1,5 @@
 #include "platform/DriveMap.h"
+#include "platform/MountTable.h"
 
 #include <sys/stat.h>
 
@@ -101,14 +102,6 @@ std::filesystem::path DriveFolder(const DriveMapping& drive) {
     return current;
   }
   return drive.mountPoint;
-}
-
-std::array<bool, 26> DriveAvailability(const std::vector<DriveMapping>& drives) {
-  std::array<bool, 26> available{};
-  for (const DriveMapping& drive : drives) {
-    available[static_cast<std::size_t>(drive.letter - 'A')] = drive.available;
-  }
-  return available;
 }
 
 }  // namespace quorvane

@@ -1,10 +1,13 @@
-// An auto-reset event of the operating system (an eventfd on Linux): one thread sets it, one
-// waits for it or polls it, and the wait or poll that finds it set also resets it.
-// It does not count: setting a set event leaves it set once.
+// An auto-reset event of the operating system (an eventfd on Linux, an event object on Windows):
+// one thread sets it, one waits for it or polls it, and the wait or poll that finds it set also
+// resets it. It does not count: setting a set event leaves it set once. Set, Wait, Poll and
+// WaitFor may be called from different threads at the same time; nothing here allocates after
+// construction.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace quorvane {
@@ -26,10 +29,12 @@ class Event {
   bool WaitFor(std::chrono::milliseconds timeout);
 
  private:
-  int fd_;
+  friend void WaitForAll(std::span<Event> events);
+  std::intptr_t handle_;  // the descriptor or handle of the system's event
 };
 
-// Waits, without time-out, until every event of `events` has been set (any number of them).
+// Waits, without time-out, until every event of `events` has been set (any number of them; the
+// system may limit how many it waits for at once, which this hides), resetting each.
 void WaitForAll(std::span<Event> events);
 
 }  // namespace quorvane

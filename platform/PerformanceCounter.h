@@ -6,7 +6,8 @@
 
 namespace quorvane {
 
-// Current tick count (nanoseconds of CLOCK_MONOTONIC_RAW on Linux).
+// Current tick count (nanoseconds of CLOCK_MONOTONIC_RAW on Linux, the system's performance
+// counter on Windows).
 std::int64_t QueryPerformanceCounter();
 
 // Ticks per second of QueryPerformanceCounter.

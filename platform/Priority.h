@@ -1,26 +1,29 @@
 // The real-time priority switch of a run: the calling thread (and every thread it starts
-// afterwards) is raised to the real-time class, and later put back to the normal class.
-// A refusal by the system (no privilege) is ignored: the run goes on at the normal priority.
+// afterwards) is raised to the real-time class, and later put back to the normal class. On Linux
+// that is the thread's scheduling policy; on Windows the process's priority class, which covers
+// every thread of the process. A refusal by the system (no privilege) is ignored: the run goes on
+// at the normal priority.
 #pragma once
 
 #include <thread>
 
 namespace quorvane {
 
-// Raises the calling thread to the real-time class (SCHED_FIFO). True when the system agreed.
+// Raises the calling thread to the real-time class (SCHED_FIFO; REALTIME_PRIORITY_CLASS).
+// True when the system agreed.
 bool SetRealTimePriority();
 
-// Puts the calling thread back to the normal class (SCHED_OTHER).
+// Puts the calling thread back to the normal class (SCHED_OTHER; NORMAL_PRIORITY_CLASS).
 void SetNormalPriority();
 
 // True while the calling thread runs in the real-time class.
 bool IsRealTimePriority();
 
-// Lowers the calling thread below every other thread of the run: the lowest real-time priority
-// when the thread runs in the real-time class, otherwise the lowest time-sharing priority.
+// Lowers the calling thread below every other thread of the run, within the class it runs in:
+// the lowest real-time priority or nice 19 on Linux, THREAD_PRIORITY_LOWEST on Windows.
 void SetLowestThreadPriority();
 
-// The kernel's identifier of the calling thread.
+// The system's identifier of the calling thread (never 0).
 int CurrentThreadId();
 
 // Gives the thread `thread` (kernel identifier `threadId`), lowered by SetLowestThreadPriority,

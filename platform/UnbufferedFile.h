@@ -1,10 +1,13 @@
-// A file whose reads and writes bypass the system's cache (O_DIRECT): created anew (never over
-// an existing file or through a link), read and written synchronously in blocks of a 4096-byte aligned buffer,
-// repositioned, closed and deleted. A filesystem that refuses to bypass its cache refuses to
-// open the file: nothing here ever falls back to buffered input and output.
+// A file whose reads and writes bypass the system's cache (O_DIRECT on Linux,
+// FILE_FLAG_NO_BUFFERING on Windows): created anew (never over an existing file or through a
+// link), read and written synchronously in blocks of a 4096-byte aligned buffer (a multiple of
+// every sector size in use), repositioned, closed and deleted. A filesystem that refuses to
+// bypass its cache refuses to open the file: nothing here ever falls back to buffered input and
+// output. One file is used by one thread at a time.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -52,8 +55,9 @@ class UnbufferedFile {
   void Close();  // safe to repeat
 
  private:
-  explicit UnbufferedFile(int fd) : fd_(fd) {}
-  int fd_ = -1;
+  static constexpr std::intptr_t kClosed = -1;
+  explicit UnbufferedFile(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_ = kClosed;  // the system's descriptor or handle
 };
 
 }  // namespace quorvane

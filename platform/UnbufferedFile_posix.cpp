@@ -17,6 +17,9 @@ namespace quorvane {
 
 namespace {
 
+// The descriptor kept in a handle field.
+int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
 constexpr std::size_t kAlignment = 4096;
 
 // Filesystems that live in memory only. Recent kernels accept O_DIRECT on tmpfs, but the data
@@ -78,12 +81,12 @@ bool UnbufferedFile::Delete(const std::filesystem::path& path) {
 }
 
 UnbufferedFile::UnbufferedFile(UnbufferedFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)) {}
+    : handle_(std::exchange(other.handle_, kClosed)) {}
 
 UnbufferedFile& UnbufferedFile::operator=(UnbufferedFile&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = std::exchange(other.fd_, -1);
+    handle_ = std::exchange(other.handle_, kClosed);
   }
   return *this;
 }
@@ -93,7 +96,7 @@ UnbufferedFile::~UnbufferedFile() { Close(); }
 long UnbufferedFile::Write(const std::byte* data, std::size_t size) {
   ssize_t done = -1;
   do {
-    done = write(fd_, data, size);
+    done = write(Fd(handle_), data, size);
   } while (done < 0 && errno == EINTR);
   return done < 0 ? -1 : static_cast<long>(done);
 }
@@ -101,16 +104,16 @@ long UnbufferedFile::Write(const std::byte* data, std::size_t size) {
 long UnbufferedFile::Read(std::byte* data, std::size_t size) {
   ssize_t done = -1;
   do {
-    done = read(fd_, data, size);
+    done = read(Fd(handle_), data, size);
   } while (done < 0 && errno == EINTR);
   return done < 0 ? -1 : static_cast<long>(done);
 }
 
-bool UnbufferedFile::SeekToStart() { return lseek(fd_, 0, SEEK_SET) == 0; }
+bool UnbufferedFile::SeekToStart() { return lseek(Fd(handle_), 0, SEEK_SET) == 0; }
 
 void UnbufferedFile::Close() {
   // The descriptor is released even when close() reports an error; it is never retried.
-  if (fd_ >= 0) close(std::exchange(fd_, -1));
+  if (handle_ >= 0) close(Fd(std::exchange(handle_, kClosed)));
 }
 
 }  // namespace quorvane

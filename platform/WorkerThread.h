@@ -11,8 +11,9 @@ namespace quorvane {
 // Starts `routine` on a new thread; an empty result when the thread could not be created.
 std::optional<std::thread> StartThread(std::function<void()> routine);
 
-// Ends a thread that did not stop when asked: it is cancelled at its next poll, wait or sleep,
-// unwinds, and is joined. The caller must not touch what it shared with the thread before this
+// Ends a thread that did not stop when asked, and joins it: on Linux it is cancelled at its next
+// poll, wait or sleep and unwinds; on Windows it is terminated where it stands, so it must hold
+// no lock and own nothing that others need when that can happen. The caller must not touch what it shared with the thread before this
 // returns.
 void EndThreadByForce(std::thread& thread);
 

@@ -1,7 +1,7 @@
 // Drive letters from a mount table given as text.
 #include <gtest/gtest.h>
 
-#include "platform/DriveMap.h"
+#include "platform/MountTable.h"
 
 namespace quorvane {
 namespace {
