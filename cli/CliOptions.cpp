@@ -162,7 +162,7 @@ std::vector<OptionInfo> OptionTable() {
 
 std::vector<std::string> TestListWords() {
   std::vector<std::string> names;
-  for (const TestName& test : kTestNames) names.emplace_back(test.name);
+  for (const TestInfo& test : kTestTable) names.emplace_back(test.cliName);
   names.emplace_back("all");
   return names;
 }
