@@ -116,8 +116,11 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
                  "ram-speed, os, cpus); may be repeated")
       ->type_name("FIELD=TEXT")
       ->allow_extra_args(false);
+  app.add_flag("--no-detect", options.noDetect,
+               "start this machine's description empty instead of detecting it");
   app.add_flag("--description", options.description,
-               "report the description view instead of the results view");
+               "report the description view instead of the results view (with nothing to run: "
+               "this machine's description)");
   app.add_flag("--json", options.json, "print the results as JSON instead of the report");
   app.add_flag("-q,--quiet", options.quiet, "no progress on stderr");
   app.add_option("--load", options.load, "read FILE as this machine's results and description")

@@ -20,6 +20,7 @@ struct CliOptions {
   bool longTests = false;
   bool noRealtime = false;
   std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, text)
+  bool noDetect = false;  // this machine's description starts empty, not detected
   bool description = false;
   bool json = false;
   bool quiet = false;

@@ -10,6 +10,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
 #include "cli/OutputTargets.h"
+#include "engine/DetectedDescription.h"
 #include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
 #include "platform/DriveMap.h"
@@ -94,7 +95,8 @@ char MissingDrive(const CliOptions& options, const std::vector<DriveMapping>& dr
 
 }  // namespace
 
-int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
+int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
+           const MachineDetector& detect) {
   const CliParse parsed = ParseCommandLine(argc, argv);
   if (!parsed.options) {
     if (!parsed.error.empty()) err << "quorvane-cli: " << parsed.error << std::endl;
@@ -128,10 +130,15 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return 1;
   }
 
-  // Without --load all seven tests run unless tests or drives are named; with it, only those
-  // named.
+  if (!options.load && !options.noDetect) {
+    ApplyDetectedDescription(detect ? detect() : DetectMachine("/", drives), state->thisMachine,
+                             state->thisDrives);
+  }
+
+  // Without --load all seven tests run unless tests or drives are named or only the description
+  // is asked for; with it, only those named.
   int runErrors = 0;
-  if (!options.tests.empty() || !options.drives.empty() || !options.load) {
+  if (!options.tests.empty() || !options.drives.empty() || (!options.load && !options.description)) {
     SelectTests(options, state->testSelection);
     MachineDescription description = state->thisMachine;
     ApplyFields(options, description);

@@ -4,10 +4,14 @@
 
 #include <ostream>
 
+#include "platform/MachineDetection.h"
+
 namespace quorvane {
 
 // Returns the exit status: 0 success, 1 a file could not be read or written or a test or disk
-// test failed, 2 bad usage.
-int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+// test failed, 2 bad usage. This machine's description is taken from `detect` (by default this
+// computer with its drives) unless a file is loaded or detection is turned off.
+int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
+           const MachineDetector& detect = {});
 
 }  // namespace quorvane

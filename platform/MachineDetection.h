@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,10 @@ DetectedMachine DetectMachine(const std::filesystem::path& root,
 
 // This computer with its own drives.
 DetectedMachine DetectThisMachine();
+
+// Where a front end takes its detected description from: DetectThisMachine, or in tests a
+// detection below a fixture tree.
+using MachineDetector = std::function<DetectedMachine()>;
 
 // Installed memory as people say it: a memory size in kibibytes rounded up to the usual module
 // total it falls short of by at most a tenth (15.5 GiB is "16 GB"), otherwise up to a whole GB

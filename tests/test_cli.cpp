@@ -16,6 +16,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
+#include "fixture_tree.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
@@ -29,10 +30,10 @@ struct CliRun {
   std::string err;
 };
 
-CliRun Invoke(std::vector<const char*> args) {
+CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {}) {
   args.insert(args.begin(), "quorvane-cli");
   std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err);
+  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect);
   return {status, out.str(), err.str()};
 }
 
@@ -179,6 +180,65 @@ TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndRun) {
   EXPECT_GE(rows[1]["value"].get<long long>(), rows[2]["value"].get<long long>());
   EXPECT_LE(rows[6]["value"].get<long long>(), 100);
   EXPECT_FALSE(std::filesystem::exists("DISKTEST.DAT"));
+}
+
+TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverrides) {
+  const test_support::FixtureTree tree;
+  tree.File("sys/class/dmi/id/sys_vendor", "Acme\n");
+  tree.File("proc/cpuinfo", "model name\t: Acme Super CPU @ 2.50GHz\n");
+  tree.File("proc/meminfo", "MemTotal: 16000000 kB\n");
+  tree.Link("sys/class/block/vda", "../../devices/pci0000:00/0000:00:02.0/virtio1/block/vda");
+  tree.Link("sys/devices/pci0000:00/0000:00:02.0/virtio1/driver", "../../../virtio_blk");
+  tree.Folder("sys/devices/pci0000:00/0000:00:02.0/virtio1/block/vda");
+  tree.Link("sys/devices/pci0000:00/0000:00:02.0/virtio1/block/vda/device", "../../../virtio1");
+  int detections = 0;
+  const MachineDetector detect = [&] {
+    ++detections;
+    DriveMapping drive;
+    drive.letter = 'E';
+    drive.device = "/dev/vda";
+    drive.mountPoint = "/data";
+    return DetectMachine(tree.root(), {drive});
+  };
+
+  // Nothing to run: the detected description alone, the thread count left open.
+  CliRun run = Invoke({"--description"}, detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");  // no progress: nothing ran
+  std::vector<std::string> lines = Lines(run.out);
+  ASSERT_GE(lines.size(), 24u) << run.out;
+  EXPECT_EQ(lines[2].substr(0, 20), "Number of threads:  ");
+  EXPECT_EQ(lines[4].substr(0, 24), "Brand           :  Acme ");
+  EXPECT_EQ(lines[7].substr(0, 44), "CPU             :  Acme Super CPU @ 2.50GHz ");
+  EXPECT_EQ(lines[10].substr(0, 29), "Internal clock  :  2500 MHz  ");
+  EXPECT_EQ(lines[14].substr(0, 26), "RAM size        :  16 GB  ");
+  EXPECT_EQ(lines[20].substr(0, 22), "Driveletter     :  E  ");
+  EXPECT_EQ(lines[22].substr(0, 27), "Controller      :  virtio  ");
+  EXPECT_EQ(lines[23].substr(0, 31), "Driver          :  virtio_blk  ");
+
+  // A run's description starts from the detected one; --set still wins.
+  run = Invoke({"--json", "-q", "-t", "q", "-j", "1", "--no-realtime", "--set", "ram-size=15 GB"},
+               detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  nlohmann::json description = nlohmann::json::parse(run.out)["description"];
+  EXPECT_EQ(description["brand"], "Acme");
+  EXPECT_EQ(description["ram-size"], "15 GB");
+  EXPECT_EQ(description["threads"], "1");
+
+  // --no-detect and --load detect nothing.
+  const int before = detections;
+  run = Invoke({"--description", "--no-detect"}, detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(72, ' '));
+  const test_support::FixtureTree files;
+  const std::string saved = (files.root() / "typed.qv3").string();
+  run = Invoke({"--description", "--no-detect", "--set", "brand=Typed", "--save", saved.c_str()},
+               detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = Invoke({"--load", saved.c_str(), "--description"}, detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Lines(run.out)[4].substr(0, 25), "Brand           :  Typed ");
+  EXPECT_EQ(detections, before);
 }
 
 // A fresh folder, removed with everything in it when the test ends.
