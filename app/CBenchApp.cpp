@@ -6,14 +6,17 @@
 
 #include "app/CMainFrame.h"
 #include "dialogs/CDescriptionDlg.h"
+#include "engine/DetectedDescription.h"
 #include "engine/TestRunner.h"
 #include "platform/DriveMap.h"
 
 namespace quorvane {
 
-CBenchApp::CBenchApp()
-    : state_(std::make_unique<BenchmarkState>()),
-      descriptionDlg_(std::make_unique<CDescriptionDlg>(*state_)) {}
+CBenchApp::CBenchApp(MachineDetector detect) : state_(std::make_unique<BenchmarkState>()) {
+  ApplyDetectedDescription(detect ? detect() : DetectThisMachine(), state_->thisMachine,
+                           state_->thisDrives);
+  descriptionDlg_ = std::make_unique<CDescriptionDlg>(*state_, std::move(detect));
+}
 
 CBenchApp::~CBenchApp() {
   mainFrame_.reset();  // the window goes before what it refers to

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/BenchmarkState.h"
+#include "platform/MachineDetection.h"
 
 namespace quorvane {
 
@@ -14,7 +15,9 @@ class TestRunner;
 
 class CBenchApp {
  public:
-  CBenchApp();  // the state and the description dialog exist before the initialisation
+  // The state, filled with this machine's description from `detect` (by default this
+  // computer), and the description dialog exist before the initialisation.
+  explicit CBenchApp(MachineDetector detect = {});
   ~CBenchApp();
 
   // Creates and shows the main window, then the worker events. False when the program cannot

@@ -11,6 +11,7 @@
 #include "dialogs/DescriptionWindow.h"
 #include "dialogs/DescriptionWorkingValues.h"
 #include "dialogs/DriveSpin.h"
+#include "engine/DetectedDescription.h"
 
 namespace quorvane {
 
@@ -23,11 +24,14 @@ void WarnWithMessageBox(QWidget* parent, const QString& text) {
 // The working values and the handlers of the dialog's controls. The window exists only while
 // the dialog is open; everything else lives as long as the dialog object.
 struct CDescriptionDlg::Impl {
-  explicit Impl(BenchmarkState& benchmarkState)
-      : state(benchmarkState), working(WorkingValuesFromStore(benchmarkState)) {}
+  Impl(BenchmarkState& benchmarkState, MachineDetector detector)
+      : state(benchmarkState),
+        working(WorkingValuesFromStore(benchmarkState)),
+        detect(std::move(detector)) {}
 
   BenchmarkState& state;
   DescriptionWorkingValues working;
+  MachineDetector detect;
   Warner warner;
   QPointer<DescriptionWindow> window;
   bool exchanging = false;  // change notifications caused by an exchange are ignored
@@ -42,6 +46,7 @@ struct CDescriptionDlg::Impl {
   void OnDriverChange();
   void StoreChangedDriveField(DriveField field);
   void OnDeleteDrive();
+  void OnDetect();
   void OnOK();
   void OnCancel();
 };
@@ -74,6 +79,8 @@ void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
                    [this] { OnDriverChange(); });
   QObject::connect(controls.deleteButton, &QPushButton::clicked, &newWindow,
                    [this] { OnDeleteDrive(); });
+  QObject::connect(controls.detectButton, &QPushButton::clicked, &newWindow,
+                   [this] { OnDetect(); });
   QObject::connect(controls.okButton, &QPushButton::clicked, &newWindow, [this] { OnOK(); });
   newWindow.setCancelHandler([this] { OnCancel(); });
   ExchangeData(ExchangeDirection::ToControls);
@@ -112,6 +119,19 @@ void CDescriptionDlg::Impl::OnDeleteDrive() {
   ExchangeData(ExchangeDirection::ToControls);
 }
 
+// Every machine text and the records of the drives the system knows are filled from it; the
+// thread count and the texts of drives it says nothing about stay as the user left them.
+void CDescriptionDlg::Impl::OnDetect() {
+  ExchangeData(ExchangeDirection::FromControls);  // a refusal is shown; detection goes on
+  MachineDescription detected{};
+  ApplyDetectedDescription(detect ? detect() : DetectThisMachine(), detected, state.thisDrives);
+  for (const MachineTextBinding& binding : kMachineTextBindings) {
+    working.*binding.text = FromStoreText(FieldText(detected.*binding.field));
+  }
+  ShowDrive(working, state.thisDrives, working.currentDrive);
+  ExchangeData(ExchangeDirection::ToControls);
+}
+
 void CDescriptionDlg::Impl::OnOK() {
   // Everything is checked before anything is written: a refused OK leaves the dialog open and
   // neither the description nor the confirmation changed.
@@ -127,7 +147,8 @@ void CDescriptionDlg::Impl::OnCancel() {
   window->done(QDialog::Rejected);
 }
 
-CDescriptionDlg::CDescriptionDlg(BenchmarkState& state) : impl_(std::make_unique<Impl>(state)) {}
+CDescriptionDlg::CDescriptionDlg(BenchmarkState& state, MachineDetector detect)
+    : impl_(std::make_unique<Impl>(state, std::move(detect))) {}
 
 CDescriptionDlg::~CDescriptionDlg() = default;
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "engine/BenchmarkState.h"
+#include "platform/MachineDetection.h"
 
 class QDialog;
 class QWidget;
@@ -17,8 +18,9 @@ namespace quorvane {
 
 class CDescriptionDlg {
  public:
-  // Built once at start-up from the (still empty) description in `state`.
-  explicit CDescriptionDlg(BenchmarkState& state);
+  // Built once at start-up from the description in `state`. Its "Detect" button takes the
+  // description from `detect` (by default this computer).
+  explicit CDescriptionDlg(BenchmarkState& state, MachineDetector detect = {});
   ~CDescriptionDlg();
   CDescriptionDlg(const CDescriptionDlg&) = delete;
   CDescriptionDlg& operator=(const CDescriptionDlg&) = delete;

@@ -31,6 +31,7 @@ struct DescriptionControls {
   QLineEdit* os = nullptr;              // 1014
   QPushButton* okButton = nullptr;      // 1
   QPushButton* cancelButton = nullptr;  // 2
+  QPushButton* detectButton = nullptr;  // fills every field from the system
 };
 
 }  // namespace quorvane

@@ -37,6 +37,7 @@ DescriptionWindow::DescriptionWindow(QWidget* owner)
   controls_.os = ui_->os;
   controls_.okButton = ui_->okButton;
   controls_.cancelButton = ui_->cancelButton;
+  controls_.detectButton = ui_->detectButton;
 
   connect(ui_->cancelButton, &QPushButton::clicked, this, &DescriptionWindow::reject);
 }

@@ -194,11 +194,7 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverrides
   int detections = 0;
   const MachineDetector detect = [&] {
     ++detections;
-    DriveMapping drive;
-    drive.letter = 'E';
-    drive.device = "/dev/vda";
-    drive.mountPoint = "/data";
-    return DetectMachine(tree.root(), {drive});
+    return DetectMachine(tree.root(), {DriveMapping{'E', "/data", "ext4", "/dev/vda", true}});
   };
 
   // Nothing to run: the detected description alone, the thread count left open.

@@ -8,9 +8,11 @@
 #include <QToolButton>
 #include <functional>
 
+#include "app/CBenchApp.h"
 #include "dialogs/CDescriptionDlg.h"
 #include "dialogs/DescriptionExchange.h"
 #include "engine/BenchmarkState.h"
+#include "tests/fixture_tree.h"
 
 namespace quorvane {
 namespace {
@@ -75,6 +77,25 @@ bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& sc
   const bool accepted = dialog.DoModal(nullptr);
   if (!ran && !QTest::currentTestFailed()) QTest::qFail("the dialog did not open", __FILE__, __LINE__);
   return accepted;
+}
+
+// A computer described below a fixture tree: firmware ids, processor, memory, OS, and drive C
+// on an NVMe disk; `detections` counts the calls.
+MachineDetector FixtureDetector(const test_support::FixtureTree& tree, int& detections) {
+  tree.File("sys/class/dmi/id/sys_vendor", "Acme\n");
+  tree.File("sys/class/dmi/id/product_name", "Rocket 3000\n");
+  tree.File("proc/cpuinfo", "model name\t: Acme Blaze @ 4.00GHz\nphysical id\t: 0\n");
+  tree.File("proc/meminfo", "MemTotal: 65000000 kB\n");
+  tree.File("etc/os-release", "PRETTY_NAME=\"Acme OS 1\"\n");
+  tree.File("sys/devices/pci0000:00/0000:01:00.0/nvme/nvme0/model", "Acme Disk\n");
+  tree.Folder("sys/devices/pci0000:00/0000:01:00.0/nvme/nvme0/nvme0n1");
+  tree.Link("sys/devices/pci0000:00/0000:01:00.0/nvme/nvme0/nvme0n1/device", "../../nvme0");
+  tree.Link("sys/devices/pci0000:00/0000:01:00.0/driver", "../../../nvme");
+  tree.Link("sys/class/block/nvme0n1", "../../devices/pci0000:00/0000:01:00.0/nvme/nvme0/nvme0n1");
+  return [&tree, &detections] {
+    ++detections;
+    return DetectMachine(tree.root(), {DriveMapping{'C', "/", "ext4", "/dev/nvme0n1", true}});
+  };
 }
 
 // The drive letter and the three drive texts the window shows.
@@ -274,6 +295,61 @@ class DescriptionDialogTest : public QObject {
     QCOMPARE(Text(state.thisMachine.threads), QStringLiteral("8"));
   }
 
+  void theProgramStartsWithTheDetectedDescription() {
+    const test_support::FixtureTree tree;
+    int detections = 0;
+    CBenchApp bench(FixtureDetector(tree, detections));
+    QCOMPARE(detections, 1);
+    QCOMPARE(Text(bench.state().thisMachine.brand), QStringLiteral("Acme"));
+    RunOpening(bench.descriptionDlg(), [&](QDialog& window) {
+      QCOMPARE(Edit(window, "threads")->text(), QStringLiteral("1"));
+      const QStringList expected = {"Acme", "Rocket 3000", "", "Acme Blaze @ 4.00GHz",
+                                    "4000 MHz", "", "", "", "64 GB", "", "", "Acme OS 1", "1"};
+      for (std::size_t i = 0; i < std::size(kMachineEditNames); ++i) {
+        QCOMPARE(Edit(window, kMachineEditNames[i])->text(), expected[static_cast<qsizetype>(i)]);
+      }
+      QCOMPARE(Shown(window), (QStringList{"C", "Acme Disk", "NVMe", "nvme"}));
+      Click(window, "cancelButton");
+    });
+  }
+
+  // Detect refills every machine text and the known drives' records, over what was typed; the
+  // thread count and other drives stay; everything can be edited again before OK.
+  void detectRefillsTheFieldsWhichStayEditable() {
+    const test_support::FixtureTree tree;
+    int detections = 0;
+    BenchmarkState state;
+    Describe(state, 'D', "Typed D");
+    CDescriptionDlg dialog(state, FixtureDetector(tree, detections));
+    dialog.SetWarner([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
+    QVERIFY(RunOpening(dialog, [&](QDialog& window) {
+      Type(Edit(window, "threads"), "6");
+      Type(Edit(window, "brand"), "Typed brand");
+      Type(Edit(window, "externalClock"), "133 MHz");
+      Type(Edit(window, "harddisk"), "Typed C");
+      QCOMPARE(detections, 0);
+      Click(window, "detectButton");
+      QCOMPARE(detections, 1);
+      QCOMPARE(Edit(window, "threads")->text(), QStringLiteral("6"));
+      QCOMPARE(Edit(window, "brand")->text(), QStringLiteral("Acme"));
+      QCOMPARE(Edit(window, "externalClock")->text(), QString());  // the system does not say
+      QCOMPARE(Shown(window), (QStringList{"C", "Acme Disk", "NVMe", "nvme"}));
+      ClickSpin(window, true);
+      QCOMPARE(Shown(window), (QStringList{"D", "Typed D", "Ctrl D", ""}));
+      auto* detect = window.findChild<QPushButton*>(QStringLiteral("detectButton"));
+      QVERIFY(detect->isVisible());
+      QCOMPARE(detect->text(), QStringLiteral("Detect"));
+      Type(Edit(window, "model"), "Rocket 3001");
+      Click(window, "okButton");
+    }));
+    QCOMPARE(Text(state.thisMachine.brand), QStringLiteral("Acme"));
+    QCOMPARE(Text(state.thisMachine.model), QStringLiteral("Rocket 3001"));
+    QCOMPARE(Text(state.thisMachine.ramSize), QStringLiteral("64 GB"));
+    QCOMPARE(Text(state.thisMachine.threads), QStringLiteral("6"));
+    QCOMPARE(Text(state.thisDrives[0].harddisk), QStringLiteral("Acme Disk"));
+    QCOMPARE(Text(state.thisDrives[1].harddisk), QStringLiteral("Typed D"));
+  }
+
   void tabOrderFollowsTheTemplate() {
     BenchmarkState state;
     CDescriptionDlg dialog(state);
@@ -282,7 +358,7 @@ class DescriptionDialogTest : public QObject {
       QVERIFY(QTest::qWaitForWindowActive(&window));
       Edit(window, "threads")->setFocus(Qt::TabFocusReason);
       QStringList visited{QApplication::focusWidget()->objectName()};
-      for (int i = 0; i < 21; ++i) {
+      for (int i = 0; i < 22; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited << QApplication::focusWidget()->objectName();
       }
@@ -290,7 +366,7 @@ class DescriptionDialogTest : public QObject {
                QStringLiteral("threads brand model motherboard cpu cpuCount internalClock "
                               "externalClock cacheSize cacheType ramSize ramType ramSpeed "
                               "driveLetter harddisk controller driver os okButton cancelButton "
-                              "deleteButton threads"));
+                              "deleteButton detectButton threads"));
       Click(window, "cancelButton");
     });
   }
