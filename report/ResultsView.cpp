@@ -7,12 +7,13 @@
 
 #include "engine/ReportLines.h"
 #include "engine/TestTable.h"
+#include "report/ResultsModel.h"
 
 namespace quorvane {
 
 namespace {
 
-// Percentages and totals are 64-bit, so that large values neither overflow nor wrap on print.
+// Percentages and totals are 64-bit (see the model), so that large values print unwrapped.
 #define QV_PERCENT "%3" PRId64
 
 // A test line: label, this value, other value, unit and percent, in the widths of the results
@@ -56,26 +57,10 @@ constexpr int kBlockLines = 9;       // a blank line, the heading, the seven row
 constexpr int kBlockLineLimit = 91;  // no block starts at this line or below it
 constexpr int kBlockRowLimit = 94;   // rows from here on never start a block
 
-struct GroupTotal {
-  std::int64_t sum = 0;
-  std::int64_t count = 0;
-};
-
-struct Totals {
-  GroupTotal processor;
-  GroupTotal floatingPoint;
-};
-
 std::string ValueString(const ResultEntry& row) { return std::string(ValueText(row)); }
 
 // The length of a table text, for a "%.*s" conversion.
 int Width(std::string_view text) { return static_cast<int>(text.size()); }
-
-// This value as a percentage of the other, truncated toward zero; 0 when the other reads 0.
-std::int64_t Percent(std::int32_t thisValue, std::int32_t otherValue) {
-  if (otherValue == 0) return 0;
-  return std::int64_t{thisValue} * 100 / otherValue;
-}
 
 void WriteHeadings(ReportLines& lines) {
   WriteText(lines[0], kHeadingThisOther);
@@ -83,54 +68,28 @@ void WriteHeadings(ReportLines& lines) {
   WriteText(lines[2], kHeadingGap);
 }
 
-// Writes the test lines from line 3 on, matching the fixed test order against `thisResults`
-// from row 0, and adds each compared percent to its group. Returns the next free line.
-int WriteTestLines(const ResultTable& thisResults, const ResultTable& otherResults,
-                   ReportLines& lines, Totals& totals) {
+// Writes the model's test lines from line 3 on. Returns the next free line.
+int WriteTestLines(const ResultsModel& model, ReportLines& lines) {
   int line = kFirstTestLine;
-  std::size_t row = 0;
-  for (const TestInfo& test : kTestTable) {
-    const ResultEntry& thisRow = thisResults[row];
-    if (thisRow.code != test.code) continue;
-    const int otherIndex = FindRowByCode(otherResults, test.code);
-    const ResultEntry* otherRow =
-        otherIndex < 0 ? nullptr : &otherResults[static_cast<std::size_t>(otherIndex)];
-    const std::string thisText = ValueString(thisRow);
-    const std::string otherText = otherRow ? ValueString(*otherRow) : kNoComparison;
-    const std::int64_t percent =
-        otherRow ? Percent(ReadValue(thisText), ReadValue(otherText)) : 0;
-    FormatLine(lines[static_cast<std::size_t>(line)], kTestLineFormat, Width(test.name),
-               test.name.data(), thisText.c_str(), otherText.c_str(), Width(test.unit),
-               test.unit.data(), percent);
-    if (otherRow) {
-      GroupTotal& group =
-          test.group == TestGroup::Processor ? totals.processor : totals.floatingPoint;
-      group.sum += percent;
-      group.count += 1;
-    }
-    ++line;
-    ++row;
+  for (const ResultsRow& row : model.rows) {
+    const TestInfo& test = *row.test;
+    const std::string otherText = row.otherText.value_or(kNoComparison);
+    FormatLine(lines[static_cast<std::size_t>(line++)], kTestLineFormat, Width(test.name),
+               test.name.data(), row.thisText.c_str(), otherText.c_str(), Width(test.unit),
+               test.unit.data(), row.percent);
   }
   return line;
 }
 
-// Writes the totals lines that the compared groups allow from `line` on. Returns the next
-// free line.
-int WriteTotals(const Totals& totals, ReportLines& lines, int line) {
+// Writes the model's totals lines from `line` on. Returns the next free line.
+int WriteTotals(const ResultsTotals& totals, ReportLines& lines, int line) {
   auto next = [&lines, &line]() -> ReportLine& { return lines[static_cast<std::size_t>(line++)]; };
-  const GroupTotal& cpu = totals.processor;
-  const GroupTotal& fpu = totals.floatingPoint;
-  if (cpu.count != 0) FormatLine(next(), kTotalCpu, cpu.sum / cpu.count);
-  if (fpu.count != 0) FormatLine(next(), kTotalFpu, fpu.sum / fpu.count);
-  if (cpu.count != 0) {
-    FormatLine(next(), kAverage, (cpu.sum + fpu.sum) / (cpu.count + fpu.count));
-    if (fpu.count != 0) {
-      const std::int64_t processor = cpu.sum / cpu.count;
-      const std::int64_t floatingPoint = fpu.sum / fpu.count;
-      WriteSpaces(next(), kApplicationGapWidth);
-      FormatLine(next(), kApplicationPerformance,
-                 (92 * processor + 8 * floatingPoint + 92) / 100);
-    }
+  if (totals.totalCpu) FormatLine(next(), kTotalCpu, *totals.totalCpu);
+  if (totals.totalFpu) FormatLine(next(), kTotalFpu, *totals.totalFpu);
+  if (totals.average) FormatLine(next(), kAverage, *totals.average);
+  if (totals.applicationPerformance) {
+    WriteSpaces(next(), kApplicationGapWidth);
+    FormatLine(next(), kApplicationPerformance, *totals.applicationPerformance);
   }
   return line;
 }
@@ -186,10 +145,10 @@ void BuildReport(BenchmarkState& state) {
   ReportLines& lines = state.ReportText;
   EmptyReportLines(lines);
   WriteHeadings(lines);
-  Totals totals;
-  int line = WriteTestLines(state.thisResults, state.otherResults, lines, totals);
+  const ResultsModel model = BuildResultsModel(state.thisResults, state.otherResults);
+  int line = WriteTestLines(model, lines);
   WriteSpaces(lines[static_cast<std::size_t>(line++)], kSeparatorWidth);
-  line = WriteTotals(totals, lines, line);
+  line = WriteTotals(model.totals, lines, line);
   WriteDriveBlocks(state.thisResults, state.otherResults, lines, line);
 }
 
