@@ -1,17 +1,20 @@
 #include "app/CMainFrame.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QUrl>
 #include <thread>
 
 #include "app/CAboutDlg.h"
 #include "app/CWaitDlg.h"
+#include "app/ChartView.h"
 #include "app/CommandIds.h"
 #include "app/GuiRunHost.h"
 #include "app/HelpDocument.h"
@@ -20,9 +23,11 @@
 #include "dialogs/CDescriptionDlg.h"
 #include "engine/TestRunner.h"
 #include "generated/Version.h"
+#include "platform/SaveFile.h"
 #include "platform/WorkerThread.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
+#include "report/ResultsModel.h"
 #include "report/TextExport.h"
 
 namespace quorvane {
@@ -77,6 +82,9 @@ FileDialogForm FormOf(FileDialogKind kind) {
     case FileDialogKind::Export:
       return {QStringLiteral("Quorvane export file..."), QStringLiteral("*.txt"),
               {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All files (*.*)")}, true};
+    case FileDialogKind::ChartPicture:
+      return {QStringLiteral("Quorvane save chart as picture..."), QStringLiteral("*.png"),
+              {QStringLiteral("PNG pictures (*.png)")}, true};
   }
   return {};
 }
@@ -108,6 +116,8 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
       runner_(runner),
       reportView_(new ReportView),
       scrollBar_(new QScrollBar(Qt::Vertical)),
+      chartView_(new ChartView),
+      views_(new QStackedWidget),
       chooseFile_(ShowFileDialog),
       showMessage_(ShowStopBox),
       openUrl_() {
@@ -118,7 +128,10 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
   layout->setSpacing(0);
   layout->addWidget(reportView_, 1);
   layout->addWidget(scrollBar_);
-  setCentralWidget(client);
+  // The report with its scroll bar, or the chart in its place.
+  views_->addWidget(client);
+  views_->addWidget(chartView_);
+  setCentralWidget(views_);
 
   scrollBar_->setRange(0, kLastScrollPosition);
   scrollBar_->setSingleStep(1);
@@ -189,9 +202,22 @@ void CMainFrame::SetCheck(int id, bool checked) {
 
 void CMainFrame::ShowReport() {
   reportView_->SetLines(state_.ReportText);
+  chartView_->SetModel(BuildResultsModel(state_.thisResults, state_.otherResults));
   scrollBar_->setRange(0, kLastScrollPosition);
   scrollBar_->setSliderPosition(std::min(reportView_->FirstVisibleLine(), kLastScrollPosition));
-  reportView_->repaint();
+  if (ChartShown()) {
+    chartView_->repaint();
+  } else {
+    reportView_->repaint();
+  }
+}
+
+bool CMainFrame::ChartShown() const { return views_->currentWidget() == chartView_; }
+
+void CMainFrame::ShowChart(bool shown) {
+  views_->setCurrentIndex(shown ? 1 : 0);
+  SetCheck(command::kShowChart, shown);
+  ShowReport();
 }
 
 void CMainFrame::ShowFileMessage(const QString& text) { showMessage_(this, text, kMessageCaption); }
@@ -306,7 +332,29 @@ void CMainFrame::OnEnterDescription(int) { descriptionDlg_.DoModal(this); }
 
 void CMainFrame::OnShowDescription(int) {
   ShowDescription(state_);
-  ShowReport();
+  ShowChart(false);  // the text view it builds is shown in place of the chart
+}
+
+void CMainFrame::OnShowChart(int) { ShowChart(!ChartShown()); }
+
+// Shows the chart and saves what it shows, at its size, as a PNG picture.
+void CMainFrame::OnSaveChart(int) {
+  if (!ChartShown()) ShowChart(true);
+  const QString path = chooseFile_(this, FileDialogKind::ChartPicture);
+  if (path.isEmpty()) return;
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!chartView_->grab().save(&buffer, "PNG")) {
+    ShowFileMessage(QStringLiteral("The chart could not be made into a PNG picture."));
+    return;
+  }
+  const std::error_code error = SaveFileContents(
+      path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  if (error) {
+    ShowFileMessage(QStringLiteral("The chart could not be saved as %1: %2.")
+                        .arg(path, QString::fromLocal8Bit(error.message())));
+  }
 }
 
 void CMainFrame::OnHelp(int) { OpenHelpDocument(openUrl_); }

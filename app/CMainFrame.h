@@ -17,17 +17,19 @@ class QAction;
 class QFileDialog;
 class QMenu;
 class QScrollBar;
+class QStackedWidget;
 class QUrl;
 
 namespace quorvane {
 
 class CDescriptionDlg;
+class ChartView;
 class CWaitDlg;
 class ReportView;
 class TestRunner;
 
-// The four file dialogs of the File menu.
-enum class FileDialogKind { Load, Compare, SaveAs, Export };
+// The file dialogs of the File menu.
+enum class FileDialogKind { Load, Compare, SaveAs, Export, ChartPicture };
 
 struct FileDialogForm {
   QString title;
@@ -69,6 +71,9 @@ class CMainFrame : public QMainWindow {
   int FirstVisibleLine() const;
   ReportView* reportView() const { return reportView_; }
   QScrollBar* scrollBar() const { return scrollBar_; }
+  ChartView* chartView() const { return chartView_; }
+  // True while the chart is shown in place of the report.
+  bool ChartShown() const;
   // The wait dialog while a run lasts, else nullptr.
   CWaitDlg* waitDialog() const { return waitDialog_; }
 
@@ -87,6 +92,8 @@ class CMainFrame : public QMainWindow {
   void OnRealTime(int id);
   void OnEnterDescription(int id);
   void OnShowDescription(int id);
+  void OnShowChart(int id);
+  void OnSaveChart(int id);
   void OnHelp(int id);
   void OnAbout(int id);
 
@@ -101,12 +108,15 @@ class CMainFrame : public QMainWindow {
   void BuildMenus(const std::array<bool, 26>& driveAvailable);
   void SetCheck(int id, bool checked);
   void ReadInto(bool comparison);
+  void ShowChart(bool shown);
 
   BenchmarkState& state_;
   CDescriptionDlg& descriptionDlg_;
   TestRunner& runner_;
   ReportView* reportView_;
   QScrollBar* scrollBar_;
+  ChartView* chartView_;
+  QStackedWidget* views_;
   CWaitDlg* waitDialog_ = nullptr;
   std::map<int, QAction*> actions_;
   FileChooser chooseFile_;

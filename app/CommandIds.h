@@ -34,4 +34,8 @@ constexpr int kShowDescription = 40045;
 constexpr int kHelp = 57670;
 constexpr int kAbout = 57664;
 
+// Added beside the menu above.
+constexpr int kShowChart = 40110;
+constexpr int kSaveChart = 40111;
+
 }  // namespace quorvane::command

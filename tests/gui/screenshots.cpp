@@ -1,5 +1,5 @@
 // Takes the pictures of the README: the main window with a report beside a comparison, the
-// description dialog and the wait dialog, from the real program's windows. Run by
+// same comparison as a chart, the description dialog and the wait dialog, from the real program's windows. Run by
 // scripts/screenshots.sh under Xvfb; not a test.
 #include <QApplication>
 #include <QDialog>
@@ -78,5 +78,7 @@ int main(int argc, char* argv[]) {
   });
   frame.TriggerCommand(command::kRunSelectedTests);
   frame.grab().save(folder + QStringLiteral("/main-window.png"));
+  frame.TriggerCommand(command::kShowChart);
+  frame.grab().save(folder + QStringLiteral("/chart-view.png"));
   return 0;
 }

@@ -77,8 +77,11 @@ class EveryCommandTest : public QObject {
     QStringList messages;
     frame.SetMessageShower([&](QWidget*, const QString& text, const QString&) { messages << text; });
     frame.SetFileChooser([&](QWidget*, FileDialogKind kind) {
-      return folder.filePath(kind == FileDialogKind::Export ? QStringLiteral("report.txt")
-                                                            : QStringLiteral("machine.qv3"));
+      switch (kind) {
+        case FileDialogKind::Export: return folder.filePath(QStringLiteral("report.txt"));
+        case FileDialogKind::ChartPicture: return folder.filePath(QStringLiteral("chart.png"));
+        default: return folder.filePath(QStringLiteral("machine.qv3"));
+      }
     });
     int helpOpened = 0;
     frame.SetUrlOpener([&](const QUrl&) { return ++helpOpened > 0; });

@@ -141,7 +141,7 @@ class MainFrameTest : public QObject {
       QVERIFY(action->isEnabled());
       ++items;
     }
-    QCOMPARE(items, 6 - 1 + 7 + 24 + 3 + 4 + 2);
+    QCOMPARE(items, 6 - 1 + 7 + 24 + 3 + 4 + 2 + 2);  // and the chart's two commands
     QCOMPARE(s.frame->ActionFor(40035)->text(), QStringLiteral("Drive Z"));
     QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO 0.7.16 "));
     QVERIFY(!s.frame->TriggerCommand(12345));

@@ -1,0 +1,117 @@
+#include "app/ChartView.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace quorvane {
+
+namespace {
+
+// One drawn row: a test or a total with its percent, or a test of this machine alone with its
+// value text.
+struct ChartRow {
+  QString name;
+  std::optional<std::int64_t> percent;
+  QString value;  // shown instead of a bar when there is no percent
+  bool total = false;
+};
+
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString PercentText(std::int64_t percent) { return QStringLiteral("%1 %").arg(percent); }
+
+std::vector<ChartRow> RowsOf(const ResultsModel& model) {
+  std::vector<ChartRow> rows;
+  for (const ResultsRow& row : model.rows) {
+    ChartRow chartRow{Latin1(row.test->name), std::nullopt, {}, false};
+    if (row.compared()) {
+      chartRow.percent = row.percent;
+    } else {
+      chartRow.value = Latin1(row.thisText).trimmed() + QLatin1Char(' ') + Latin1(row.test->unit);
+    }
+    rows.push_back(chartRow);
+  }
+  const ResultsTotals& totals = model.totals;
+  const std::pair<const char*, const std::optional<std::int64_t>&> totalRows[] = {
+      {"Total CPU", totals.totalCpu},
+      {"Total FPU", totals.totalFpu},
+      {"Average", totals.average},
+      {"Application Performance", totals.applicationPerformance}};
+  for (const auto& [name, value] : totalRows) {
+    if (value) rows.push_back({QString::fromLatin1(name), value, {}, true});
+  }
+  return rows;
+}
+
+}  // namespace
+
+ChartView::ChartView(QWidget* parent) : QWidget(parent) {
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Base);
+  setForegroundRole(QPalette::Text);
+}
+
+void ChartView::SetModel(ResultsModel model) { model_ = std::move(model); }
+
+void ChartView::paintEvent(QPaintEvent*) {
+  const std::vector<ChartRow> rows = RowsOf(model_);
+  if (rows.empty()) return;
+  QPainter painter(this);
+  const QFontMetrics metrics = painter.fontMetrics();
+
+  int nameWidth = 0;
+  int percentWidth = 0;
+  std::int64_t largest = 100;  // the scale always shows the comparison's 100 percent
+  for (const ChartRow& row : rows) {
+    nameWidth = std::max(nameWidth, metrics.horizontalAdvance(row.name));
+    if (row.percent) {
+      percentWidth = std::max(percentWidth, metrics.horizontalAdvance(PercentText(*row.percent)));
+      largest = std::max(largest, *row.percent);
+    }
+  }
+  const int barLeft = kMargin + nameWidth + kGap;
+  const int barWidth = std::max(0, width() - kMargin - percentWidth - kGap - barLeft);
+  const double pixelsPerPercent = static_cast<double>(barWidth) / static_cast<double>(largest);
+  auto lengthOf = [pixelsPerPercent](std::int64_t percent) {
+    return static_cast<int>(std::lround(static_cast<double>(std::max<std::int64_t>(percent, 0)) *
+                                        pixelsPerPercent));
+  };
+  const int lineX = barLeft + lengthOf(100);
+
+  // The heading names the line; the rows follow, the totals after half a row.
+  const QColor text = palette().color(QPalette::Text);
+  const QColor bar = palette().color(QPalette::Highlight);
+  painter.setPen(text);
+  int top = kMargin;
+  painter.drawText(QRect(lineX - 100, top, 200, kRowHeight), Qt::AlignHCenter | Qt::AlignBottom,
+                   PercentText(100));
+  top += kRowHeight;
+  const int firstRowTop = top;
+  bool totalsStarted = false;
+  for (const ChartRow& row : rows) {
+    if (row.total && !totalsStarted) {
+      totalsStarted = true;
+      top += kRowHeight / 2;
+    }
+    const QRect nameBox(kMargin, top, nameWidth, kRowHeight);
+    painter.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, row.name);
+    if (row.percent) {
+      const int length = lengthOf(*row.percent);
+      painter.fillRect(QRect(barLeft, top + (kRowHeight - kBarHeight) / 2, length, kBarHeight), bar);
+      painter.drawText(QRect(barLeft + length + kGap, top, percentWidth, kRowHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, PercentText(*row.percent));
+    } else {
+      painter.drawText(QRect(barLeft + kGap, top, width() - barLeft - kGap, kRowHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, row.value);
+    }
+    top += kRowHeight;
+  }
+  painter.drawLine(lineX, firstRowTop, lineX, top - 1);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,36 @@
+// The chart view of the main window: the results model drawn as horizontal bars of relative
+// performance, the comparison machine at 100 percent drawn as a vertical line, each compared
+// test with its name and percent, the tests of this machine alone with their value and no bar,
+// and the totals below. It draws its own copy of the model, taken when the report changes, so
+// painting never reads the store; sizes follow the widget, colours the palette.
+#pragma once
+
+#include <QWidget>
+
+#include "report/ResultsModel.h"
+
+namespace quorvane {
+
+class ChartView : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kMargin = 10;
+  static constexpr int kRowHeight = 22;
+  static constexpr int kBarHeight = 14;
+  static constexpr int kGap = 8;  // between a name, its bar and its percent
+
+  explicit ChartView(QWidget* parent = nullptr);
+
+  // Takes a copy of the model to draw.
+  void SetModel(ResultsModel model);
+  const ResultsModel& model() const { return model_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  ResultsModel model_;
+};
+
+}  // namespace quorvane
