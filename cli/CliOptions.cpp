@@ -123,6 +123,9 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
                "this machine's description)");
   app.add_flag("--json", options.json, "print the results as JSON instead of the report");
   app.add_flag("-q,--quiet", options.quiet, "no progress on stderr");
+  app.add_flag("--sweep", options.sweep,
+               "run the processor and memory tests with 1, 2, 4, ... threads up to --threads "
+               "and print each test's score, speed-up and efficiency");
   app.add_option("--load", options.load, "read FILE as this machine's results and description")
       ->type_name("FILE");
   app.add_option("--compare", options.compare, "read FILE as the comparison machine")
@@ -203,6 +206,13 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
       if (problem.empty()) problem = "--drive: '" + word + "' is not a drive letter from C to Z";
     } else if (std::find(options.drives.begin(), options.drives.end(), letter) == options.drives.end()) {
       options.drives.push_back(letter);
+    }
+  }
+  if (problem.empty() && options.sweep) {
+    if (options.load) {
+      problem = "--sweep measures this machine anew and cannot be used with --load";
+    } else if (options.tests.empty() && !options.drives.empty()) {
+      problem = "--sweep needs a processor or memory test (--tests); disk tests use no threads";
     }
   }
   if (!problem.empty()) {

@@ -10,6 +10,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
 #include "cli/OutputTargets.h"
+#include "cli/ThreadSweep.h"
 #include "engine/DetectedDescription.h"
 #include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
@@ -30,15 +31,47 @@ void ApplyFields(const CliOptions& options, MachineDescription& description) {
   }
 }
 
-void SelectTests(const CliOptions& options, TestSelection& selection) {
+// The tests named (all seven when neither tests nor drives are), and the drives unless
+// `withDrives` is false.
+void SelectTests(const CliOptions& options, TestSelection& selection, bool withDrives) {
+  selection = TestSelection{};
   if (options.tests.empty() && options.drives.empty()) {
     SelectAllTests(selection);
   } else {
     for (TestId test : options.tests) TestFlag(selection, test) = true;
   }
-  for (char letter : options.drives) ToggleDrive(selection, letter);
+  if (withDrives) {
+    for (char letter : options.drives) ToggleDrive(selection, letter);
+  }
   if (options.longTests) ToggleLongTests(selection);
   if (options.noRealtime) ToggleRealTime(selection);
+}
+
+// One run with `threads` worker threads, the description given on the command line over the
+// one the state holds. Returns the number of errors it reported.
+int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& drives,
+                   BenchmarkState& state, int threads, bool withDrives, std::ostream& err) {
+  SelectTests(options, state.testSelection, withDrives);
+  MachineDescription description = state.thisMachine;
+  ApplyFields(options, description);
+  SetField(description.threads, std::to_string(threads));
+  CliHost host(state, description, err, options.quiet);
+  TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
+  runner.OnRunSelectedTests(state, host);
+  return host.errors();
+}
+
+// The sweep: one run per thread count, the drives only in the last, which stays in the state.
+int RunSweep(const CliOptions& options, const std::vector<DriveMapping>& drives,
+             BenchmarkState& state, std::vector<SweepRun>& runs, std::ostream& err) {
+  int errors = 0;
+  const std::vector<int> counts = SweepThreadCounts(options.threads.value_or(DefaultThreadCount()));
+  for (int threads : counts) {
+    if (!options.quiet) err << "Sweep with " << threads << (threads == 1 ? " thread" : " threads") << std::endl;
+    errors += RunWithThreads(options, drives, state, threads, threads == counts.back(), err);
+    runs.push_back({threads, state.thisResults});
+  }
+  return errors;
 }
 
 void PrintReport(const BenchmarkState& state, std::ostream& out) {
@@ -138,15 +171,12 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   // Without --load all seven tests run unless tests or drives are named or only the description
   // is asked for; with it, only those named.
   int runErrors = 0;
-  if (!options.tests.empty() || !options.drives.empty() || (!options.load && !options.description)) {
-    SelectTests(options, state->testSelection);
-    MachineDescription description = state->thisMachine;
-    ApplyFields(options, description);
-    SetField(description.threads, std::to_string(options.threads.value_or(DefaultThreadCount())));
-    CliHost host(*state, description, err, options.quiet);
-    TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
-    runner.OnRunSelectedTests(*state, host);
-    runErrors = host.errors();
+  std::vector<SweepRun> sweep;
+  if (options.sweep) {
+    runErrors = RunSweep(options, drives, *state, sweep, err);
+  } else if (!options.tests.empty() || !options.drives.empty() || (!options.load && !options.description)) {
+    runErrors = RunWithThreads(options, drives, *state,
+                               options.threads.value_or(DefaultThreadCount()), true, err);
   } else {
     ApplyFields(options, state->thisMachine);
   }
@@ -159,12 +189,16 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     outputFailed |= !WriteOutput(*options.exportTo, ExportBytes(state->ReportText), out, err);
   }
 
-  // An output to "-" is what stdout shows of this run; otherwise the JSON or the report.
+  // An output to "-" is what stdout shows of this run; otherwise the JSON, the sweep's table
+  // or the report.
   errno = 0;
   const bool outputIsReport = options.save == kStandardOutput || options.exportTo == kStandardOutput;
   if (!outputIsReport && options.json) {
-    out << ResultsAsJson(*state).dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-        << '\n';
+    nlohmann::json json = ResultsAsJson(*state);
+    if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
+    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  } else if (!outputIsReport && options.sweep) {
+    out << SweepTable(sweep);
   } else if (!outputIsReport) {
     PrintReport(*state, out);
   }

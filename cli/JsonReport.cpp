@@ -27,14 +27,8 @@ std::string Text(std::string_view view) { return std::string(view); }
 
 }  // namespace
 
-nlohmann::json ResultsAsJson(const BenchmarkState& state) {
-  nlohmann::json description = nlohmann::json::object();
-  for (int field = 0; field < kMachineFieldCount; ++field) {
-    description[kFieldOptionNames[static_cast<std::size_t>(field)]] =
-        Text(FieldText(state.thisMachine.*kMachineFields[static_cast<std::size_t>(field)]));
-  }
+nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& otherResults) {
   nlohmann::json results = nlohmann::json::array();
-  const ResultTable& rows = state.thisResults;
   for (int row = 0; row < kResultRows && rows[static_cast<std::size_t>(row)].code != '\0'; ++row) {
     const ResultEntry& entry = rows[static_cast<std::size_t>(row)];
     if (const TestInfo* info = FindTestByCode(entry.code)) {
@@ -42,12 +36,12 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state) {
                              {"test", Text(info->name)},
                              {"unit", Text(info->unit)},
                              {"value", ValueNumber(ValueText(entry))}};
-      if (const int other = FindRowByCode(state.otherResults, entry.code); other >= 0) {
-        item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(other)]));
+      if (const int other = FindRowByCode(otherResults, entry.code); other >= 0) {
+        item["comparison"] = ValueNumber(ValueText(otherResults[static_cast<std::size_t>(other)]));
       }
       results.push_back(item);
     } else if (StartsDriveBlock(entry.code)) {
-      const int otherStart = FindRowByCode(state.otherResults, entry.code);
+      const int otherStart = FindRowByCode(otherResults, entry.code);
       for (int k = 0; k < kDriveBlockRows && row + k < kResultRows; ++k) {
         const ResultEntry& blockRow = rows[static_cast<std::size_t>(row + k)];
         if (k > 0 && blockRow.code != ' ') break;  // a block cut short
@@ -57,17 +51,26 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state) {
                                {"unit", Text(kDriveRowTable[static_cast<std::size_t>(k)].unit)},
                                {"value", ValueNumber(ValueText(blockRow))}};
         if (otherStart >= 0 && otherStart + k < kResultRows) {
-          item["comparison"] = ValueNumber(ValueText(state.otherResults[static_cast<std::size_t>(otherStart + k)]));
+          item["comparison"] = ValueNumber(ValueText(otherResults[static_cast<std::size_t>(otherStart + k)]));
         }
         results.push_back(item);
       }
       while (row + 1 < kResultRows && rows[static_cast<std::size_t>(row + 1)].code == ' ') ++row;
     }
   }
+  return results;
+}
+
+nlohmann::json ResultsAsJson(const BenchmarkState& state) {
+  nlohmann::json description = nlohmann::json::object();
+  for (int field = 0; field < kMachineFieldCount; ++field) {
+    description[kFieldOptionNames[static_cast<std::size_t>(field)]] =
+        Text(FieldText(state.thisMachine.*kMachineFields[static_cast<std::size_t>(field)]));
+  }
   return {{"description", description},
           {"threads", ReadValue(FieldText(state.thisMachine.threads))},
           {"lengthFactor", state.testSelection.LengthFactor},
-          {"results", results}};
+          {"results", ResultRowsAsJson(state.thisResults, state.otherResults)}};
 }
 
 }  // namespace quorvane

@@ -12,4 +12,8 @@ namespace quorvane {
 // comparison?}, ...]}. Drive blocks give seven rows each, with "drive" set.
 nlohmann::json ResultsAsJson(const BenchmarkState& state);
 
+// The "results" array of `thisResults`, each row with the value of `otherResults` it is
+// compared with, if any.
+nlohmann::json ResultRowsAsJson(const ResultTable& thisResults, const ResultTable& otherResults);
+
 }  // namespace quorvane
