@@ -13,7 +13,9 @@
 //  - Symbolic links are followed to the file they name, which is written or replaced; the link
 //    stays. A link in a sticky folder that everyone may write to is followed only when its owner
 //    is the folder's owner or the user (what the system's protected-links rule allows), so a
-//    link that someone else placed in /tmp never points a save at a file of theirs choosing.
+//    link that someone else placed in /tmp never points a save at a file of their choosing. For
+//    the same reason a regular file there is refused when it belongs to neither of them or has
+//    another name (a hard link to it may have been made by anyone).
 // A failure leaves a replaced file as it was and no temporary file behind; while the temporary
 // file exists it is registered for removal on SIGINT and SIGTERM (SignalCleanup.h).
 #pragma once

@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 
 constexpr long kProcSuperMagic = 0x9fa0;
 constexpr int kMostLinks = 40;  // as many as the system itself follows
+constexpr long kNoOwner = -2;   // the owner of a folder that cannot be examined
 
 std::error_code Reason(int error) { return {error, std::system_category()}; }
 
@@ -39,13 +40,23 @@ fs::path FolderOf(const fs::path& path) {
   return folder.empty() ? fs::path(".") : folder;
 }
 
-// The protected-links rule: a link in a sticky folder writable by everyone is followed only
-// when the link belongs to the folder's owner or to the user.
-bool MayFollow(const fs::path& link, const struct stat& linkInfo) {
+// The owner of the folder of `path` when that folder is sticky and everyone may write to it
+// (like /tmp), where anyone may have placed a name; -1 for any other folder. A folder that
+// cannot be examined counts as such a folder owned by nobody.
+long SharedFolderOwner(const fs::path& path) {
   struct stat folder {};
-  if (stat(FolderOf(link).c_str(), &folder) != 0) return false;
+  if (stat(FolderOf(path).c_str(), &folder) != 0) return kNoOwner;
   const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
-  return !shared || linkInfo.st_uid == folder.st_uid || linkInfo.st_uid == geteuid();
+  return shared ? static_cast<long>(folder.st_uid) : -1;
+}
+
+// Whether a name owned by `owner` in the folder of `path` may have been placed there by someone
+// else, for the user to follow or write into: it lies in a shared sticky folder and belongs
+// neither to the folder's owner nor to the user (the system's protected-links and
+// protected-files rules).
+bool PlacedByOthers(const fs::path& path, uid_t owner) {
+  const long folderOwner = SharedFolderOwner(path);
+  return folderOwner != -1 && static_cast<long>(owner) != folderOwner && owner != geteuid();
 }
 
 bool IsInProc(const fs::path& path) {
@@ -73,7 +84,8 @@ std::error_code Resolve(const fs::path& given, Target& target) {
     }
     if (!S_ISLNK(linkInfo.st_mode)) break;
     if (hop == kMostLinks) return Reason(ELOOP);
-    if (!MayFollow(target.path, linkInfo)) return Reason(EACCES);
+    // The protected-links rule: a link placed by others is not followed.
+    if (PlacedByOthers(target.path, linkInfo.st_uid)) return Reason(EACCES);
     // A descriptor's link in /proc names no path that could be replaced: the system opens it.
     if (IsInProc(target.path)) {
       target.throughDescriptorLink = true;
@@ -93,6 +105,12 @@ std::error_code Resolve(const fs::path& given, Target& target) {
     return {};
   }
   if (const std::error_code refused = MayWrite(target)) return refused;
+  // In a shared sticky folder a file placed by others, or one with another name (a hard link
+  // anyone may have made to a file of their choosing), may be a trap set for the user.
+  if (PlacedByOthers(target.path, target.info.st_uid) ||
+      (target.info.st_nlink > 1 && SharedFolderOwner(target.path) != -1)) {
+    return Reason(EACCES);
+  }
   target.way = target.info.st_nlink > 1 ? Way::InPlace : Way::Replace;
   return {};
 }

@@ -252,7 +252,7 @@ TEST(SaveFile, ReadOnlyAndOtherUsersFilesKeepContentsOwnerAndGroup) {
   EXPECT_EQ(folder.EntryCount(), 5u);
 }
 
-TEST(SaveFile, ALinkSomeoneElsePlacedInASharedStickyFolderIsNotFollowed) {
+TEST(SaveFile, NamesSomeoneElsePlacedInASharedStickyFolderAreNotFollowedOrWritten) {
   if (geteuid() != 0) GTEST_SKIP() << "a link of another user needs root to set up";
   TempFolder folder;
   const fs::path shared = folder / "shared";  // like /tmp
@@ -267,6 +267,18 @@ TEST(SaveFile, ALinkSomeoneElsePlacedInASharedStickyFolderIsNotFollowed) {
   EXPECT_EQ(SaveFileContents(trap, kNew), std::errc::permission_denied);
   EXPECT_EQ(Read(victim), kOld);
   EXPECT_TRUE(fs::is_symlink(trap));
+  // Nor is a file placed there by another user written, or a hard link to a file elsewhere.
+  fs::remove(trap);
+  Write(trap, kOld);
+  ASSERT_EQ(chown(trap.c_str(), kNobody, kNobody), 0);
+  EXPECT_EQ(SaveFileContents(trap, kNew), std::errc::permission_denied);
+  EXPECT_EQ(Read(trap), kOld);
+  fs::remove(trap);
+  fs::create_hard_link(victim, trap);
+  EXPECT_EQ(SaveFileContents(trap, kNew), std::errc::permission_denied);
+  EXPECT_EQ(Read(victim), kOld);
+  fs::remove(trap);
+  fs::create_symlink(victim, trap);
   // The same link owned by the user is the user's own choice.
   ASSERT_EQ(lchown(trap.c_str(), 0, 0), 0);
   EXPECT_FALSE(SaveFileContents(trap, kNew));
