@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Mutation check of the test suite: applies each small fault of scripts/mutants.txt, one at a time,
+# to a scratch copy of this tree, builds it, runs the normal stage's tests and prints whether the
+# tests caught the fault. Exits non-zero when any fault was missed (or could not be applied).
+#   scripts/mutants.sh              every fault of the list
+#   scripts/mutants.sh NAME...      only the faults whose names begin with one of the NAMEs
+# The scratch copy and its one build folder (src/build) stay in $QUORVANE_MUTANTS_DIR (default
+# /tmp/quorvane-mutants) between runs, so that each fault rebuilds only what it touches.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$PWD"
+work="${QUORVANE_MUTANTS_DIR:-/tmp/quorvane-mutants}"
+src="$work/src"
+build="$src/build"  # inside the copy, as in a checkout, so that ccache finds what it compiled
+list="$root/scripts/mutants.txt"
+export CCACHE_BASEDIR="$work"
+if command -v ccache >/dev/null; then
+  export CMAKE_CXX_COMPILER_LAUNCHER=ccache CMAKE_C_COMPILER_LAUNCHER=ccache
+fi
+
+mkdir -p "$src" "$build"
+# The tree as it stands (tracked and new files), without build folders; unchanged files keep
+# their times, so the build stays incremental.
+git ls-files -co --exclude-standard -z | python3 -c '
+import os, shutil, sys
+root, src = sys.argv[1:3]
+for name in sys.stdin.read().split("\0"):
+    if not name or not os.path.isfile(os.path.join(root, name)):
+        continue
+    source, target = os.path.join(root, name), os.path.join(src, name)
+    if os.path.exists(target) and open(source, "rb").read() == open(target, "rb").read():
+        continue
+    os.makedirs(os.path.dirname(target), exist_ok=True)
+    shutil.copy2(source, target)
+    os.utime(target)
+' "$root" "$src"
+cmake -S "$src" -B "$build" -G Ninja -DQUORVANE_BUILD_BENCH=OFF >/dev/null
+
+build_and_test() {
+  cmake --build "$build" -j "$(nproc)" >"$work/build.log" 2>&1 || return 2
+  ctest --test-dir "$build" --no-tests=error --stop-on-failure --timeout 300 -j "$(nproc)" \
+    >"$work/test.log" 2>&1 || return 1
+  return 0
+}
+
+echo "building the unchanged tree ..."
+if ! build_and_test; then
+  echo "the unchanged tree does not build or pass its tests: see $work/build.log, $work/test.log"
+  exit 2
+fi
+
+caught=0
+missed=0
+while IFS= read -r line; do
+  [[ -z "$line" || "$line" == \#* ]] && continue
+  name="${line%% ||| *}"
+  if (($# > 0)); then
+    wanted=0
+    for prefix in "$@"; do [[ "$name" == "$prefix"* ]] && wanted=1; done
+    ((wanted)) || continue
+  fi
+  rest="${line#* ||| }"
+  file="${rest%% ||| *}"
+  rest="${rest#* ||| }"
+  original="${rest%% ||| *}"
+  replacement="${rest#* ||| }"
+  cp -p "$src/$file" "$work/original"
+  if ! python3 - "$src/$file" "$original" "$replacement" <<'PY'
+import sys
+path, original, replacement = sys.argv[1:4]
+text = open(path, encoding="latin-1").read()
+if text.count(original) != 1:
+    sys.exit(1)
+open(path, "w", encoding="latin-1").write(text.replace(original, replacement))
+PY
+  then
+    echo "NOT APPLIED $name: the text does not occur exactly once in $file"
+    missed=$((missed + 1))
+    continue
+  fi
+  start=$SECONDS
+  status=0
+  build_and_test || status=$?
+  # The original back with a fresh time, so that the next build compiles it again.
+  cp "$work/original" "$src/$file"
+  touch "$src/$file"
+  case $status in
+    1) echo "caught      $name ($((SECONDS - start)) s)"; caught=$((caught + 1)) ;;
+    2) echo "NO BUILD    $name: see $work/build.log"; missed=$((missed + 1)); cp "$work/build.log" "$work/$name.build.log" ;;
+    *) echo "MISSED      $name"; missed=$((missed + 1)) ;;
+  esac
+done <"$list"
+echo "caught $caught, missed $missed"
+((missed == 0))
