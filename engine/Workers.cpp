@@ -17,9 +17,8 @@ namespace {
 
 template <class Kernel>
 void RunWorker(WorkerSlots& slots, int index, TestId test) {
-  // The loop count is a 32-bit product, formed from the length factor as it stands now.
-  const auto loops = static_cast<std::int32_t>(static_cast<std::uint32_t>(*slots.LengthFactor) *
-                                               static_cast<std::uint32_t>(InfoOf(test).loopsPerLengthFactor));
+  // The length factor as it stands now.
+  const std::int32_t loops = WorkerLoopCount(test, *slots.LengthFactor);
   const auto slot = static_cast<std::size_t>(index);
   try {
     Kernel kernel;
@@ -31,6 +30,11 @@ void RunWorker(WorkerSlots& slots, int index, TestId test) {
 }
 
 }  // namespace
+
+std::int32_t WorkerLoopCount(TestId test, std::int32_t lengthFactor) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(lengthFactor) *
+                                   static_cast<std::uint32_t>(InfoOf(test).loopsPerLengthFactor));
+}
 
 void DhrystoneWorker(WorkerSlots& slots, int index) {
   RunWorker<DhrystoneKernel>(slots, index, TestId::Dhrystone);

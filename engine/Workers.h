@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/TestSelection.h"
 #include "platform/Event.h"
 
 namespace quorvane {
@@ -26,6 +27,10 @@ struct WorkerSlots {
 };
 
 using WorkerRoutine = void (*)(WorkerSlots& slots, int index);
+
+// The loop count that a worker of `test` passes to its kernel: the length factor times the test's
+// count, a 32-bit product.
+std::int32_t WorkerLoopCount(TestId test, std::int32_t lengthFactor);
 
 void DhrystoneWorker(WorkerSlots& slots, int index);
 void WhetstoneWorker(WorkerSlots& slots, int index);

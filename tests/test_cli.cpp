@@ -20,9 +20,12 @@
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
+#include "tests/temp_folder.h"
 
 namespace quorvane {
 namespace {
+
+using test_support::TempFolder;
 
 struct CliRun {
   int status = -1;
@@ -237,21 +240,13 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverrides
   EXPECT_EQ(detections, before);
 }
 
-// A fresh folder, removed with everything in it when the test ends.
-struct Folder {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-cli-XXXXXX").string();
-  const std::filesystem::path path = mkdtemp(pattern.data());
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::string operator/(const char* name) const { return (path / name).string(); }
-};
-
 std::string Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 TEST(CliFiles, SaveLoadCompareAndExportGiveTheDesktopProgramsBytes) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string mine = folder / "mine.qv3";
   const std::string other = folder / "other.qv3";
   const std::string exported = folder / "report.txt";
@@ -287,7 +282,7 @@ TEST(CliFiles, SaveLoadCompareAndExportGiveTheDesktopProgramsBytes) {
 }
 
 TEST(CliFiles, FileProblemsPrintTheirMessageAndExitOne) {
-  const Folder folder;
+  const TempFolder folder;
   CliRun run = Invoke({"--load", (folder / "missing.qv3").c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Can't open file!\n");

@@ -23,9 +23,12 @@
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
+#include "tests/temp_folder.h"
 
 namespace quorvane {
 namespace {
+
+using test_support::TempFolder;
 
 namespace fs = std::filesystem;
 
@@ -53,16 +56,6 @@ CliRun Shell(const std::string& before, const std::string& arguments) {
   return run;
 }
 
-struct Folder {
-  std::string pattern = (fs::temp_directory_path() / "quorvane-cli-XXXXXX").string();
-  const fs::path path = mkdtemp(pattern.data());
-  ~Folder() { fs::remove_all(path); }
-  std::string operator/(const char* name) const { return (path / name).string(); }
-  std::size_t EntryCount() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator()));
-  }
-};
-
 std::string Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -70,7 +63,7 @@ std::string Bytes(const std::string& path) {
 
 // A result file of one queens run, and the state it loads into.
 struct Saved {
-  Folder folder;
+  TempFolder folder;
   const std::string file = folder / "mine.qv3";
   std::unique_ptr<BenchmarkState> state = std::make_unique<BenchmarkState>();
   Saved() {
@@ -94,8 +87,8 @@ TEST(CliOutputs, DashIsStdoutAndAnOutputNamingAnotherFileOfTheRunIsBadUsage) {
   const std::string alias = saved.folder / "alias.qv3";
   fs::create_symlink(saved.file, alias);
   const std::string fresh = saved.folder / "fresh.txt";
-  const std::string freshAgain = (saved.folder.path / "sub" / ".." / "fresh.txt").string();
-  fs::create_directory(saved.folder.path / "sub");
+  const std::string freshAgain = (saved.folder.path() / "sub" / ".." / "fresh.txt").string();
+  fs::create_directory(saved.folder.path() / "sub");
   const std::vector<std::vector<const char*>> conflicts = {
       {"--load", saved.file.c_str(), "--save", saved.file.c_str()},
       {"--load", saved.file.c_str(), "--export", alias.c_str()},  // the same inode
@@ -116,16 +109,16 @@ TEST(CliOutputs, DashIsStdoutAndAnOutputNamingAnotherFileOfTheRunIsBadUsage) {
 }
 
 TEST(CliOutputs, TargetsAreCheckedBeforeTheRunAndALateFailureKeepsTheReport) {
-  Folder folder;
+  TempFolder folder;
   const std::string missing = folder / "no/such/x.qv3";
   // Refused before the run: no progress, no report, nothing made.
   CliRun run = Invoke({"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot save file! (" + missing + ": No such file or directory)\n");
   EXPECT_TRUE(run.out.empty());
-  run = Invoke({"-q", "-t", "q", "--export", folder.path.c_str()});
+  run = Invoke({"-q", "-t", "q", "--export", folder.path().c_str()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot save file! (" + folder.path.string() + ": Is a directory)\n");
+  EXPECT_EQ(run.err, "Cannot save file! (" + folder.path().string() + ": Is a directory)\n");
   EXPECT_EQ(folder.EntryCount(), 0u);
 
   // A named pipe passes the check but has no reader when the export comes: the message names
@@ -156,15 +149,15 @@ TEST(CliOutputs, AStdoutThatCannotBeWrittenExitsOne) {
 
 TEST(CliOutputs, SigtermDuringTheDiskTestRemovesItsFileAndExits143) {
   // In a fresh folder on the root filesystem (drive C): the test file is made there.
-  Folder folder;
+  TempFolder folder;
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    if (chdir(folder.path.c_str()) != 0) _exit(90);
+    if (chdir(folder.path().c_str()) != 0) _exit(90);
     execl(QUORVANE_CLI_PATH, QUORVANE_CLI_PATH, "-q", "--no-realtime", "-d", "C", static_cast<char*>(nullptr));
     _exit(91);
   }
-  const fs::path file = folder.path / "DISKTEST.DAT";
+  const fs::path file = folder.path() / "DISKTEST.DAT";
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

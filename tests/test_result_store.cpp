@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "engine/BenchmarkState.h"
 #include "engine/ResultStore.h"
@@ -9,25 +10,13 @@
 namespace quorvane {
 namespace {
 
-TEST(ResultStore, NumericReadingTakesTheLeadingDecimalInteger) {
-  EXPECT_EQ(ReadValue("      1234"), 1234);
-  EXPECT_EQ(ReadValue("  \t 42abc7"), 42);
-  EXPECT_EQ(ReadValue("+17"), 17);
-  EXPECT_EQ(ReadValue("-17 x"), -17);
-  EXPECT_EQ(ReadValue(""), 0);
-  EXPECT_EQ(ReadValue("abc12"), 0);
-  EXPECT_EQ(ReadValue("   "), 0);
-  EXPECT_EQ(ReadValue("-"), 0);
-  EXPECT_EQ(ReadValue("2147483647"), 2147483647);
-}
-
-TEST(ResultStore, NumericReadingWrapsBeyondThirtyTwoBits) {
-  EXPECT_EQ(ReadValue("2147483648"), -2147483647 - 1);
-  EXPECT_EQ(ReadValue("4294967295"), -1);
-  EXPECT_EQ(ReadValue("4294967296"), 0);
-  EXPECT_EQ(ReadValue("4294967297"), 1);
-  // Far beyond 64 bits too: 10^30 mod 2^32 = 1073741824.
-  EXPECT_EQ(ReadValue("1000000000000000000000000000000"), 1073741824);
+// The leading decimal integer, wrapping modulo 2^32 beyond the 32-bit range (10^30 too).
+TEST(ResultStore, NumericReadingTakesTheLeadingIntegerAndWraps) {
+  const std::pair<const char*, std::int32_t> cases[] = {
+      {"      1234", 1234}, {"  \t 42abc7", 42}, {"+17", 17}, {"-17 x", -17}, {"", 0},
+      {"abc12", 0}, {"-", 0}, {"2147483647", 2147483647}, {"2147483648", -2147483647 - 1},
+      {"4294967295", -1}, {"4294967297", 1}, {"1000000000000000000000000000000", 1073741824}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ReadValue(text), value) << text;
 }
 
 TEST(ResultStore, RowsHoldTenCharacterValues) {
@@ -72,31 +61,6 @@ TEST(ResultStore, RowsAreFoundByCodeWhereverTheyStand) {
   EXPECT_EQ(FindRowByCode(table, 'w'), 3);
   EXPECT_EQ(FindRowByCode(table, 'q'), 99);
   EXPECT_EQ(FindRowByCode(table, 'd'), -1);
-}
-
-TEST(ResultStore, EmptyingATableClearsCodesAndValues) {
-  ResultTable table{};
-  for (auto& row : table) SetRow(row, 'd', 7);
-  EmptyResultTable(table);
-  for (const auto& row : table) {
-    EXPECT_EQ(row.code, '\0');
-    EXPECT_EQ(row.value[0], '\0');
-  }
-}
-
-TEST(ResultStore, AFreshStateIsEmpty) {
-  const BenchmarkState state;
-  EXPECT_EQ(state.thisResults[0].code, '\0');
-  EXPECT_EQ(state.otherResults[0].code, '\0');
-  EXPECT_EQ(state.resultCount, 0);
-  EXPECT_FALSE(state.descriptionConfirmed);
-  EXPECT_FALSE(state.descriptionShown);
-  for (const auto& line : state.ReportText) EXPECT_EQ(line[0], '\0');
-  for (int k = 0; k < kDriveRecords; ++k) {
-    EXPECT_FALSE(IsDriveDescribed(state.thisDrives, k));
-    EXPECT_FALSE(IsDriveDescribed(state.otherDrives, k));
-  }
-  EXPECT_EQ(FieldText(state.thisMachine.threads), "");
 }
 
 }  // namespace

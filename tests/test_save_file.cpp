@@ -21,35 +21,18 @@
 
 #include "platform/SaveFile.h"
 #include "platform/SignalCleanup.h"
+#include "tests/temp_folder.h"
 
 namespace quorvane {
 namespace {
+
+using test_support::TempFolder;
 
 namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
 const std::string kOld = "old contents\r\n";
 const std::string kNew = "new contents, longer than the old\r\n";
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quorvane-save-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  const fs::path& path() const { return path_; }
-  fs::path operator/(const char* name) const { return path_ / name; }
-  std::size_t EntryCount() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
-  }
-
- private:
-  fs::path path_;
-};
 
 std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,7 +1,11 @@
 // The score arithmetic, fed with chosen tick counts and frequencies.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "engine/Score.h"
+#include "numeric/Conversions.h"
 
 namespace quorvane {
 namespace {
@@ -49,6 +53,17 @@ TEST(Score, OnlyTheLowThirtyTwoBitsAreKept) {
   // No elapsed time at all: an infinite quotient gives 0.
   EXPECT_EQ(ComputeScore(TestId::Dhrystone, 0, kHz, 2, 1, 1), 0u);
   EXPECT_EQ(ComputeScore(TestId::Memory, 0, kHz, 2, 1, 1), 0u);
+}
+
+// The truncation at the ends of the 64-bit range: 2^63 no longer fits, the largest double below
+// it does, and so does -2^63; NaN gives the most negative value.
+TEST(Score, TruncationAtTheEndsOfTheSixtyFourBitRange) {
+  constexpr std::int64_t kLowest = std::numeric_limits<std::int64_t>::min();
+  EXPECT_EQ(TruncToInt64(9223372036854775808.0), kLowest);
+  EXPECT_EQ(TruncToInt64(9223372036854774784.0), 9223372036854774784);
+  EXPECT_EQ(TruncToInt64(-9223372036854775808.0), kLowest);
+  EXPECT_EQ(TruncToInt64(std::nan("")), kLowest);
+  EXPECT_EQ(TruncToInt32Low(4294967297.9), 1);
 }
 
 TEST(Score, MemoryWorkersAreTheNextPowerOfTwo) {

@@ -252,15 +252,6 @@ TEST_F(TestRunnerTest, AThreadCountOutsideOneToHundredTwentyEightRunsNothing) {
   for (int t = 0; t < kTestCount; ++t) EXPECT_EQ(Record().started[t], 0);
 }
 
-TEST_F(TestRunnerTest, RealTimeRunsGiveWorkersTheRunnersClassAndEndNormal) {
-  ToggleTest(state.testSelection, TestId::Queens);
-  state.testSelection.RealTimePriority = true;
-  const ScriptedHost host = RunTests(state, "4");
-  // Without the privilege the system refuses the class and everything runs normally.
-  EXPECT_EQ(Record().realTimeWorkers, host.realTimeDuringRun ? 4 : 0);
-  EXPECT_FALSE(IsRealTimePriority());
-}
-
 TEST_F(TestRunnerTest, DrivesFollowTheTestsAndAFailedDriveLeavesNoGap) {
   ToggleTest(state.testSelection, TestId::Dhrystone);
   ToggleDrive(state.testSelection, 'E');
@@ -297,13 +288,29 @@ TEST_F(TestRunnerTest, NoDriveBlockIsWrittenPastTheLastRow) {
   EXPECT_NE(host.errors[0].find("drive P"), std::string::npos);
 }
 
-TEST_F(TestRunnerTest, RealWorkersProduceAScore) {
+// The real workers with one thread, the memory test's single worker included.
+TEST_F(TestRunnerTest, RealWorkersWithOneThreadProduceScores) {
   ToggleTest(state.testSelection, TestId::Queens);
+  ToggleTest(state.testSelection, TestId::Memory);
   TestRunner runner;
-  const ScriptedHost host = RunTests(state, "2", runner);
-  ASSERT_EQ(Codes(state.thisResults), (std::vector<char>{'q'}));
+  const ScriptedHost host = RunTests(state, "1", runner);
+  ASSERT_EQ(Codes(state.thisResults), (std::vector<char>{'q', 'm'}));
+  EXPECT_EQ(runner.MemoryWorkerCount(), 1);
   EXPECT_GT(ReadValue(ValueText(state.thisResults[0])), 0);
+  EXPECT_GT(ReadValue(ValueText(state.thisResults[1])), 0);
   EXPECT_TRUE(host.errors.empty());
+}
+
+// What a worker passes to its kernel, for both length factors, a wrapping product included.
+TEST(Workers, LoopCountIsTheLengthFactorTimesTheTestsCount) {
+  const std::array<std::int32_t, kTestCount> perFactor = {4000000, 20000, 10000, 4,
+                                                          250000,  150000, 10};
+  for (TestId test : kAllTests) {
+    const std::int32_t count = perFactor[static_cast<std::size_t>(test)];
+    EXPECT_EQ(WorkerLoopCount(test, 2), 2 * count);
+    EXPECT_EQ(WorkerLoopCount(test, 4), 4 * count);
+  }
+  EXPECT_EQ(WorkerLoopCount(TestId::Dhrystone, 1074), 1032704);  // 4,296,000,000 modulo 2^32
 }
 
 }  // namespace

@@ -18,21 +18,6 @@ class TestAboutHelp : public QObject {
   Q_OBJECT
 
  private slots:
-  void aboutShowsProductVersionAndLicence() {
-    quorvane::CAboutDlg dialog(nullptr);
-    auto* product = dialog.findChild<QLabel*>(QStringLiteral("productLabel"));
-    QVERIFY(product);
-    QCOMPARE(product->text().section(QLatin1Char('\n'), 0, 0), QStringLiteral("Quorvane MK III "));
-    auto* version = dialog.findChild<QLabel*>(QStringLiteral("versionLabel"));
-    QVERIFY(version);
-    QCOMPARE(version->text(), QStringLiteral("v 0.7.16, 07.05.2004"));
-    auto* group = dialog.findChild<QGroupBox*>(QStringLiteral("licenceGroup"));
-    auto* licence = dialog.findChild<QLabel*>(QStringLiteral("licenceLabel"));
-    QVERIFY(group && licence && group->isAncestorOf(licence));
-    QCOMPARE(group->title(), QStringLiteral("Licence"));
-    QVERIFY(licence->text().startsWith(QStringLiteral("Permission is hereby granted")));
-    QVERIFY(licence->text().endsWith(QStringLiteral("OR OTHER DEALINGS IN THE SOFTWARE.")));
-  }
 
   void aboutOpensAndClosesManyTimes() {
     QWidget owner;
