@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QUrl>
+#include <cstdlib>
 #include <thread>
 
 #include "app/CAboutDlg.h"
@@ -18,6 +19,7 @@
 #include "app/CommandIds.h"
 #include "app/GuiRunHost.h"
 #include "app/HelpDocument.h"
+#include "app/HelpWindow.h"
 #include "app/MenuTable.h"
 #include "app/ReportView.h"
 #include "dialogs/CDescriptionDlg.h"
@@ -39,6 +41,7 @@ namespace {
 constexpr int kLastScrollPosition = 99;
 constexpr int kLastFirstLine = 100;  // at 100 no line is shown
 constexpr int kLinesPerPage = 3;
+constexpr int kLinesPerWheelNotch = 3;
 const QString kMessageCaption = QStringLiteral("Quorvane");
 
 TestId TestOfCommand(int id) {
@@ -139,6 +142,11 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   connect(scrollBar_, &QScrollBar::actionTriggered, this,
           [this](int action) { OnVScroll(action, scrollBar_->sliderPosition()); });
+  // A wheel notch over the report is three clicks on the scroll bar's arrow.
+  connect(reportView_, &ReportView::wheelNotches, this, [this](int notches) {
+    const int action = notches > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub;
+    for (int click = 0; click < kLinesPerWheelNotch * std::abs(notches); ++click) OnVScroll(action, 0);
+  });
 
   BuildMenus(driveAvailable);
   SetCheck(command::kRealTime, state_.testSelection.RealTimePriority);
@@ -239,14 +247,17 @@ void CMainFrame::OnVScroll(int action, int thumbPosition) {
 // File commands ----------------------------------------------------------------------------
 
 void CMainFrame::ReadInto(bool comparison) {
+  // A cancelled dialog, a file that cannot be opened and one that is not a result file leave
+  // the tables, the report and its scroll position as they were.
   const FileTarget target = comparison ? FileTarget::OtherMachine : FileTarget::ThisMachine;
-  reportView_->SetFirstVisibleLine(0);
-  EmptyTargetResults(state_, target);  // before the dialog: a cancel leaves the table empty
   const QString path = chooseFile_(this, comparison ? FileDialogKind::Compare : FileDialogKind::Load);
-  if (!path.isEmpty()) {
-    const FileOutcome outcome = ReadResultFile(state_, target, path.toStdString());
-    if (outcome != FileOutcome::Done) ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+  if (path.isEmpty()) return;
+  const FileOutcome outcome = ReadResultFile(state_, target, path.toStdString());
+  if (outcome != FileOutcome::Done) {
+    ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+    return;
   }
+  reportView_->SetFirstVisibleLine(0);
   BuildReport(state_);
   ShowReport();
 }
@@ -357,7 +368,18 @@ void CMainFrame::OnSaveChart(int) {
   }
 }
 
-void CMainFrame::OnHelp(int) { OpenHelpDocument(openUrl_); }
+void CMainFrame::OnHelp(int) {
+  // Where nothing can open the page (no web browser installed), it is shown in a window of the
+  // program's own, one at a time.
+  if (OpenHelpDocument(openUrl_) != HelpOutcome::NotOpened) return;
+  if (!helpWindow_) {
+    helpWindow_ = new HelpWindow(HelpDocumentPath(), this);
+    helpWindow_->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  helpWindow_->show();
+  helpWindow_->raise();
+  helpWindow_->activateWindow();
+}
 
 void CMainFrame::OnAbout(int) {
   CAboutDlg dialog(this);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <memory>
 
 #include "app/HelpDocument.h"
+#include "app/HelpWindow.h"
 #include "engine/BenchmarkState.h"
 
 class QAction;
@@ -76,6 +78,8 @@ class CMainFrame : public QMainWindow {
   bool ChartShown() const;
   // The wait dialog while a run lasts, else nullptr.
   CWaitDlg* waitDialog() const { return waitDialog_; }
+  // The program's own help window while it is open, else nullptr.
+  HelpWindow* helpWindow() const { return helpWindow_.data(); }
 
   // The command handlers (the menu table routes to them; `id` is the command's identifier).
   void OnFileLoad(int id);
@@ -118,6 +122,7 @@ class CMainFrame : public QMainWindow {
   ChartView* chartView_;
   QStackedWidget* views_;
   CWaitDlg* waitDialog_ = nullptr;
+  QPointer<HelpWindow> helpWindow_;
   std::map<int, QAction*> actions_;
   FileChooser chooseFile_;
   MessageShower showMessage_;

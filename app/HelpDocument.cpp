@@ -12,20 +12,17 @@ QString HelpDocumentPath(const QString& programFolder) {
 
 QString HelpDocumentPath() { return HelpDocumentPath(QCoreApplication::applicationDirPath()); }
 
-void OpenHelpDocument(const QString& programFolder, const UrlOpener& open) {
+HelpOutcome OpenHelpDocument(const QString& programFolder, const UrlOpener& open) {
   const QString path = HelpDocumentPath(programFolder);
   // A missing page would make the desktop's opener complain in a window of its own.
-  if (!QFileInfo(path).isFile()) return;
+  if (!QFileInfo(path).isFile()) return HelpOutcome::Missing;
   const QUrl url = QUrl::fromLocalFile(path);
-  if (open) {
-    open(url);
-  } else {
-    QDesktopServices::openUrl(url);
-  }
+  const bool opened = open ? open(url) : QDesktopServices::openUrl(url);
+  return opened ? HelpOutcome::Opened : HelpOutcome::NotOpened;
 }
 
-void OpenHelpDocument(const UrlOpener& open) {
-  OpenHelpDocument(QCoreApplication::applicationDirPath(), open);
+HelpOutcome OpenHelpDocument(const UrlOpener& open) {
+  return OpenHelpDocument(QCoreApplication::applicationDirPath(), open);
 }
 
 }  // namespace quorvane

@@ -3,8 +3,10 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "engine/ReportLines.h"
+#include "engine/Windows1252.h"
 
 namespace quorvane {
 
@@ -31,11 +33,19 @@ void ReportView::paintEvent(QPaintEvent*) {
     if (text.empty()) continue;
     const int top = (i - firstVisibleLine_) * kLineHeight;
     if (top > height()) break;  // below the client area
-    painter.drawText(kLeftMargin, top + ascent,
-                     QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    painter.drawText(kLeftMargin, top + ascent, QString::fromStdString(Windows1252ToUtf8(text)));
   }
 }
 
 void ReportView::keyPressEvent(QKeyEvent* event) { event->accept(); }
+
+void ReportView::wheelEvent(QWheelEvent* event) {
+  constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;  // 120: one notch of a mouse wheel
+  wheelRest_ -= event->angleDelta().y();                     // turning away from the user scrolls down
+  const int notches = wheelRest_ / kNotch;
+  wheelRest_ -= notches * kNotch;
+  if (notches != 0) emit wheelNotches(notches);
+  event->accept();
+}
 
 }  // namespace quorvane

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "engine/TestTable.h"
+#include "engine/Windows1252.h"
 #include "engine/Workers.h"
 #include "generated/Version.h"
 
@@ -75,8 +76,11 @@ std::string ParseField(const std::string& assignment, CliOptions& options) {
            "internal-clock, external-clock, cache-size, cache-type, ram-size, ram-type, "
            "ram-speed, os, cpus (not '" + assignment + "')";
   }
-  options.fields.emplace_back(static_cast<int>(found - kFieldOptionNames.begin()),
-                              assignment.substr(equals + 1));
+  // The argument is UTF-8; the store holds Windows-1252, cut at 63 characters when stored.
+  std::string bytes;
+  const FieldTextProblem problem = ToFieldBytes(std::string_view(assignment).substr(equals + 1), bytes);
+  if (problem != FieldTextProblem::None) return "--set: " + FieldTextMessage(name, problem);
+  options.fields.emplace_back(static_cast<int>(found - kFieldOptionNames.begin()), std::move(bytes));
   return {};
 }
 

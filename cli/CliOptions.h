@@ -19,7 +19,7 @@ struct CliOptions {
   std::optional<int> threads;                // kMinThreads..kMaxThreads; unset: processors online
   bool longTests = false;
   bool noRealtime = false;
-  std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, text)
+  std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, Windows-1252 text)
   bool noDetect = false;  // this machine's description starts empty, not detected
   bool description = false;
   bool json = false;

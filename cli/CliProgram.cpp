@@ -14,6 +14,7 @@
 #include "engine/DetectedDescription.h"
 #include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
+#include "engine/Windows1252.h"
 #include "platform/DriveMap.h"
 #include "platform/SaveFile.h"
 #include "report/Report.h"
@@ -74,14 +75,16 @@ int RunSweep(const CliOptions& options, const std::vector<DriveMapping>& drives,
   return errors;
 }
 
+// The report lines as UTF-8 (the lines hold Windows-1252 with control bytes already shown as '?').
 void PrintReport(const BenchmarkState& state, std::ostream& out) {
   const int count = ReportLineCount(state.ReportText);
-  for (int i = 0; i < count; ++i) out << LineText(state.ReportText[static_cast<std::size_t>(i)]) << '\n';
+  for (int i = 0; i < count; ++i) {
+    out << Windows1252ToUtf8(LineText(state.ReportText[static_cast<std::size_t>(i)])) << '\n';
+  }
 }
 
-// Load or Compare: the target's results are emptied and the report rebuilt whatever happens.
+// Load or Compare: a file that is read replaces the target's results and the report is rebuilt.
 FileOutcome ReadInto(BenchmarkState& state, FileTarget target, const std::string& path) {
-  EmptyTargetResults(state, target);
   const FileOutcome outcome = ReadResultFile(state, target, path);
   BuildReport(state);
   return outcome;

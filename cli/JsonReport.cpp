@@ -1,29 +1,22 @@
 #include "cli/JsonReport.h"
 
 #include <array>
-#include <charconv>
 #include <string>
 #include <string_view>
 
 #include "cli/CliOptions.h"
 #include "engine/TestTable.h"
+#include "engine/Windows1252.h"
 
 namespace quorvane {
 
 namespace {
 
 // A value text as a number: the stored values are unsigned 32-bit decimal texts.
-std::int64_t ValueNumber(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first != std::string_view::npos) {
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data() + first, text.data() + text.size(), value);
-    if (error == std::errc() && end == text.data() + text.size()) return value;
-  }
-  return ReadValue(text);
-}
+std::uint32_t ValueNumber(std::string_view text) { return ReadUnsignedValue(text); }
 
-std::string Text(std::string_view view) { return std::string(view); }
+// Store text (Windows-1252) as the UTF-8 that JSON holds.
+std::string Text(std::string_view view) { return Windows1252ToUtf8(view); }
 
 }  // namespace
 

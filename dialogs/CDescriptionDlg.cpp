@@ -35,6 +35,10 @@ struct CDescriptionDlg::Impl {
   Warner warner;
   QPointer<DescriptionWindow> window;
   bool exchanging = false;  // change notifications caused by an exchange are ignored
+  // What the opening found, so that Cancel can put it back: the drive records (written at once
+  // by the change handlers and Delete) and the working values.
+  DriveTable drivesAtOpening{};
+  DescriptionWorkingValues workingAtOpening;
 
   void Open(DescriptionWindow& newWindow);
   bool ExchangeData(ExchangeDirection direction);
@@ -68,6 +72,8 @@ bool CDescriptionDlg::Impl::ExchangeData(ExchangeDirection direction) {
 
 void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
   window = &newWindow;
+  drivesAtOpening = state.thisDrives;
+  workingAtOpening = working;
   const DescriptionControls& controls = newWindow.controls();
   QObject::connect(controls.driveSpin, &DriveSpin::stepRequested, &newWindow,
                    [this](int delta) { OnDriveSpin(delta); });
@@ -142,7 +148,11 @@ void CDescriptionDlg::Impl::OnOK() {
 }
 
 void CDescriptionDlg::Impl::OnCancel() {
+  // Cancel undoes everything this opening did: drive records typed or deleted, and the working
+  // values the next opening shows.
   state.descriptionConfirmed = false;
+  state.thisDrives = drivesAtOpening;
+  working = workingAtOpening;
   ExchangeData(ExchangeDirection::ToControls);
   window->done(QDialog::Rejected);
 }

@@ -1,6 +1,7 @@
 // The machine description dialog: the thread count, the machine's texts and each drive's texts.
 // Its working values live as long as the program; its window is made anew at every opening.
-// It writes thisMachine only on a valid OK, drive records at once as they are edited.
+// It writes thisMachine only on a valid OK, drive records at once as they are edited; Cancel
+// puts back the drive records and working values that the opening found.
 #pragma once
 
 #include <QString>

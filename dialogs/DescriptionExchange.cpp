@@ -68,6 +68,11 @@ bool FromControls(const DescriptionControls& controls, DescriptionWorkingValues&
   }
   for (const TextStep& step : kTextSteps) {
     QLineEdit* edit = controls.*step.control;
+    // A text that no result file can hold is refused before it is taken, so it is never stored.
+    if (const FieldTextProblem problem = StoreTextProblem(edit->text());
+        problem != FieldTextProblem::None) {
+      return Refuse(edit, QString::fromStdString(FieldTextMessage(step.label, problem)), warn);
+    }
     values.*step.text = edit->text();
     if (step.maxLength > 0 && edit->text().size() > step.maxLength) {
       return Refuse(edit, TooLongWarning(QString::fromLatin1(step.label), step.maxLength), warn);

@@ -23,13 +23,28 @@ const std::array<MachineTextBinding, 13> kMachineTextBindings = {{
     {&W::os, &M::os},
 }};
 
-QString FromStoreText(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+namespace {
+
+// Stores the text into the field; a text without store text leaves the field as it was.
+void StoreText(DescriptionField& field, const QString& text) {
+  if (const std::optional<std::string> bytes = ToStoreText(text)) SetField(field, *bytes);
 }
 
-std::string ToStoreText(const QString& text) {
-  const QByteArray bytes = text.toLatin1();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}  // namespace
+
+QString FromStoreText(std::string_view text) {
+  return QString::fromStdString(Windows1252ToUtf8(text));
+}
+
+FieldTextProblem StoreTextProblem(const QString& text) {
+  std::string bytes;
+  return ToFieldBytes(text.toStdString(), bytes);
+}
+
+std::optional<std::string> ToStoreText(const QString& text) {
+  std::string bytes;
+  if (ToFieldBytes(text.toStdString(), bytes) != FieldTextProblem::None) return std::nullopt;
+  return bytes;
 }
 
 DescriptionWorkingValues WorkingValuesFromStore(const BenchmarkState& state) {
@@ -51,7 +66,7 @@ DescriptionWorkingValues WorkingValuesFromStore(const BenchmarkState& state) {
 void WriteMachine(const DescriptionWorkingValues& values, MachineDescription& machine) {
   SetField(machine.threads, std::to_string(values.threads));
   for (const MachineTextBinding& binding : kMachineTextBindings) {
-    SetField(machine.*binding.field, ToStoreText(values.*binding.text));
+    StoreText(machine.*binding.field, values.*binding.text);
   }
 }
 
@@ -72,16 +87,16 @@ void ShowDrive(DescriptionWorkingValues& values, const DriveTable& drives, int d
 
 void StoreDriveField(const DescriptionWorkingValues& values, DriveField field, DriveTable& drives) {
   DriveDescription& record = drives[static_cast<std::size_t>(values.currentDrive)];
-  SetField(record.letter, ToStoreText(values.driveLetter));
+  StoreText(record.letter, values.driveLetter);
   switch (field) {
     case DriveField::Harddisk:
-      SetField(record.harddisk, ToStoreText(values.harddisk));
+      StoreText(record.harddisk, values.harddisk);
       break;
     case DriveField::Controller:
-      SetField(record.controller, ToStoreText(values.controller));
+      StoreText(record.controller, values.controller);
       break;
     case DriveField::Driver:
-      SetField(record.driver, ToStoreText(values.driver));
+      StoreText(record.driver, values.driver);
       break;
   }
 }

@@ -6,10 +6,12 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/BenchmarkState.h"
+#include "engine/Windows1252.h"
 
 namespace quorvane {
 
@@ -42,10 +44,13 @@ struct MachineTextBinding {
 };
 extern const std::array<MachineTextBinding, 13> kMachineTextBindings;
 
-// Store fields hold 8-bit text; the dialog shows them as Latin-1 (one character per byte, so a
-// cut at 63 characters is a cut at 63 bytes). Characters outside Latin-1 are stored as '?'.
+// Store fields hold Windows-1252 text, one byte per character, so a cut at 63 characters is a
+// cut at 63 bytes. A text that Windows-1252 cannot hold, or that holds a line break, has no
+// store text: the exchange refuses it before anything is stored, and a store write skips it.
 QString FromStoreText(std::string_view text);
-std::string ToStoreText(const QString& text);
+std::optional<std::string> ToStoreText(const QString& text);
+// Why `text` cannot be stored (FieldTextProblem::None when it can).
+FieldTextProblem StoreTextProblem(const QString& text);
 
 // The values at start-up: thread count from `threads` (1 when it reads as 0), the machine texts
 // from thisMachine, drive C with the texts of its record.

@@ -46,6 +46,10 @@ std::int32_t ReadValue(std::string_view text) {
   return static_cast<std::int32_t>(value);
 }
 
+std::uint32_t ReadUnsignedValue(std::string_view text) {
+  return static_cast<std::uint32_t>(ReadValue(text));
+}
+
 bool IsDriveDescribed(const DriveTable& drives, int k) {
   return drives[static_cast<std::size_t>(k)].letter[0] == static_cast<char>(kFirstDrive + k);
 }

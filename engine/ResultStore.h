@@ -90,6 +90,9 @@ void SetRow(ResultEntry& entry, char code, std::uint32_t value);
 // first other character; a text without digits reads as 0. Texts beyond the 32-bit range wrap
 // modulo 2^32 to a signed 32-bit number.
 std::int32_t ReadValue(std::string_view text);
+// The same reading taken as the unsigned 32-bit number that every writer of values stores
+// ("%10u"): 2147483648 stays 2147483648. Percentages and check letters use this one.
+std::uint32_t ReadUnsignedValue(std::string_view text);
 
 // True when record k (drive 'C' + k) is described.
 bool IsDriveDescribed(const DriveTable& drives, int k);

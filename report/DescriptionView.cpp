@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/ReportLines.h"
+#include "engine/Windows1252.h"
 #include "report/ResultsView.h"
 
 namespace quorvane {
@@ -58,7 +59,8 @@ constexpr std::array<DriveLineFormat, kDriveFieldCount> kDriveLines = {{
 constexpr int kFirstDriveLine = 20;
 constexpr int kDriveBlockLines = kDriveFieldCount + 1;  // the fields and one empty line
 
-std::string Text(const DescriptionField& field) { return std::string(FieldText(field)); }
+// A field as the report shows it: control bytes (which a loaded file may hold) as '?'.
+std::string Text(const DescriptionField& field) { return ShowableText(FieldText(field)); }
 
 void WriteMachineLines(const MachineDescription& thisMachine,
                        const MachineDescription& otherMachine, ReportLines& lines) {

@@ -9,7 +9,7 @@ enum class FileOutcome {
   Done,
   CannotOpen,     // the file could not be opened or read
   CannotCreate,   // the file could not be created or written
-  NotResultFile,  // a drive line does not start with a drive letter
+  NotResultFile,  // the bytes cannot be a result file
 };
 
 // The message of a failed operation ("Cannot save file!", ...); empty for Done.

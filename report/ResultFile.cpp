@@ -42,19 +42,25 @@ class MemorySource {
 };
 
 // Splits a source into lines: CR LF and a bare LF end a line; a CR before anything else is an
-// ordinary character. A last line without a line end is a line when it holds anything.
+// ordinary character. A last line without a line end is a line when it holds anything. A NUL
+// byte marks binary content: reading stops there and `binary()` tells.
 template <class Source>
 class LineReader {
  public:
   explicit LineReader(Source& source) : source_(source) {}
 
   // The next line without its line end, of which at most `keep` bytes are kept. False when the
-  // file has ended.
+  // file has ended or a NUL byte was met.
   bool Next(std::string& line, std::size_t keep) {
     line.clear();
+    if (binary_) return false;
     bool any = false;
     bool pendingCr = false;
     for (int c = source_.Get(); c != EOF; c = source_.Get()) {
+      if (c == '\0') {
+        binary_ = true;
+        return false;
+      }
       any = true;
       if (c == '\n') return true;
       if (pendingCr) Keep(line, '\r', keep);
@@ -65,25 +71,36 @@ class LineReader {
     return any;
   }
 
+  bool binary() const { return binary_; }
+
  private:
   static void Keep(std::string& line, char c, std::size_t keep) {
     if (line.size() < keep) line.push_back(c);
   }
 
   Source& source_;
+  bool binary_ = false;
 };
 
+// One machine's tables: the target of a read, or the scratch copy that a read fills first.
 struct TargetTables {
-  ResultTable& results;
-  MachineDescription& machine;
-  DriveTable& drives;
+  ResultTable results;
+  MachineDescription machine;
+  DriveTable drives;
 };
 
-TargetTables TablesOf(BenchmarkState& state, FileTarget target) {
+TargetTables CopyOf(const BenchmarkState& state, FileTarget target) {
   if (target == FileTarget::ThisMachine) {
     return {state.thisResults, state.thisMachine, state.thisDrives};
   }
   return {state.otherResults, state.otherMachine, state.otherDrives};
+}
+
+void Commit(const TargetTables& tables, BenchmarkState& state, FileTarget target) {
+  const bool self = target == FileTarget::ThisMachine;
+  (self ? state.thisResults : state.otherResults) = tables.results;
+  (self ? state.thisMachine : state.otherMachine) = tables.machine;
+  (self ? state.thisDrives : state.otherDrives) = tables.drives;
 }
 
 // Fills result rows from the records line, 12 characters a record, until a record is empty,
@@ -103,40 +120,81 @@ void ReadRecords(std::string_view line, ResultTable& results) {
   }
 }
 
+// A record as every writer makes it: a code that is printable and not the marker, then the
+// value "%10u" (spaces, then digits), then the check letter (any byte: a value beyond 2^31 gets
+// one before "A" from older writers). A record cut short by the line end needs only the shape
+// of what it holds.
+bool IsRecordShaped(std::string_view chunk) {
+  const auto code = static_cast<unsigned char>(chunk[0]);
+  if (code < 0x20 || code > 0x7E || code == 'x') return false;
+  const std::string_view value = chunk.substr(1, kValueLength);
+  const std::size_t digits = value.find_first_not_of(' ');
+  return digits == std::string_view::npos ||
+         value.find_first_not_of("0123456789", digits) == std::string_view::npos;
+}
+
+// The first line of a result file is empty or made of records, 12 characters each.
+bool IsRecordsLine(std::string_view line) {
+  for (std::size_t at = 0; at < line.size(); at += kRecordLength) {
+    if (!IsRecordShaped(line.substr(at, kRecordLength))) return false;
+  }
+  return true;
+}
+
+// Reads into `tables`. NotResultFile, with the tables only partly filled, when the bytes cannot
+// be a result file: a NUL byte anywhere, a first line neither empty nor made of records, no
+// marker line after it, or a drive line that does not start with a drive letter.
 template <class Source>
-FileOutcome ReadFrom(Source& source, TargetTables tables) {
+FileOutcome ReadFrom(Source& source, TargetTables& tables) {
   LineReader<Source> lines(source);
   std::string line;
-  // The records line.
-  if (!lines.Next(line, kRecordsKept)) return FileOutcome::Done;
+  // The records line, then the marker line.
+  if (!lines.Next(line, kRecordsKept) || !IsRecordsLine(line)) return FileOutcome::NotResultFile;
   ReadRecords(line, tables.results);
-  // The marker line, then exactly 14 description lines: the description is found by its
-  // position, so fields that are empty or start with "x" read back as they were written.
-  if (!lines.Next(line, kFieldKept)) return FileOutcome::Done;
-  if (!lines.Next(line, kFieldKept)) return FileOutcome::Done;  // no description: keep it
-  for (std::size_t field = 0; field < kMachineFields.size(); ++field) {
-    if (field > 0 && !lines.Next(line, kFieldKept)) line.clear();  // the file ended: empty
-    SetField(tables.machine.*kMachineFields[field], line);
+  if (!lines.Next(line, kFieldKept) || line.empty() || line[0] != kMarker[0]) {
+    return FileOutcome::NotResultFile;
   }
-  // Drive records, four lines each, for as long as the file goes on.
-  while (lines.Next(line, kFieldKept)) {
-    if (line.empty() || line[0] < kFirstDrive || line[0] > kLastDrive) {
-      return FileOutcome::NotResultFile;
+  // Exactly 14 description lines: the description is found by its position, so fields that are
+  // empty or start with "x" read back as they were written.
+  if (lines.Next(line, kFieldKept)) {
+    for (std::size_t field = 0; field < kMachineFields.size(); ++field) {
+      if (field > 0 && !lines.Next(line, kFieldKept)) line.clear();  // the file ended: empty
+      SetField(tables.machine.*kMachineFields[field], line);
     }
-    DriveDescription& drive = tables.drives[static_cast<std::size_t>(line[0] - kFirstDrive)];
-    SetField(drive.letter, line);
-    for (DescriptionField* field : {&drive.harddisk, &drive.controller, &drive.driver}) {
-      if (!lines.Next(line, kFieldKept)) line.clear();
-      SetField(*field, line);
+    // Drive records, four lines each, for as long as the file goes on.
+    while (lines.Next(line, kFieldKept)) {
+      if (line.empty() || line[0] < kFirstDrive || line[0] > kLastDrive) {
+        return FileOutcome::NotResultFile;
+      }
+      DriveDescription& drive = tables.drives[static_cast<std::size_t>(line[0] - kFirstDrive)];
+      SetField(drive.letter, line);
+      for (DescriptionField* field : {&drive.harddisk, &drive.controller, &drive.driver}) {
+        if (!lines.Next(line, kFieldKept)) line.clear();
+        SetField(*field, line);
+      }
     }
   }
-  return FileOutcome::Done;
+  // A file that ends before its description leaves the description as it was.
+  return lines.binary() ? FileOutcome::NotResultFile : FileOutcome::Done;
+}
+
+// Reads a source into a copy of the target's tables, whose results are emptied first, and puts
+// the copy in place only when the whole file was read: a refused or unreadable file changes
+// nothing.
+template <class Source>
+FileOutcome ReadAndCommit(Source& source, BenchmarkState& state, FileTarget target) {
+  TargetTables tables = CopyOf(state, target);
+  EmptyResultTable(tables.results);
+  FileOutcome outcome = ReadFrom(source, tables);
+  if (source.failed()) outcome = FileOutcome::CannotOpen;
+  if (outcome == FileOutcome::Done) Commit(tables, state, target);
+  return outcome;
 }
 
 }  // namespace
 
 char CheckLetter(std::string_view value) {
-  return static_cast<char>('A' + static_cast<std::uint32_t>(ReadValue(value)) % 9u);
+  return static_cast<char>('A' + ReadUnsignedValue(value) % 9u);
 }
 
 std::string ResultFileBytes(const BenchmarkState& state) {
@@ -169,10 +227,6 @@ FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::p
   return SaveFileContents(path, ResultFileBytes(state)) ? FileOutcome::CannotCreate : FileOutcome::Done;
 }
 
-void EmptyTargetResults(BenchmarkState& state, FileTarget target) {
-  EmptyResultTable(TablesOf(state, target).results);
-}
-
 FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
                            const std::filesystem::path& path) {
   std::error_code error;
@@ -181,13 +235,12 @@ FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
                                                              &std::fclose);
   if (!file) return FileOutcome::CannotOpen;
   FileSource source(file.get());
-  const FileOutcome outcome = ReadFrom(source, TablesOf(state, target));
-  return source.failed() ? FileOutcome::CannotOpen : outcome;
+  return ReadAndCommit(source, state, target);
 }
 
 FileOutcome ReadResultBytes(BenchmarkState& state, FileTarget target, std::string_view bytes) {
   MemorySource source(bytes);
-  return ReadFrom(source, TablesOf(state, target));
+  return ReadAndCommit(source, state, target);
 }
 
 }  // namespace quorvane

@@ -27,14 +27,12 @@ std::string ResultFileBytes(const BenchmarkState& state);
 // CannotCreate.
 FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::path& path);
 
-// Empties every row of the target's result table (the first step of Load and Compare, done
-// before the file is even chosen).
-void EmptyTargetResults(BenchmarkState& state, FileTarget target);
-
-// Reads a result file into the target's tables: the result rows, then the 14 description
-// fields (left as they were when the file ends before them), then the drive records that the
-// file lists. Done, CannotOpen, or NotResultFile (what was read before the bad drive line
-// stays). The caller empties the results first and rebuilds the report afterwards.
+// Reads a result file into the target's tables: its result rows replace all of the target's
+// rows, then the 14 description fields (left as they were when the file ends before them), then
+// the drive records that the file lists. The tables change only when the whole file was read:
+// Done; CannotOpen (cannot be opened or read) and NotResultFile (binary content, a first line
+// neither empty nor made of records, no marker line after it, or a drive line that does not
+// start with a drive letter) leave every table as it was. The caller rebuilds the report.
 FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
                            const std::filesystem::path& path);
 

@@ -9,9 +9,10 @@ struct GroupTotal {
   std::int64_t count = 0;
 };
 
-// This value as a percentage of the other, truncated toward zero; 0 when the other reads 0.
-// 64-bit, so that large values neither overflow nor wrap.
-std::int64_t Percent(std::int32_t thisValue, std::int32_t otherValue) {
+// This value as a percentage of the other, truncated; 0 when the other reads 0. The values are
+// unsigned 32-bit and the percentage 64-bit, so that large values neither overflow, wrap nor
+// turn negative.
+std::int64_t Percent(std::uint32_t thisValue, std::uint32_t otherValue) {
   if (otherValue == 0) return 0;
   return std::int64_t{thisValue} * 100 / otherValue;
 }
@@ -44,7 +45,7 @@ ResultsModel BuildResultsModel(const ResultTable& thisResults, const ResultTable
     line.thisText = std::string(ValueText(thisRow));
     if (const int other = FindRowByCode(otherResults, test.code); other >= 0) {
       line.otherText = std::string(ValueText(otherResults[static_cast<std::size_t>(other)]));
-      line.percent = Percent(ReadValue(line.thisText), ReadValue(*line.otherText));
+      line.percent = Percent(ReadUnsignedValue(line.thisText), ReadUnsignedValue(*line.otherText));
       GroupTotal& group = test.group == TestGroup::Processor ? cpu : fpu;
       group.sum += line.percent;
       group.count += 1;

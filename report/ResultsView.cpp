@@ -7,6 +7,7 @@
 
 #include "engine/ReportLines.h"
 #include "engine/TestTable.h"
+#include "engine/Windows1252.h"
 #include "report/ResultsModel.h"
 
 namespace quorvane {
@@ -57,7 +58,8 @@ constexpr int kBlockLines = 9;       // a blank line, the heading, the seven row
 constexpr int kBlockLineLimit = 91;  // no block starts at this line or below it
 constexpr int kBlockRowLimit = 94;   // rows from here on never start a block
 
-std::string ValueString(const ResultEntry& row) { return std::string(ValueText(row)); }
+// A value as the report shows it: control bytes as '?'.
+std::string ValueString(const ResultEntry& row) { return ShowableText(ValueText(row)); }
 
 // The length of a table text, for a "%.*s" conversion.
 int Width(std::string_view text) { return static_cast<int>(text.size()); }
@@ -73,9 +75,10 @@ int WriteTestLines(const ResultsModel& model, ReportLines& lines) {
   int line = kFirstTestLine;
   for (const ResultsRow& row : model.rows) {
     const TestInfo& test = *row.test;
-    const std::string otherText = row.otherText.value_or(kNoComparison);
+    const std::string thisText = ShowableText(row.thisText);
+    const std::string otherText = row.otherText ? ShowableText(*row.otherText) : kNoComparison;
     FormatLine(lines[static_cast<std::size_t>(line++)], kTestLineFormat, Width(test.name),
-               test.name.data(), row.thisText.c_str(), otherText.c_str(), Width(test.unit),
+               test.name.data(), thisText.c_str(), otherText.c_str(), Width(test.unit),
                test.unit.data(), row.percent);
   }
   return line;

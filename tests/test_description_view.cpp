@@ -75,6 +75,17 @@ TEST(DescriptionView, MachineLinesStandInTwoColumnsOfThirtyFiveAndLongTextsAreNo
   BuildDescriptionView(filled);
   EXPECT_EQ(Line(filled, 7),
             "CPU             :  Quad-core processor, 3400 MHz, 8 MB level 3  other 3" + Spaces(28));
+
+  // Control bytes and escape sequences from a loaded file show as '?' (the field keeps them);
+  // Windows-1252 text keeps one column per character.
+  SetField(filled.thisMachine.os, "\x1b]0;owned\x07\x1b[2J\r");
+  SetField(filled.otherMachine.os, "Z\xFCrich \x80\x81");
+  BuildDescriptionView(filled);
+  EXPECT_EQ(Line(filled, 18), "OS              :  " + Column("?]0;owned??[2J?") + "  " + Column("Z\xFCrich \x80?"));
+  EXPECT_EQ(FieldText(filled.thisMachine.os), "\x1b]0;owned\x07\x1b[2J\r");
+  Describe(filled.thisDrives, 'C', "\t", "c", "d");
+  BuildDescriptionView(filled);
+  EXPECT_EQ(Line(filled, 21), "Harddisk        :  " + Column("?"));
 }
 
 TEST(DescriptionView, DrivesPairByRankWhateverTheirLetters) {

@@ -119,23 +119,73 @@ TEST(ResultFile, ARecordCutShortByTheLineEndIsNotStored) {
   EXPECT_EQ(Field(state->thisMachine, 0), "B");
 }
 
-TEST(ResultFile, ABadDriveLineStopsWithTheMessageAndKeepsWhatWasRead) {
+// Every table a read may touch, byte for byte.
+std::string Tables(const BenchmarkState& s) {
+  std::string bytes;
+  auto add = [&bytes](const auto& table) {
+    bytes.append(reinterpret_cast<const char*>(&table), sizeof table);
+  };
+  add(s.thisResults), add(s.otherResults), add(s.thisMachine), add(s.otherMachine);
+  add(s.thisDrives), add(s.otherDrives);
+  return bytes;
+}
+
+// A state with something in every table, so that a read that changes anything shows.
+std::unique_ptr<BenchmarkState> FilledState() {
+  auto state = FreshState();
+  SetRow(state->thisResults[0], 'd', 77);
+  SetRow(state->otherResults[0], 'w', 88);
+  SetField(state->thisMachine.brand, "kept");
+  SetField(state->otherMachine.os, "kept too");
+  SetField(state->thisDrives[5].letter, "H");
+  SetField(state->otherDrives[0].letter, "C");
+  return state;
+}
+
+TEST(ResultFile, WhatCannotBeAResultFileIsRefusedAndChangesNothing) {
+  using namespace std::string_literals;
   const std::string description = "\r\nx\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK\r\nL\r\n1\r\n1";
-  for (const std::string bad : {"[", "c", "", "A", "\xc3"}) {
-    SCOPED_TRACE(bad);
-    auto state = FreshState();
-    SetField(state->thisDrives[5].letter, "H");  // drive H, described before the load
-    const std::string file = "d      1234B" + description + "\r\nD\r\nDisk D\r\nIDE\r\natapi\r\n" + bad +
-                             "\r\nX1\r\nX2\r\nX3";
-    EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, file), FileOutcome::NotResultFile);
-    EXPECT_EQ(UsedRows(state->thisResults), 1);
-    EXPECT_EQ(Field(state->thisMachine, 13), "1");
-    EXPECT_TRUE(IsDriveDescribed(state->thisDrives, 1));
-    EXPECT_EQ(FieldText(state->thisDrives[1].driver), "atapi");
-    EXPECT_TRUE(IsDriveDescribed(state->thisDrives, 5));  // drives the file does not list stay
+  const std::string drives = "\r\nD\r\nDisk D\r\nIDE\r\natapi\r\n";
+  const struct {
+    const char* what;
+    std::string bytes;
+  } refused[] = {
+      {"empty", ""},
+      {"records without the marker", "d      1234B"},
+      {"records and a line end only", "d      1234B\r\n"},
+      {"another second line", "d      1234B\r\ny\r\nBrand"},
+      {"text in the first line", "Hello, world\r\nx\r\nBrand"},
+      {"a value that is not a number", "d   12a4   B\r\nx\r\nBrand"},
+      {"the marker as a code", "x      1234B\r\nx\r\nBrand"},
+      {"an exported report", "                                this      other              relative\r\n"
+                             "                            computer   computer           performance\r\n \r\n"},
+      {"a PNG", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+      {"a NUL in the description", "d      1234B\r\nx\r\nBr\0and"s},
+      {"a NUL after the drives", "d      1234B" + description + drives + std::string(1, '\0')},
+      {"a drive line with '['", "d      1234B" + description + drives + "[\r\nX1"},
+      {"a lowercase drive line", "d      1234B" + description + drives + "c\r\nX1"},
+      {"an empty drive line", "d      1234B" + description + drives + "\r\nX1"},
+      {"a non-ASCII drive line", "d      1234B" + description + drives + "\xc3\r\nX1"},
+  };
+  for (const auto& file : refused) {
+    SCOPED_TRACE(file.what);
+    for (FileTarget target : {FileTarget::ThisMachine, FileTarget::OtherMachine}) {
+      auto state = FilledState();
+      const std::string before = Tables(*state);
+      EXPECT_EQ(ReadResultBytes(*state, target, file.bytes), FileOutcome::NotResultFile);
+      EXPECT_EQ(Tables(*state), before);
+    }
   }
-  // A drive line that starts with a letter and goes on describes that drive; missing lines at
-  // the end are empty.
+  // Nor does a file that cannot be opened change anything.
+  auto state = FilledState();
+  const std::string before = Tables(*state);
+  EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, "/nonexistent/a.qv3"), FileOutcome::CannotOpen);
+  EXPECT_EQ(Tables(*state), before);
+}
+
+TEST(ResultFile, DamagedButGenuineFilesStillLoad) {
+  // Drive lines that start with a letter describe that drive; missing lines at the end are empty.
+  const std::string description = "\r\nx\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK\r\nL\r\n1\r\n1";
   auto state = FreshState();
   SetField(state->thisDrives[2].driver, "old");
   EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, description + "\r\nE: data\r\nDisk E"),
@@ -143,17 +193,25 @@ TEST(ResultFile, ABadDriveLineStopsWithTheMessageAndKeepsWhatWasRead) {
   EXPECT_EQ(FieldText(state->thisDrives[2].letter), "E: data");
   EXPECT_EQ(FieldText(state->thisDrives[2].harddisk), "Disk E");
   EXPECT_EQ(FieldText(state->thisDrives[2].driver), "");
+  // A value of 2^31 or more gets a check letter before "A" from the older writer, which takes
+  // the reading as signed: the records end at it, but the file is a result file.
+  const std::string bigFromOlderWriter = "d2147483648?w      1234B\r\nx\r\nBrand";
+  ASSERT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, bigFromOlderWriter), FileOutcome::Done);
+  EXPECT_EQ(Row(state->thisResults, 0), "d2147483648");
+  EXPECT_EQ(UsedRows(state->thisResults), 1);
+  EXPECT_EQ(Field(state->thisMachine, 0), "Brand");
 }
 
 TEST(ResultFile, FilesThatEndEarlyLeaveTheDescriptionOrEmptyTheRest) {
-  for (const std::string file : {"", "d      1234B", "d      1234B\r\n", "d      1234B\r\nx",
-                                 "d      1234B\r\nx\r\n"}) {
+  for (const std::string file : {"d      1234B\r\nx", "d      1234B\r\nx\r\n", "\r\nx", "\nx\n"}) {
     SCOPED_TRACE(file);
     auto state = FreshState();
+    SetRow(state->thisResults[1], 'w', 5);  // all earlier rows are replaced
     SetField(state->thisMachine.brand, "kept");
     SetField(state->thisMachine.os, "kept too");
     EXPECT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, file), FileOutcome::Done);
-    EXPECT_EQ(UsedRows(state->thisResults), file.empty() ? 0 : 1);
+    EXPECT_EQ(UsedRows(state->thisResults), file[0] == 'd' ? 1 : 0);
+    EXPECT_EQ(state->thisResults[1].code, '\0');
     EXPECT_EQ(Field(state->thisMachine, 0), "kept");
     EXPECT_EQ(Field(state->thisMachine, 11), "kept too");
   }
@@ -174,6 +232,9 @@ TEST(ResultFile, OddBytesNeverCrashTheReader) {
     auto state = FreshState();
     const FileOutcome outcome = ReadResultBytes(*state, FileTarget::ThisMachine, bytes);
     EXPECT_TRUE(outcome == FileOutcome::Done || outcome == FileOutcome::NotResultFile);
+    if (outcome == FileOutcome::NotResultFile) {
+      EXPECT_EQ(state->thisMachine.cpu[0], '\0');
+    }
     for (const ResultEntry& row : state->thisResults) EXPECT_LE(ValueText(row).size(), 12u);
     for (const auto field : kMachineFields) EXPECT_LE(FieldText(state->thisMachine.*field).size(), 63u);
   }
@@ -234,8 +295,7 @@ TEST(ResultFile, SaveThenLoadRestoresEverythingWhateverTheFieldsHold) {
     const fs::path path = folder.path() / "machine.qv3";
     ASSERT_EQ(SaveResultFile(*written, path), FileOutcome::Done);
     auto read = FreshState();
-    SetRow(read->thisResults[0], 'q', 5);  // emptied by the load
-    EmptyTargetResults(*read, FileTarget::ThisMachine);
+    SetRow(read->thisResults[0], 'q', 5);  // replaced by the load
     ASSERT_EQ(ReadResultFile(*read, FileTarget::ThisMachine, path), FileOutcome::Done);
     ExpectSameMachine(*read, *written);
     EXPECT_EQ(folder.EntryCount(), 1u);  // no temporary file left beside it
@@ -266,7 +326,6 @@ TEST(ResultFile, CompareFillsOnlyTheComparisonTables) {
   auto state = FreshState();
   SetRow(state->thisResults[0], 'd', 1);
   SetField(state->thisMachine.brand, "mine");
-  EmptyTargetResults(*state, FileTarget::OtherMachine);
   ASSERT_EQ(ReadResultFile(*state, FileTarget::OtherMachine, path), FileOutcome::Done);
   EXPECT_EQ(UsedRows(state->otherResults), 7);
   EXPECT_EQ(Field(state->otherMachine, 1), "x-series");

@@ -161,6 +161,15 @@ TEST(ResultsView, PercentTruncatesAndTotalsFollowTheComparedGroupsWithoutWrappin
   EXPECT_EQ(Line(large, 11),
             "                             Application Performance      16000000092 percent");
   ExpectEmptyFrom(large, 12);
+
+  // Values of 2^31 and more are unsigned on both sides: no percentage turns negative.
+  BenchmarkState beyond;
+  PutTests(beyond.thisResults, "dq", {2147483648u, 45993});
+  PutTests(beyond.otherResults, "dq", {45993, 4294967295u});
+  BuildReport(beyond);
+  EXPECT_EQ(Line(beyond, 3), "Dhrystone 2.1             2147483648      45993  kDhryst. 4669153 percent");
+  EXPECT_EQ(Line(beyond, 4), "Eight queens problem           45993 4294967295  pps        0 percent");
+  EXPECT_EQ(Line(beyond, 6), "                                           Total CPU      2334576 percent");
 }
 
 TEST(ResultsView, AllSevenTestsComparedFillTotalsAndAtMostNinePairedBlocks) {

@@ -11,6 +11,7 @@
 #include "app/CBenchApp.h"
 #include "dialogs/CDescriptionDlg.h"
 #include "dialogs/DescriptionExchange.h"
+#include "dialogs/DescriptionWorkingValues.h"
 #include "engine/BenchmarkState.h"
 #include "tests/fixture_tree.h"
 
@@ -22,10 +23,7 @@ const char* const kMachineEditNames[] = {
     "brand",     "model",     "motherboard", "cpu",     "internalClock", "externalClock", "cacheSize",
     "cacheType", "ramSize",   "ramType",     "ramSpeed", "os",           "cpuCount"};
 
-QString Text(const DescriptionField& field) {
-  const std::string_view text = FieldText(field);
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Text(const DescriptionField& field) { return FromStoreText(FieldText(field)); }
 
 // The 14 fields of a machine description in the store's order.
 QStringList MachineTexts(const MachineDescription& machine) {
@@ -129,7 +127,7 @@ class DescriptionDialogTest : public QObject {
     for (int k = 0; k < kDriveRecords; ++k) QVERIFY(!IsDriveDescribed(state.thisDrives, k));
   }
 
-  void typingADriveFieldWritesTheRecordAtOnceAndSurvivesCancel() {
+  void typingADriveFieldWritesTheRecordAtOnceAndCancelUndoesIt() {
     BenchmarkState state;
     CDescriptionDlg dialog(state);
     dialog.SetWarner([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
@@ -147,14 +145,19 @@ class DescriptionDialogTest : public QObject {
       harddisk->setCursorPosition(1);
       QTest::keyClicks(harddisk, "e B");
       QCOMPARE(Shown(window), (QStringList{"E", "We BD", "AHCI", "ahci.sys"}));
+      QCOMPARE(Text(state.thisDrives[2].driver), QStringLiteral("ahci.sys"));
       Click(window, "cancelButton");
     });
+    // Cancel puts back what the opening found: no record described, no text kept.
     QVERIFY(!state.descriptionConfirmed);
-    QCOMPARE(Text(state.thisDrives[2].harddisk), QStringLiteral("We BD"));
-    QCOMPARE(Text(state.thisDrives[2].controller), QStringLiteral("AHCI"));
-    QCOMPARE(Text(state.thisDrives[2].driver), QStringLiteral("ahci.sys"));
-    for (int k = 0; k < kDriveRecords; ++k) QCOMPARE(IsDriveDescribed(state.thisDrives, k), k == 2);
+    for (int k = 0; k < kDriveRecords; ++k) QVERIFY(!IsDriveDescribed(state.thisDrives, k));
+    QCOMPARE(Text(state.thisDrives[2].harddisk), QString());
     QCOMPARE(MachineTexts(state.thisMachine), QStringList(14, QString()));
+    QCOMPARE(dialog.currentDrive(), 0);
+    RunOpening(dialog, [&](QDialog& window) {
+      QCOMPARE(Shown(window), (QStringList{"C", "", "", ""}));
+      Click(window, "cancelButton");
+    });
   }
 
   // Stepping and Delete refill the fields through an exchange, which must run no change handler:
@@ -189,10 +192,11 @@ class DescriptionDialogTest : public QObject {
       QCOMPARE(Edit(window, "driveLetter")->text(), QStringLiteral("Y"));
       Click(window, "cancelButton");
     });
+    // Cancel undoes the Delete too.
     for (int k = 0; k < kDriveRecords; ++k)
-      QCOMPARE(IsDriveDescribed(state.thisDrives, k), k == 0 || k == 3);
-    QCOMPARE(Text(state.thisDrives[0].harddisk), QStringLiteral("Disk C"));
-    QCOMPARE(Text(state.thisDrives[3].harddisk), QStringLiteral("Disk F"));
+      QCOMPARE(IsDriveDescribed(state.thisDrives, k), k == 0 || k == 1 || k == 3);
+    QCOMPARE(Text(state.thisDrives[1].harddisk), QStringLiteral("Disk D"));
+    QCOMPARE(dialog.currentDrive(), 0);
   }
 
   void refusedOkWarnsAndChangesNothing() {
@@ -237,19 +241,32 @@ class DescriptionDialogTest : public QObject {
   void validOkWritesAllFourteenFieldsNormalisedAndCut() {
     BenchmarkState state;
     CDescriptionDlg dialog(state);
+    QStringList warnings;
+    dialog.SetWarner([&](QWidget*, const QString& text) { warnings << text; });
     const QString seventy = QString(60, QLatin1Char('b')) + QStringLiteral("0123456789");
     QVERIFY(RunOpening(dialog, [&](QDialog& window) {
       Edit(window, "threads")->setText(QStringLiteral(" 4"));
       for (const char* name : kMachineEditNames) Type(Edit(window, name), QStringLiteral("t-") + name);
       Type(Edit(window, "brand"), seventy);
-      Type(Edit(window, "cpu"), QStringLiteral("Ryzen™"));  // not Latin-1
       Type(Edit(window, "cpuCount"), QStringLiteral("2"));
       QTest::keyClicks(Edit(window, "harddisk"), seventy);
+      // A character that no result file can hold is refused, naming the field, before anything
+      // is written; Windows-1252 characters beyond Latin-1 are taken.
+      Type(Edit(window, "cpu"), QStringLiteral("Ryzen™ Ω"));
+      Click(window, "okButton");
+      QCOMPARE(warnings.size(), 1);
+      QVERIFY2(warnings[0].contains(QStringLiteral("\"CPU\"")), qPrintable(warnings[0]));
+      QCOMPARE(window.focusWidget(), Edit(window, "cpu"));
+      QVERIFY(!state.descriptionConfirmed);
+      QCOMPARE(Text(state.thisMachine.cpu), QString());
+      Type(Edit(window, "cpu"), QStringLiteral("Ryzen™ €"));
       Click(window, "okButton");
     }));
+    QCOMPARE(warnings.size(), 1);
     QVERIFY(state.descriptionConfirmed);
+    QVERIFY(FieldText(state.thisMachine.cpu) == "Ryzen\x99 \x80");
     QCOMPARE(MachineTexts(state.thisMachine),
-             (QStringList{seventy.left(63), "t-model", "t-motherboard", "Ryzen?", "t-internalClock",
+             (QStringList{seventy.left(63), "t-model", "t-motherboard", "Ryzen™ €", "t-internalClock",
                           "t-externalClock", "t-cacheSize", "t-cacheType", "t-ramSize", "t-ramType",
                           "t-ramSpeed", "t-os", "4", "2"}));
     QCOMPARE(Text(state.thisDrives[0].harddisk), seventy.left(63));

@@ -17,10 +17,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QWheelEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QtTest>
 #include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -28,6 +31,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CWaitDlg.h"
+#include "app/HelpWindow.h"
 #include "app/CommandIds.h"
 #include "app/MenuTable.h"
 #include "app/ReportView.h"
@@ -267,6 +271,27 @@ class MainFrameTest : public QObject {
     QTest::keyClick(s.frame->reportView(), Qt::Key_Down);
     QTest::keyClick(s.frame->reportView(), Qt::Key_PageUp);
     QCOMPARE(s.frame->FirstVisibleLine(), 97);
+
+    // The wheel over the report: a notch is three clicks on the arrow; finer steps add up.
+    auto wheel = [&s](int delta) {
+      QWheelEvent event(QPointF(20, 20), QPointF(20, 20), QPoint(), QPoint(0, delta), Qt::NoButton,
+                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QApplication::sendEvent(s.frame->reportView(), &event);
+    };
+    wheel(-120);
+    QCOMPARE(s.frame->FirstVisibleLine(), 100);
+    s.frame->OnVScroll(QAbstractSlider::SliderMove, 0);
+    wheel(-120);
+    QCOMPARE(s.frame->FirstVisibleLine(), 3);
+    QCOMPARE(bar->value(), 3);
+    wheel(-60);
+    QCOMPARE(s.frame->FirstVisibleLine(), 3);
+    wheel(-60);
+    QCOMPARE(s.frame->FirstVisibleLine(), 6);
+    wheel(240);
+    QCOMPARE(s.frame->FirstVisibleLine(), 0);
+    wheel(120);
+    QCOMPARE(s.frame->FirstVisibleLine(), 0);
   }
 
   void fileCommandsUseTheChosenFiles() {
@@ -317,18 +342,35 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kFileExport);
     QCOMPARE(FileBytes(exported), ExportBytes(s.state->ReportText));
 
-    // A cancelled Load empties this machine's results; the report keeps only its frame.
-    answer.clear();
-    s.frame->TriggerCommand(command::kFileLoad);
-    QCOMPARE(s.state->thisResults[0].code, '\0');
-    QCOMPARE(Line(s.frame->reportView()->lines(), 3), QString(106, QLatin1Char(' ')));
-    QVERIFY(s.messages.isEmpty());
-
-    // A file that is not there: the message, owned by the window.
-    answer = folder.filePath(QStringLiteral("missing.qv3"));
-    s.frame->TriggerCommand(command::kFileLoad);
-    QCOMPARE(s.messages, QStringList{QStringLiteral("Can't open file!")});
-    QCOMPARE(s.messageOwned, QList<bool>{true});
+    // A cancelled Load or Compare, a file that cannot be opened and one that is not a result
+    // file change nothing: tables, report, view and scroll position stay as they were.
+    s.frame->TriggerCommand(command::kShowDescription);
+    s.frame->OnVScroll(QAbstractSlider::SliderMove, 2);
+    const BenchmarkState before = *s.state;
+    const ReportLines shownBefore = s.frame->reportView()->lines();
+    auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    const struct {
+      QString file;
+      QString message;
+    } unread[] = {{QString(), QString()},
+                  {folder.filePath(QStringLiteral("missing.qv3")), QStringLiteral("Can't open file!")},
+                  {exported, QStringLiteral("This is not a Quorvane Mk III file!")}};
+    for (int id : {command::kFileLoad, command::kFileCompare}) {
+      for (const auto& file : unread) {
+        s.messages.clear();
+        s.messageOwned.clear();
+        answer = file.file;
+        s.frame->TriggerCommand(id);
+        QCOMPARE(s.messages, file.message.isEmpty() ? QStringList() : QStringList{file.message});
+        QCOMPARE(s.messageOwned, file.message.isEmpty() ? QList<bool>() : QList<bool>{true});
+        QVERIFY(same(s.state->thisResults, before.thisResults) && same(s.state->otherResults, before.otherResults));
+        QVERIFY(same(s.state->thisMachine, before.thisMachine) && same(s.state->otherMachine, before.otherMachine));
+        QVERIFY(same(s.state->thisDrives, before.thisDrives) && same(s.state->otherDrives, before.otherDrives));
+        QVERIFY(s.state->descriptionShown);
+        QVERIFY(same(s.frame->reportView()->lines(), shownBefore));
+        QCOMPARE(s.frame->FirstVisibleLine(), 2);
+      }
+    }
     answer = folder.filePath(QStringLiteral("no/such/folder.qv3"));
     s.frame->TriggerCommand(command::kFileSaveAs);
     QCOMPARE(s.messages.back(), QStringLiteral("Cannot save file!"));
@@ -437,11 +479,29 @@ class MainFrameTest : public QObject {
     QVERIFY(QDir().mkpath(QFileInfo(page).path()));
     QFile file(page);
     QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<html><body><h1>Quorvane help</h1><p>How to run the tests.</p></body></html>");
     file.close();
     s.frame->TriggerCommand(command::kHelp);
-    QDir(QFileInfo(page).path()).removeRecursively();
     QCOMPARE(opened.size(), 1);
     QCOMPARE(opened[0].toLocalFile(), page);
+    QVERIFY(!s.frame->helpWindow());
+    // Where nothing can open the page, the program shows it in a window of its own, one only.
+    s.frame->SetUrlOpener([](const QUrl&) { return false; });
+    s.frame->TriggerCommand(command::kHelp);
+    s.frame->TriggerCommand(command::kHelp);
+    QDir(QFileInfo(page).path()).removeRecursively();
+    HelpWindow* help = s.frame->helpWindow();
+    QVERIFY(help && help->isVisible());
+    QCOMPARE(s.frame->findChildren<HelpWindow*>().size(), 1);
+    QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("How to run the tests.")));
+    const QImage shown = help->browser()->viewport()->grab().toImage();
+    int ink = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+      for (int x = 0; x < shown.width(); ++x) ink += shown.pixel(x, y) != shown.pixel(0, 0);
+    }
+    QVERIFY(ink > 100);
+    help->close();
+    QTRY_VERIFY(!s.frame->helpWindow());  // closing deletes it
 
     WhenModalDialog([](QDialog* about) { about->accept(); });
     s.frame->TriggerCommand(command::kAbout);
