@@ -4,35 +4,16 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Windows1252.h"
+
 namespace quorvane {
 
 namespace {
 
-// The store's 8-bit text of a UTF-8 text: one byte per character of Latin-1, '?' for any other
-// character and for bytes that are not UTF-8.
-std::string StoreText(std::string_view utf8) {
-  std::string bytes;
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    if (lead < 0x80) {
-      bytes += static_cast<char>(lead);
-      ++i;
-      continue;
-    }
-    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (i + length > utf8.size()) length = utf8.size() - i;
-    if (length == 2 && lead >= 0xC2 && lead <= 0xC3 &&
-        (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80) {
-      bytes += static_cast<char>((lead & 0x03) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3F));
-    } else {
-      bytes += '?';
-    }
-    i += length;
-  }
-  return bytes;
+// Detected texts are UTF-8; the store holds Windows-1252.
+void Set(DescriptionField& field, std::string_view utf8) {
+  SetField(field, Utf8ToWindows1252Lenient(utf8));
 }
-
-void Set(DescriptionField& field, std::string_view utf8) { SetField(field, StoreText(utf8)); }
 
 }  // namespace
 

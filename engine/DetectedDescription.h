@@ -11,7 +11,8 @@ namespace quorvane {
 // Every machine text is replaced (a field the system says nothing about becomes empty);
 // `threads` is left alone. A drive record is written, and so described, only when the system
 // named its disk, controller or driver; the others keep what they held. Texts are converted to
-// the store's 8-bit text (a character it has no byte for becomes '?') and cut at 63 characters.
+// the store's Windows-1252 (a character it has no byte for becomes '?', a line break a space)
+// and cut at 63 characters.
 void ApplyDetectedDescription(const DetectedMachine& detected, MachineDescription& machine,
                               DriveTable& drives);
 

@@ -89,6 +89,18 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
   return bytes;
 }
 
+std::string Utf8ToWindows1252Lenient(std::string_view utf8) {
+  std::string bytes;
+  bytes.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::optional<char32_t> c = NextCodePoint(utf8, i);
+    const std::optional<unsigned char> byte = c ? ByteOf(*c) : std::nullopt;
+    const char out = byte ? static_cast<char>(*byte) : '?';
+    bytes += out == '\r' || out == '\n' ? ' ' : out;
+  }
+  return bytes;
+}
+
 std::string Windows1252ToUtf8(std::string_view bytes) {
   std::string utf8;
   utf8.reserve(bytes.size());

@@ -13,6 +13,11 @@ namespace quorvane {
 // a character that Windows-1252 has no byte for.
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8);
 
+// The Windows-1252 bytes of a text that no user typed (what the system reports about itself),
+// where nobody can be asked to change it: a character Windows-1252 cannot hold, and a byte that
+// is not UTF-8, becomes '?'; a CR or LF becomes a space, so that it cannot break a file's lines.
+std::string Utf8ToWindows1252Lenient(std::string_view utf8);
+
 // The UTF-8 text of Windows-1252 bytes. Every byte has a character (the five bytes that
 // Windows-1252 leaves undefined stand for the C1 controls of the same number), so any bytes
 // convert and convert back unchanged.

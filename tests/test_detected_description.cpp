@@ -16,7 +16,7 @@ TEST(DetectedDescription, ReplacesTheTextsKeepsTheThreadCountAndDescribesFoundDr
   SetField(drives[1].harddisk, "typed disk");
 
   DetectedMachine detected;
-  detected.brand = "Se\xC3\xB1or \xE2\x82\xAC Computers";  // ñ has a byte, € has none
+  detected.brand = "Se\xC3\xB1or \xE2\x82\xAC \xCE\xA9 Computers";  // ñ and € have a byte, Ω none
   detected.cpu.append(70, 'c');
   detected.cpuCount = "2";
   detected.drives = {{'C', "Samsung SSD", "NVMe", "nvme"},
@@ -24,7 +24,7 @@ TEST(DetectedDescription, ReplacesTheTextsKeepsTheThreadCountAndDescribesFoundDr
                      {'B', "floppy", "", ""}};
   ApplyDetectedDescription(detected, machine, drives);
 
-  EXPECT_EQ(FieldText(machine.brand), "Se\xF1or ? Computers");
+  EXPECT_EQ(FieldText(machine.brand), "Se\xF1or \x80 ? Computers");
   EXPECT_EQ(FieldText(machine.cpu), std::string(63, 'c'));
   EXPECT_EQ(FieldText(machine.cpuCount), "2");
   EXPECT_EQ(FieldText(machine.os), "");  // the system said nothing: emptied

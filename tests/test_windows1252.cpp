@@ -43,6 +43,10 @@ TEST(Windows1252, TextsItCannotHoldAreRefusedNotReplaced) {
   EXPECT_NE(FieldTextMessage("Brand", FieldTextProblem::NotWindows1252).find("\"Brand\""), std::string::npos);
 }
 
+TEST(Windows1252, SystemTextsAreConvertedWithoutRefusal) {
+  EXPECT_EQ(Utf8ToWindows1252Lenient("Intel® Core™ Ω\xff\nend\r"), "Intel\xAE Core\x99 ?? end ");
+}
+
 TEST(Windows1252, ControlBytesAreShownAsQuestionMarks) {
   EXPECT_EQ(ShowableText("a\x1b[31mred\x07\tb\x7F\x81\x8D\x8F\x90\x9D"), "a?[31mred??b??????");
   // Printable bytes of every range stay, euro sign and Latin-1 included.
