@@ -1,6 +1,7 @@
 #include "engine/TestRunner.h"
 
 #include <array>
+#include <exception>
 #include <string>
 #include <thread>
 #include <vector>
@@ -32,6 +33,28 @@ void ClearResultsAndReport(BenchmarkState& state) {
 
 }  // namespace
 
+bool TestRunner::StartWorker(WorkerRoutine routine, int index, std::vector<std::thread>& started) {
+  // Wrapping the routine or creating the thread may throw (no memory, no thread): that worker is
+  // refused like a thread the system did not create.
+  try {
+    std::optional<std::thread> thread =
+        startThread_([this, routine, index] { routine(slots_, index); });
+    if (!thread) return false;
+    started.push_back(std::move(*thread));  // room was reserved: this does not throw
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+int TestRunner::FirstWrongWorker(int workers) const {
+  for (int i = 0; i < workers; ++i) {
+    const KernelOutcome& outcome = slots_.outcomes[static_cast<std::size_t>(i)];
+    if (outcome.knownValuesMissed || outcome.bits != slots_.outcomes[0].bits) return i;
+  }
+  return -1;
+}
+
 DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives) {
   DiskTestEnvironment environment;
   environment.folderOf = [drives](char letter) -> std::optional<std::filesystem::path> {
@@ -53,6 +76,10 @@ TestRunner::TestRunner(ThreadStarter startThread, const WorkerRoutineTable& rout
 void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   host.ConfirmDescription();
   if (!state.descriptionConfirmed) return;
+  // Every way out of a confirmed run, also a refusal or an exception, puts the normal class back.
+  struct NormalPriorityOnExit {
+    ~NormalPriorityOnExit() { SetNormalPriority(); }
+  } normalPriorityOnExit;
 
   const std::int32_t threads = ReadValue(FieldText(state.thisMachine.threads));
   if (threads < kMinThreads || threads > kMaxThreads) {
@@ -80,7 +107,7 @@ void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   }
   RunDriveSteps(state, host, step, steps);
 
-  SetNormalPriority();
+  SetNormalPriority();  // before the wait dialog goes
   host.RunFinished();
 }
 
@@ -130,15 +157,14 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
   std::vector<std::thread> started;
   started.reserve(static_cast<std::size_t>(workers));
 
+  for (KernelOutcome& outcome : slots_.outcomes) outcome = KernelOutcome{};
   const std::int64_t startCount = QueryPerformanceCounter();
   for (int i = 0; i < workers; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     slots_.WorkerDoneEvents[slot].Reset();
     slots_.WorkerResults[slot] = 0;
     slots_.workerFailed[slot] = false;
-    std::optional<std::thread> thread = startThread_([this, routine, i] { routine(slots_, i); });
-    if (!thread) break;  // never wait for a worker that does not exist
-    started.push_back(std::move(*thread));
+    if (!StartWorker(routine, i, started)) break;  // never wait for a worker that does not exist
   }
   WaitForAll(std::span<Event>(slots_.WorkerDoneEvents.data(), started.size()));
   const std::int64_t endCount = QueryPerformanceCounter();
@@ -159,6 +185,15 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
     host.ShowError("Not enough memory for the test " + std::string(info.name) + ": " +
                        std::to_string(failed) + " of its " + std::to_string(workers) +
                        " worker threads could not allocate their memory. The test was skipped.",
+                   kErrorCaption);
+    return;
+  }
+  if (const int wrong = FirstWrongWorker(workers); wrong >= 0) {
+    host.ShowError("The processor computed a wrong result in the test " + std::string(info.name) +
+                       " (worker thread " + std::to_string(wrong + 1) + " of " +
+                       std::to_string(workers) +
+                       "): the processor may be unstable or overclocked, or the program was "
+                       "built wrongly. The test records no score.",
                    kErrorCaption);
     return;
   }

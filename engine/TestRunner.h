@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 #include "disk/DiskTest.h"
@@ -45,6 +46,13 @@ class TestRunner {
   // Runs one test with `workers` workers; writes its row unless a worker failed.
   void RunTest(BenchmarkState& state, RunHost& host, TestId test, std::int32_t threads,
                std::int64_t frequency);
+
+  // Starts worker `index` and adds it to `started`; false when it could not be started.
+  bool StartWorker(WorkerRoutine routine, int index, std::vector<std::thread>& started);
+
+  // The first of `workers` workers whose kernel computed a wrong result (a value known in
+  // advance missed, or a result that differs from worker 0's), or -1.
+  int FirstWrongWorker(int workers) const;
 
   // Runs the disk test of every selected drive, C to Z. Returns the next progress step.
   int RunDriveSteps(BenchmarkState& state, RunHost& host, int step, int steps);

@@ -1,11 +1,15 @@
 // The worker thread routines of the seven processor and memory tests. A worker runs its test's
 // kernel once, stores the kernel's result in its slot, and signals its completion event, also
-// when the kernel could not get its memory. Workers touch only their own slot and event.
+// when the kernel could not get its memory; then, outside the timed interval, it records what the
+// kernel computed for the runner's check. Workers touch only their own slot and event.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <new>
+#include <optional>
 
+#include "engine/KernelCheck.h"
 #include "engine/TestSelection.h"
 #include "platform/Event.h"
 
@@ -22,6 +26,9 @@ struct WorkerSlots {
   std::array<std::int32_t, kWorkerSlots> WorkerResults{};
   // Set by worker i when its kernel failed (its allocation was refused).
   std::array<bool, kWorkerSlots> workerFailed{};
+  // What worker i's kernel computed, written after its event was signalled; the runner reads it
+  // only after joining the worker.
+  std::array<KernelOutcome, kWorkerSlots> outcomes{};
   // The length factor of the selection, read by each worker when it starts.
   const std::int32_t* LengthFactor = nullptr;
 };
@@ -31,6 +38,30 @@ using WorkerRoutine = void (*)(WorkerSlots& slots, int index);
 // The loop count that a worker of `test` passes to its kernel: the length factor times the test's
 // count, a 32-bit product.
 std::int32_t WorkerLoopCount(TestId test, std::int32_t lengthFactor);
+
+// The body of every worker routine: runs a `Kernel` for the loop count of `test`. Tests give the
+// runner routines that use it with a kernel made to compute a wrong result.
+template <class Kernel>
+void RunKernelWorker(WorkerSlots& shared, int index, TestId test) {
+  // The length factor as it stands now.
+  const std::int32_t loops = WorkerLoopCount(test, *shared.LengthFactor);
+  const auto slot = static_cast<std::size_t>(index);
+  std::optional<Kernel> kernel;
+  try {
+    shared.WorkerResults[slot] = kernel.emplace().Run(loops);
+  } catch (const std::bad_alloc&) {
+    shared.workerFailed[slot] = true;
+  }
+  shared.WorkerDoneEvents[slot].Set();
+  // The timed interval has ended for this worker: what its kernel computed is taken now, and
+  // the kernel (with what it kept for this) is released after that.
+  if (shared.workerFailed[slot]) return;
+  try {
+    shared.outcomes[slot] = OutcomeOf(*kernel, loops);
+  } catch (const std::bad_alloc&) {
+    shared.workerFailed[slot] = true;
+  }
+}
 
 void DhrystoneWorker(WorkerSlots& slots, int index);
 void WhetstoneWorker(WorkerSlots& slots, int index);

@@ -72,10 +72,9 @@ void Proc_5(bool& Bool_Glob, char& Ch_1_Glob) {
 }  // namespace
 
 std::int32_t DhrystoneKernel::Run(std::int32_t passes) {
-  DhrystoneState state;
-  Initialise(state);
-  Execute(state, passes);
-  KeepMemory(&state);  // the final values count as read
+  Initialise(state_);
+  Execute(state_, passes);
+  KeepMemory(&state_);  // the final values count as read
   return passes;
 }
 

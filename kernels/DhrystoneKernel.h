@@ -55,8 +55,12 @@ struct DhrystoneState {
 
 class DhrystoneKernel {
  public:
-  // Runs `passes` passes (none when below 1) on a fresh state of this call; returns `passes`.
+  // Runs `passes` passes (none when below 1) on a fresh state held by this object; returns
+  // `passes`. The state stays readable until the next Run.
   std::int32_t Run(std::int32_t passes);
+
+  // The state after the last Run.
+  const DhrystoneState& LastState() const { return state_; }
 
   // Sets the state to its value before the first pass: arrays zeroed, Arr_2_Glob[8][7] = 10,
   // the Glob record and Str_1_Loc filled in; every other field zero.
@@ -64,6 +68,9 @@ class DhrystoneKernel {
 
   // Runs `passes` passes of the main loop (none when below 1) on an initialised state.
   static void Execute(DhrystoneState& state, std::int32_t passes);
+
+ private:
+  DhrystoneState state_{};
 };
 
 }  // namespace quorvane

@@ -27,8 +27,12 @@ struct FloatingPointState {
 class FloatingPointKernel {
  public:
   // Executes the chain `passes` times (never when below 1) from the initial state, with a
-  // generator of its own starting at 1; returns Summarise of the final state.
+  // generator of its own starting at 1; returns Summarise of the final state, which stays
+  // readable until the next Run.
   std::int32_t Run(std::int32_t passes);
+
+  // The final state of the last Run.
+  const FloatingPointState& LastState() const { return last_; }
 
   // One pass of the chain (steps 1 to 16).
   static void ExecutePass(FloatingPointState& s);
@@ -44,6 +48,9 @@ class FloatingPointKernel {
   static double LargerOrSecond(double E, double A);
   // Step 13: |F| if |A| > |F|, otherwise |A| (also on a tie or when either is NaN).
   static double SmallerMagnitude(double A, double F);
+
+ private:
+  FloatingPointState last_{};
 };
 
 }  // namespace quorvane

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace quorvane {
 
@@ -20,13 +21,19 @@ class MatrixKernel {
   static constexpr std::int64_t kMultiplyAddsPerPass =
       static_cast<std::int64_t>(kRows * kColumns * kInner);
 
-  // Allocates A, B and R (zeroed), runs `passes` passes (none when below 1), releases A, B and R
-  // in this order; returns 1.
+  // Allocates A, B and R (zeroed), runs `passes` passes (none when below 1), releases A and B and
+  // keeps R for reading until the next Run or the object's end; returns 1.
   std::int32_t Run(std::int32_t passes);
+
+  // R of the last Run (kSizeR values, row by row), or nullptr before the first.
+  const std::int32_t* Result() const { return result_.get(); }
 
   // One pass: R[row][col] += A[row][k] * B[k][col] for every row, col and k, each array row by
   // row without gaps. R must not overlap A or B.
   static void MultiplyAdd(const std::int32_t* A, const std::int32_t* B, std::int32_t* R);
+
+ private:
+  std::unique_ptr<std::int32_t[]> result_;
 };
 
 }  // namespace quorvane

@@ -57,6 +57,7 @@ std::int32_t NumberCrunchKernel::Run(std::int32_t passes) {
       ExecuteChain(state);
     }
   }
+  last_ = state;  // a copy of a few words once the chain is done; it stays in registers until then
   return Summarise(state);
 }
 

@@ -26,8 +26,11 @@ class NumberCrunchKernel {
   static constexpr std::int32_t kExecutionsPerPass = 5;
 
   // Executes the chain 5 x passes times (never when passes is below 1) from the initial state;
-  // returns Summarise of the final state.
+  // returns Summarise of the final state, which stays readable until the next Run.
   std::int32_t Run(std::int32_t passes);
+
+  // The final state of the last Run.
+  const NumberCrunchState& LastState() const { return last_; }
 
   // One execution of the chain. Every integer divisor it meets must be non-zero (true on the
   // whole path from the initial state).
@@ -35,6 +38,9 @@ class NumberCrunchKernel {
 
   // A value computed from every variable of the state; what Run returns.
   static std::int32_t Summarise(const NumberCrunchState& s);
+
+ private:
+  NumberCrunchState last_{};
 };
 
 }  // namespace quorvane

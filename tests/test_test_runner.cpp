@@ -5,6 +5,9 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <new>
+#include <system_error>
 #include <memory>
 #include <string>
 #include <thread>
@@ -219,13 +222,24 @@ TEST_F(TestRunnerTest, AWorkerThatCannotStartOrGetItsMemorySkipsOnlyItsTest) {
   int calls = 0;
   TestRunner runner([&calls](std::function<void()> routine) -> std::optional<std::thread> {
     if (++calls == 3) return std::nullopt;  // the first Whetstone worker
+    if (calls == 7) throw std::bad_alloc();  // the second Matrix worker
+    if (calls == 8) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     return StartThread(std::move(routine));
   }, kStandIns);
+  ToggleTest(state.testSelection, TestId::Matrix);
+  ToggleTest(state.testSelection, TestId::NumberCrunch);
   const ScriptedHost host = RunTests(state, "2", runner);
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'q'}));
-  ASSERT_EQ(host.errors.size(), 1u);
+  // Refused, or an exception while wrapping the routine or creating the thread: each the same.
+  ASSERT_EQ(host.errors.size(), 3u);
   EXPECT_NE(host.errors[0].find("Whetstone"), std::string::npos);
   EXPECT_NE(host.errors[0].find("thread 1 of 2"), std::string::npos);
+  EXPECT_NE(host.errors[1].find("Matrix operations"), std::string::npos);
+  EXPECT_NE(host.errors[1].find("thread 2 of 2"), std::string::npos);
+  EXPECT_NE(host.errors[2].find("Number crunch"), std::string::npos);
+  // The workers started before a refusal ran to their end and were joined.
+  EXPECT_EQ(Record().started[static_cast<int>(TestId::Matrix)], 1);
+  EXPECT_EQ(Record().finished[static_cast<int>(TestId::Matrix)], 1);
   EXPECT_EQ(host.log.back(), "finished");
   EXPECT_EQ(Record().started[static_cast<int>(TestId::Whetstone)], 0);
 
@@ -245,7 +259,12 @@ TEST_F(TestRunnerTest, AThreadCountOutsideOneToHundredTwentyEightRunsNothing) {
   SelectAllTests(state.testSelection);
   SetRow(state.thisResults[0], 'd', 5);
   for (const char* threads : {"0", "129", "", "many"}) {
+    // A refused count still ends the confirmed run in the normal class.
+    const bool raised = SetRealTimePriority();
     const ScriptedHost host = RunTests(state, threads);
+    if (raised) {
+      EXPECT_FALSE(IsRealTimePriority()) << threads;
+    }
     EXPECT_EQ(host.errors.size(), 1u) << threads;
     EXPECT_EQ(state.thisResults[0].code, 'd') << threads;
   }
@@ -299,6 +318,75 @@ TEST_F(TestRunnerTest, RealWorkersWithOneThreadProduceScores) {
   EXPECT_GT(ReadValue(ValueText(state.thisResults[0])), 0);
   EXPECT_GT(ReadValue(ValueText(state.thisResults[1])), 0);
   EXPECT_TRUE(host.errors.empty());
+}
+
+// Kernels that compute a wrong result after doing their work, as a failing processor would.
+// Each spoils one value that its test's check covers.
+template <class Kernel, void (*Spoil)(Kernel&)>
+struct SpoiledKernel : Kernel {
+  std::int32_t Run(std::int32_t passes) {
+    const std::int32_t result = Kernel::Run(passes);
+    Spoil(*this);
+    return result;
+  }
+};
+void SpoilDhrystone(DhrystoneKernel& k) { ++const_cast<DhrystoneState&>(k.LastState()).Int_Glob; }
+void SpoilWhetstone(WhetstoneKernel& k) { k.X1 = std::nextafter(k.X1, 1e300); }
+void SpoilQueens(QueensKernel& k) { const_cast<std::array<std::int32_t, 10>&>(k.QueenColumn())[3] ^= 1; }
+void SpoilMatrix(MatrixKernel& k) { const_cast<std::int32_t*>(k.Result())[164] = 1; }
+void SpoilCrunch(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.LastState()).y = 1e-300; }
+void SpoilCrunchInteger(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.LastState()).q = 1; }
+void SpoilFloatingPoint(FloatingPointKernel& k) { ++const_cast<FloatingPointState&>(k.LastState()).K; }
+
+// Worker 1 runs the spoiled kernel, every other worker the right one.
+template <TestId Test, class Kernel, void (*Spoil)(Kernel&)>
+void WrongInSecondThread(WorkerSlots& slots, int index) {
+  if (index == 1) {
+    RunKernelWorker<SpoiledKernel<Kernel, Spoil>>(slots, index, Test);
+  } else {
+    RunKernelWorker<Kernel>(slots, index, Test);
+  }
+}
+
+TEST_F(TestRunnerTest, RealWorkersCheckTheirResultsAndAWrongOneInOneThreadCostsItsTestTheScore) {
+  SelectAllTests(state.testSelection);
+  state.testSelection.LengthFactor = 1;  // the shortest real run
+  TestRunner right;
+  const ScriptedHost host = RunTests(state, "2", right);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
+  for (int row = 0; row < 7; ++row) EXPECT_GT(ReadValue(ValueText(state.thisResults[row])), 0);
+  EXPECT_TRUE(host.errors.empty());
+
+  // One of two workers computes a wrong value: a value known in advance (Dhrystone, Queens,
+  // Matrix, Number crunch's integers) or one that must agree with worker 0 bit for bit. Each
+  // such test loses its score with the message; the run goes on to the memory test.
+  WorkerRoutineTable routines = kWorkerRoutines;
+  routines[0] = WrongInSecondThread<TestId::Dhrystone, DhrystoneKernel, SpoilDhrystone>;
+  routines[1] = WrongInSecondThread<TestId::Whetstone, WhetstoneKernel, SpoilWhetstone>;
+  routines[2] = WrongInSecondThread<TestId::Queens, QueensKernel, SpoilQueens>;
+  routines[3] = WrongInSecondThread<TestId::Matrix, MatrixKernel, SpoilMatrix>;
+  routines[4] = WrongInSecondThread<TestId::NumberCrunch, NumberCrunchKernel, SpoilCrunch>;
+  routines[5] = WrongInSecondThread<TestId::FloatingPoint, FloatingPointKernel, SpoilFloatingPoint>;
+  TestRunner wrong(StartThread, routines);
+  const ScriptedHost spoiled = RunTests(state, "2", wrong);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'m'}));
+  ASSERT_EQ(spoiled.errors.size(), 6u);
+  for (int test = 0; test < 6; ++test) {
+    EXPECT_EQ(spoiled.errors[static_cast<std::size_t>(test)],
+              "The processor computed a wrong result in the test " +
+                  std::string(kTestTable[static_cast<std::size_t>(test)].name) +
+                  " (worker thread 2 of 2): the processor may be unstable or overclocked, or the "
+                  "program was built wrongly. The test records no score.");
+  }
+
+  DeselectAllTests(state.testSelection);
+  ToggleTest(state.testSelection, TestId::NumberCrunch);
+  routines[4] = WrongInSecondThread<TestId::NumberCrunch, NumberCrunchKernel, SpoilCrunchInteger>;
+  TestRunner wrongInteger(StartThread, routines);
+  const ScriptedHost integer = RunTests(state, "2", wrongInteger);
+  EXPECT_TRUE(Codes(state.thisResults).empty());
+  ASSERT_EQ(integer.errors.size(), 1u);
+  EXPECT_NE(integer.errors[0].find("Number crunch (worker thread 2 of 2)"), std::string::npos);
 }
 
 // What a worker passes to its kernel, for both length factors, a wrapping product included.
