@@ -19,6 +19,7 @@ void CliHost::ResultsChanged() { BuildReport(state_); }
 
 void CliHost::Progress(const RunProgress& progress) {
   if (quiet_) return;
+  if (repetitions_ > 1) err_ << "Repetition " << repetition_ << " of " << repetitions_ << ": ";
   err_ << "Running " << progress.name << " (" << progress.step << " of " << progress.steps
        << ")..." << std::endl;
 }

@@ -20,6 +20,12 @@ class CliHost : public RunHost {
   void Progress(const RunProgress& progress) override;
   void ShowError(std::string_view text, std::string_view caption) override;
 
+  // The repetition about to run, named in the progress lines (none when `of` is 1).
+  void SetRepetition(int repetition, int of) {
+    repetition_ = repetition;
+    repetitions_ = of;
+  }
+
   // Number of errors shown so far.
   int errors() const { return errors_; }
 
@@ -29,6 +35,8 @@ class CliHost : public RunHost {
   std::ostream& err_;
   bool quiet_;
   int errors_ = 0;
+  int repetition_ = 1;
+  int repetitions_ = 1;
 };
 
 }  // namespace quorvane

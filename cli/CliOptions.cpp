@@ -112,6 +112,11 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
       ->type_name("N")
       ->check(CLI::Range(kMinThreads, kMaxThreads).description(""));
   app.add_flag("--long", options.longTests, "long tests (LengthFactor 4)");
+  app.add_option("--repeat", options.repeat,
+                 "run the selection N times, 1..99: the report, --save and --export hold each "
+                 "row's median; a spread table goes to stderr")
+      ->type_name("N")
+      ->check(CLI::Range(1, 99).description(""));
   app.add_flag("--no-realtime", options.noRealtime,
                "do not raise the scheduling priority during the run");
   app.add_option("--set", words.assignments,
@@ -213,7 +218,9 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
     }
   }
   if (problem.empty() && options.sweep) {
-    if (options.load) {
+    if (options.repeat != 1) {
+      problem = "--repeat cannot be used with --sweep";
+    } else if (options.load) {
       problem = "--sweep measures this machine anew and cannot be used with --load";
     } else if (options.tests.empty() && !options.drives.empty()) {
       problem = "--sweep needs a processor or memory test (--tests); disk tests use no threads";

@@ -25,6 +25,7 @@ struct CliOptions {
   bool json = false;
   bool quiet = false;
   bool sweep = false;                  // the processor and memory tests at 1, 2, 4, ... threads
+  int repeat = 1;                            // 1..99 runs of the selection; files hold medians
   std::optional<std::string> load;     // this machine's results and description
   std::optional<std::string> compare;  // the comparison machine
   std::optional<std::string> save;     // written after the run, if any

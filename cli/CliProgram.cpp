@@ -13,6 +13,7 @@
 #include "cli/ThreadSweep.h"
 #include "engine/DetectedDescription.h"
 #include "engine/ReportLines.h"
+#include "engine/RepeatedRuns.h"
 #include "engine/TestRunner.h"
 #include "engine/Windows1252.h"
 #include "platform/DriveMap.h"
@@ -51,14 +52,27 @@ void SelectTests(const CliOptions& options, TestSelection& selection, bool withD
 // One run with `threads` worker threads, the description given on the command line over the
 // one the state holds. Returns the number of errors it reported.
 int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& drives,
-                   BenchmarkState& state, int threads, bool withDrives, std::ostream& err) {
+                   BenchmarkState& state, int threads, bool withDrives, std::ostream& err,
+                   RepeatedRuns* repeated = nullptr) {
   SelectTests(options, state.testSelection, withDrives);
   MachineDescription description = state.thisMachine;
   ApplyFields(options, description);
   SetField(description.threads, std::to_string(threads));
   CliHost host(state, description, err, options.quiet);
   TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
-  runner.OnRunSelectedTests(state, host);
+  if (repeated == nullptr || options.repeat == 1) {
+    runner.OnRunSelectedTests(state, host);
+    return host.errors();
+  }
+  // Each repetition is a whole run; then the results hold each row's median.
+  for (int repetition = 1; repetition <= options.repeat; ++repetition) {
+    host.SetRepetition(repetition, options.repeat);
+    runner.OnRunSelectedTests(state, host);
+    repeated->Add(state.thisResults);
+  }
+  state.resultCount = repeated->WriteMedians(state.thisResults);
+  BuildReport(state);
+  err << SpreadTable(*repeated) << std::flush;
   return host.errors();
 }
 
@@ -175,11 +189,12 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   // is asked for; with it, only those named.
   int runErrors = 0;
   std::vector<SweepRun> sweep;
+  RepeatedRuns repeated;
   if (options.sweep) {
     runErrors = RunSweep(options, drives, *state, sweep, err);
   } else if (!options.tests.empty() || !options.drives.empty() || (!options.load && !options.description)) {
     runErrors = RunWithThreads(options, drives, *state,
-                               options.threads.value_or(DefaultThreadCount()), true, err);
+                               options.threads.value_or(DefaultThreadCount()), true, err, &repeated);
   } else {
     ApplyFields(options, state->thisMachine);
   }
@@ -197,7 +212,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   errno = 0;
   const bool outputIsReport = options.save == kStandardOutput || options.exportTo == kStandardOutput;
   if (!outputIsReport && options.json) {
-    nlohmann::json json = ResultsAsJson(*state);
+    nlohmann::json json = ResultsAsJson(*state, repeated.Repetitions() > 0 ? &repeated : nullptr);
     if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
     out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
   } else if (!outputIsReport && options.sweep) {

@@ -18,9 +18,24 @@ std::uint32_t ValueNumber(std::string_view text) { return ReadUnsignedValue(text
 // Store text (Windows-1252) as the UTF-8 that JSON holds.
 std::string Text(std::string_view view) { return Windows1252ToUtf8(view); }
 
+// Adds a repeated run's samples of the row (`code`, `blockRow`) to its JSON item.
+void AddSamples(nlohmann::json& item, const RepeatedRuns* repeated, char code, int blockRow) {
+  if (repeated == nullptr) return;
+  for (const RepeatedRow& row : repeated->Rows()) {
+    if (row.code != code || row.blockRow != blockRow) continue;
+    item["samples"] = row.samples;
+    item["min"] = row.Min();
+    item["max"] = row.Max();
+    item["spread"] = row.SpreadPercent();
+    item["noisy"] = row.Noisy();
+    if (!row.missing.empty()) item["missingRepetitions"] = row.missing;
+  }
+}
+
 }  // namespace
 
-nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& otherResults) {
+nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& otherResults,
+                                const RepeatedRuns* repeated) {
   nlohmann::json results = nlohmann::json::array();
   for (int row = 0; row < kResultRows && rows[static_cast<std::size_t>(row)].code != '\0'; ++row) {
     const ResultEntry& entry = rows[static_cast<std::size_t>(row)];
@@ -29,6 +44,7 @@ nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& othe
                              {"test", Text(info->name)},
                              {"unit", Text(info->unit)},
                              {"value", ValueNumber(ValueText(entry))}};
+      AddSamples(item, repeated, entry.code, 0);
       if (const int other = FindRowByCode(otherResults, entry.code); other >= 0) {
         item["comparison"] = ValueNumber(ValueText(otherResults[static_cast<std::size_t>(other)]));
       }
@@ -43,6 +59,7 @@ nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& othe
                                {"test", Text(kDriveRowTable[static_cast<std::size_t>(k)].name)},
                                {"unit", Text(kDriveRowTable[static_cast<std::size_t>(k)].unit)},
                                {"value", ValueNumber(ValueText(blockRow))}};
+        AddSamples(item, repeated, entry.code, k);
         if (otherStart >= 0 && otherStart + k < kResultRows) {
           item["comparison"] = ValueNumber(ValueText(otherResults[static_cast<std::size_t>(otherStart + k)]));
         }
@@ -54,16 +71,18 @@ nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& othe
   return results;
 }
 
-nlohmann::json ResultsAsJson(const BenchmarkState& state) {
+nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* repeated) {
   nlohmann::json description = nlohmann::json::object();
   for (int field = 0; field < kMachineFieldCount; ++field) {
     description[kFieldOptionNames[static_cast<std::size_t>(field)]] =
         Text(FieldText(state.thisMachine.*kMachineFields[static_cast<std::size_t>(field)]));
   }
-  return {{"description", description},
-          {"threads", ReadValue(FieldText(state.thisMachine.threads))},
-          {"lengthFactor", state.testSelection.LengthFactor},
-          {"results", ResultRowsAsJson(state.thisResults, state.otherResults)}};
+  nlohmann::json json = {{"description", description},
+                         {"threads", ReadValue(FieldText(state.thisMachine.threads))},
+                         {"lengthFactor", state.testSelection.LengthFactor},
+                         {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated)}};
+  if (repeated != nullptr) json["repeat"] = repeated->Repetitions();
+  return json;
 }
 
 }  // namespace quorvane

@@ -2,6 +2,8 @@
 // the built program.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -63,7 +65,8 @@ TEST(CliOptions, BadWordsGiveOneLineAndStatusTwoAlsoFromTheBuiltProgramHelpGoesT
       {"-j", "two"},        {"--tests", "queens,x"}, {"--tests", ""},
       {"--set", "colour=red"}, {"--set", "brand"},   {"--set", "threads=4"},
       {"extra"},            {"--drive", "1"},       {"--drive", "AB"},
-      {"-d", "B"},          {"--drive", ""}};
+      {"-d", "B"},          {"--drive", ""},        {"--repeat", "0"},
+      {"--repeat", "100"},  {"--repeat", "three"}, {"--sweep", "-t", "q", "--repeat", "2"}};
   for (const auto& words : bad) {
     const CliRun run = Invoke(words);
     EXPECT_EQ(run.status, 2) << words[0];
@@ -135,6 +138,28 @@ TEST(CliRun, PrintsTheReportAndProgressOrTheDescriptionViewQuietly) {
   EXPECT_EQ(lines[8].substr(0, 22), "Number of CPUs  :  one");
 }
 
+TEST(CliRun, RepeatedRunsReportMediansAndGiveEverySampleInJson) {
+  const CliRun run = Invoke({"--json", "-t", "queens", "-j", "1", "--repeat", "3", "--no-realtime"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* line : {"Repetition 1 of 3: Running Eight queens problem (1 of 1)...",
+                           "Repetition 3 of 3: Running Eight queens problem (1 of 1)...",
+                           "Spread over 3 repetitions:"}) {
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+  }
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["repeat"], 3);
+  ASSERT_EQ(json["results"].size(), 1u);
+  const nlohmann::json& row = json["results"][0];
+  std::vector<long long> samples = row["samples"].get<std::vector<long long>>();
+  ASSERT_EQ(samples.size(), 3u);
+  std::sort(samples.begin(), samples.end());
+  EXPECT_EQ(row["value"], samples[1]);
+  EXPECT_EQ(row["min"], samples[0]);
+  EXPECT_EQ(row["max"], samples[2]);
+  EXPECT_NEAR(row["spread"].get<double>(), (samples[2] - samples[0]) * 100.0 / samples[1], 1e-9);
+  EXPECT_EQ(row["noisy"], row["spread"].get<double>() > 5.0);
+}
+
 TEST(CliRun, JsonHoldsDescriptionSettingsAndRows) {
   const CliRun run = Invoke({"--json", "-q", "-t", "queens", "-j", "2", "--long", "--no-realtime",
                              "--set", "brand=Zürich €"});
@@ -152,6 +177,8 @@ TEST(CliRun, JsonHoldsDescriptionSettingsAndRows) {
   EXPECT_TRUE(row["value"].is_number_integer());
   EXPECT_GT(row["value"].get<long long>(), 0);
   EXPECT_FALSE(row.contains("comparison"));
+  EXPECT_FALSE(row.contains("samples"));
+  EXPECT_FALSE(json.contains("repeat"));
 }
 
 TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndRun) {
