@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/OpenFile.h"
 #include "platform/SaveFile.h"
 
 namespace quorvane {
@@ -231,7 +232,7 @@ FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
                            const std::filesystem::path& path) {
   std::error_code error;
   if (std::filesystem::is_directory(path, error)) return FileOutcome::CannotOpen;
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"),
                                                              &std::fclose);
   if (!file) return FileOutcome::CannotOpen;
   FileSource source(file.get());
