@@ -48,6 +48,7 @@ std::filesystem::path DriveFolder(const DriveMapping& drive) {
   const DWORD length = GetFullPathNameW(relative, static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length == 0 || length >= full.size()) return drive.mountPoint;
   full.resize(length);
+  if (full.size() > 3 && full.back() == L'\\') full.pop_back();  // the root keeps its separator
   return std::filesystem::path(full);
 }
 

@@ -57,33 +57,40 @@ class Handle {
 
 // Decides how `target` (links already followed) is written; an error when it must not be.
 std::error_code Decide(const fs::path& target, Way& way) {
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
+  // Opened, not asked for attributes: devices such as NUL or CON have none to give.
+  Handle file(CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.Valid()) {
     const DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND) return ReasonFromWindowsError(error);
+    // A missing folder is reported when the file is to be made in it.
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return ReasonFromWindowsError(error);
     way = Way::CreateNew;
     return {};
   }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return std::make_error_code(std::errc::is_a_directory);
-  Handle file(CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                          nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!file.Valid()) return LastReason();
   if (GetFileType(file.Get()) != FILE_TYPE_DISK) {
     way = Way::InPlace;
     return {};
   }
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return std::make_error_code(std::errc::permission_denied);
   BY_HANDLE_FILE_INFORMATION information{};
-  way = GetFileInformationByHandle(file.Get(), &information) != 0 && information.nNumberOfLinks > 1
-            ? Way::InPlace
-            : Way::Replace;
+  if (!GetFileInformationByHandle(file.Get(), &information)) return LastReason();
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::make_error_code(std::errc::is_a_directory);
+  }
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return std::make_error_code(std::errc::permission_denied);
+  }
+  way = information.nNumberOfLinks > 1 ? Way::InPlace : Way::Replace;
   return {};
 }
 
 std::error_code Resolve(const fs::path& given, fs::path& target, Way& way) {
-  std::error_code error;
-  target = fs::is_symlink(given, error) ? fs::canonical(given, error) : given;
-  if (error) return error;
+  const DWORD attributes = GetFileAttributesW(given.c_str());
+  target = given;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    std::error_code error;
+    target = fs::canonical(given, error);  // the file the link names
+    if (error) return error;
+  }
   return Decide(target, way);
 }
 

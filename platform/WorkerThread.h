@@ -17,6 +17,10 @@ std::optional<std::thread> StartThread(std::function<void()> routine);
 // returns.
 void EndThreadByForce(std::thread& thread);
 
+// True where EndThreadByForce unwinds the thread (Linux), false where it only terminates it
+// (Windows).
+bool ForcedEndUnwinds();
+
 // Lives in the outermost frame of a thread that may be ended by force. Such a thread unwinds
 // without the frame exits that AddressSanitizer relies on; on the way out the guard clears the
 // thread's stack of what they would have cleared. It does nothing in other builds.

@@ -31,6 +31,8 @@ void EndThreadByForce(std::thread& thread) {
   thread.join();
 }
 
+bool ForcedEndUnwinds() { return true; }
+
 ForcedEndGuard::~ForcedEndGuard() {
 #if defined(QUORVANE_ADDRESS_SANITIZER)
   pthread_attr_t attributes;

@@ -41,6 +41,8 @@ void EndThreadByForce(std::thread& thread) {
   thread.join();
 }
 
+bool ForcedEndUnwinds() { return false; }
+
 ForcedEndGuard::~ForcedEndGuard() = default;
 
 }  // namespace quorvane

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The windows stage of ./test: cross-builds the engine, quorvane-cli.exe and the test program for
+# 64-bit Windows with MinGW-w64 into build-windows/, runs them under Wine without a display, and
+# checks that result files move between the Linux and the Windows program byte for byte.
+# Installs mingw-w64 and wine when they are missing. Fails with one line when Wine cannot run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+missing=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(mingw-w64)
+command -v wine >/dev/null || missing+=(wine wine64)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" ||
+    { echo "windows stage: mingw-w64 or wine could not be installed"; exit 1; }
+fi
+
+# A prefix of its own, thrown away afterwards; no display, no Mono or Gecko installer.
+work="$(mktemp -d)"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+if ! wineboot --init >"$work/wineboot.log" 2>&1 || ! wine cmd /c exit 0 >/dev/null 2>&1; then
+  echo "windows stage: Wine cannot run Windows programs here (leave the stage out: QUORVANE_TEST_STAGES without windows)"
+  exit 1
+fi
+
+cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64.cmake \
+  -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+cmake --build build-windows -j "$(nproc)" --target quorvane-cli quorvane_tests
+cli_exe="$PWD/build-windows/cli/quorvane-cli.exe"
+
+echo "--- tests under Wine"
+wine build-windows/tests/quorvane_tests.exe --gtest_brief=1
+
+# Lines that Wine itself writes to stderr (such as volume labels it cannot read) are not the
+# program's output.
+without_wine_lines() { grep -v '^wine: ' || true; }
+
+echo "--- quorvane-cli.exe -t q -j 2 under Wine"
+wine "$cli_exe" -t q -j 2 --no-realtime 2>"$work/err" | tee "$work/queens"
+grep -q '^Eight queens problem  *[0-9][0-9]* ' "$work/queens" ||
+  { echo "windows stage: quorvane-cli.exe printed no Eight queens result"; exit 1; }
+
+# The Linux program, from the normal build when there is one.
+linux_cli="$PWD/build/cli/quorvane-cli"
+if [ ! -x "$linux_cli" ]; then
+  cmake -S . -B build -G Ninja >/dev/null
+  cmake --build build -j "$(nproc)" --target quorvane-cli
+fi
+
+echo "--- a drive that is not a fixed disk: the same message and status on both systems"
+set +e
+"$linux_cli" -d Y -t q >"$work/linux.out" 2>"$work/linux.err"
+linux_status=$?
+wine "$cli_exe" -d Y -t q >"$work/windows.out" 2>"$work/windows.raw"
+windows_status=$?
+set -e
+without_wine_lines <"$work/windows.raw" | tr -d '\r' >"$work/windows.err"
+tr -d '\r' <"$work/windows.out" >"$work/windows.txt"
+if [ "$linux_status" -ne "$windows_status" ] || ! cmp -s "$work/linux.err" "$work/windows.err" ||
+   ! cmp -s "$work/linux.out" "$work/windows.txt"; then
+  echo "windows stage: -d Y differs: Linux status $linux_status, Windows status $windows_status"
+  diff "$work/linux.err" "$work/windows.err" || true
+  exit 1
+fi
+cat "$work/windows.err"
+
+echo "--- result files between the systems"
+fixture="$PWD/tests/fuzz/corpus/seven-tests-drive-c.qv3"
+cp "$fixture" "$work/fixture.qv3"
+fields=(--set "brand=Acme" --set "cpu=Test CPU 3.0 GHz" --set "ram-size=16 GB" --set "os=Both systems")
+(
+  cd "$work"
+  "$linux_cli" -q --load fixture.qv3 "${fields[@]}" --save linux.qv3 >/dev/null
+  wine "$cli_exe" -q --load fixture.qv3 "${fields[@]}" --save windows.qv3 >/dev/null 2>&1
+  cmp linux.qv3 windows.qv3
+  # Each reads the other's file and saves it again unchanged.
+  "$linux_cli" -q --load windows.qv3 --save linux-again.qv3 >/dev/null
+  wine "$cli_exe" -q --load linux.qv3 --save windows-again.qv3 >/dev/null 2>&1
+  cmp linux.qv3 linux-again.qv3
+  cmp windows.qv3 windows-again.qv3
+  ls -A | grep -q '^\.qv' && { echo "windows stage: a temporary file was left behind"; exit 1; }
+  true
+)
+echo "result files identical and read by both systems"
