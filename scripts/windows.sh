@@ -57,6 +57,18 @@ if [ ! -x "$linux_cli" ]; then
 fi
 
 echo "--- a drive that is not a fixed disk: the same message and status on both systems"
+# Y: is made a CD-ROM drive of the prefix: a letter that exists but is not a fixed disk.
+mkdir -p "$work/cdrom"
+ln -s "$work/cdrom" "$WINEPREFIX/dosdevices/y:"
+drives() { wine "$cli_exe" --list-drives 2>/dev/null | tr -d '\r'; }
+grep -q '^Y ' <<<"$(drives)" ||
+  { echo "windows stage: Wine does not show the new drive Y: as a fixed disk"; exit 1; }
+wine reg add 'HKLM\Software\Wine\Drives' /v 'y:' /d cdrom /f >/dev/null 2>&1
+wineserver -k  # the drive types are read when Wine starts again
+if grep -q '^Y ' <<<"$(drives)"; then
+  echo "windows stage: the CD-ROM drive Y: is offered for the disk test"
+  exit 1
+fi
 set +e
 "$linux_cli" -d Y -t q >"$work/linux.out" 2>"$work/linux.err"
 linux_status=$?
