@@ -60,6 +60,7 @@ echo "--- a drive that is not a fixed disk: the same message and status on both 
 # Y: is made a CD-ROM drive of the prefix: a letter that exists but is not a fixed disk.
 mkdir -p "$work/cdrom"
 ln -s "$work/cdrom" "$WINEPREFIX/dosdevices/y:"
+wineserver -k  # Wine learns of a new drive letter when it starts again
 drives() { wine "$cli_exe" --list-drives 2>/dev/null | tr -d '\r'; }
 grep -q '^Y ' <<<"$(drives)" ||
   { echo "windows stage: Wine does not show the new drive Y: as a fixed disk"; exit 1; }
