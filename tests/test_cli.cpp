@@ -18,6 +18,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
+#include "tests/cli_invoke.h"
 #include "fixture_tree.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
@@ -29,18 +30,8 @@ namespace {
 
 using test_support::TempFolder;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {}) {
-  args.insert(args.begin(), "quorvane-cli");
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect);
-  return {status, out.str(), err.str()};
-}
+using test_support::CliRun;
+using test_support::Invoke;
 
 CliParse Parse(std::vector<const char*> args) {
   args.insert(args.begin(), "quorvane-cli");

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "cli/CliProgram.h"
+#include "tests/cli_invoke.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
@@ -32,18 +33,8 @@ using test_support::TempFolder;
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun Invoke(std::vector<const char*> args) {
-  args.insert(args.begin(), "quorvane-cli");
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+using test_support::CliRun;
+using test_support::Invoke;
 
 // The built program under `sh -c`, after the shell commands `before`; its exit status and what
 // it wrote to stdout of the shell.

@@ -10,29 +10,16 @@
 #include <vector>
 
 #include "cli/CliProgram.h"
+#include "tests/cli_invoke.h"
+#include "tests/temp_folder.h"
 
 namespace quorvane {
 namespace {
 
-struct CliOutcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using test_support::CliRun;
+using test_support::Invoke;
 
-CliOutcome Invoke(std::vector<const char*> args) {
-  args.insert(args.begin(), "quorvane-cli");
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err);
-  return {status, out.str(), err.str()};
-}
-
-struct Folder {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-text-XXXXXX").string();
-  const std::filesystem::path path = mkdtemp(pattern.data());
-  ~Folder() { std::filesystem::remove_all(path); }
-  std::string operator/(const char* name) const { return (path / name).string(); }
-};
+using test_support::TempFolder;
 
 std::string Bytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -53,10 +40,10 @@ std::vector<std::string> DescriptionLines(const std::string& file) {
 }
 
 TEST(CliText, ArgumentsAreStoredAsWindows1252AndPrintedAsUtf8) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string file = folder / "text.qv3";
   const std::string brand = "brand=" + std::string(62, 'a') + "ü€";  // 64 characters
-  CliOutcome run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--set", "cpu=Zürich €", "--set",
+  CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--set", "cpu=Zürich €", "--set",
                     brand.c_str(), "--save", file.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<std::string> fields = DescriptionLines(Bytes(file));
@@ -81,7 +68,7 @@ TEST(CliText, ArgumentsThatCannotBeStoredAreRefusedWithStatusTwo) {
                  {"os=\xff", "os"}};
   for (const auto& bad : refused) {
     SCOPED_TRACE(bad.set);
-    const CliOutcome run = Invoke({"-q", "-t", "q", "--set", bad.set});
+    const CliRun run = Invoke({"-q", "-t", "q", "--set", bad.set});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
     EXPECT_EQ(run.err.rfind("quorvane-cli: --set: The entry \"" + std::string(bad.field) + "\"", 0), 0u)
@@ -90,12 +77,12 @@ TEST(CliText, ArgumentsThatCannotBeStoredAreRefusedWithStatusTwo) {
 }
 
 TEST(CliText, ControlBytesOfALoadedFileArePrintedAsQuestionMarks) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string file = folder / "escape.qv3";
   std::ofstream(file, std::ios::binary)
       << "q     12345G\r\nx\r\n\x1b]0;owned\x07\r\nM\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n"
          "\x1b[2J\r\n1\r\n1";
-  CliOutcome run = Invoke({"--load", file.c_str(), "--description"});
+  CliRun run = Invoke({"--load", file.c_str(), "--description"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
   EXPECT_NE(run.out.find("Brand           :  ?]0;owned?  "), std::string::npos) << run.out;
@@ -108,10 +95,10 @@ TEST(CliText, ControlBytesOfALoadedFileArePrintedAsQuestionMarks) {
 }
 
 TEST(CliText, FilesThatAreNotResultFilesAreRefused) {
-  const Folder folder;
+  const TempFolder folder;
   const std::string report = folder / "report.txt";
   const std::string empty = folder / "empty.qv3";
-  CliOutcome run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", report.c_str()});
+  CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", report.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   std::ofstream(empty, std::ios::binary).flush();
   for (const std::string& file : {report, empty}) {

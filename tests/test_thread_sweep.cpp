@@ -10,24 +10,15 @@
 #include <vector>
 
 #include "cli/CliProgram.h"
+#include "tests/cli_invoke.h"
 #include "cli/ThreadSweep.h"
 #include "report/ResultFile.h"
 
 namespace quorvane {
 namespace {
 
-struct CliRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliRun Invoke(std::vector<const char*> args) {
-  args.insert(args.begin(), "quorvane-cli");
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+using test_support::CliRun;
+using test_support::Invoke;
 
 SweepRun RunOf(int threads, std::initializer_list<std::pair<char, std::uint32_t>> rows) {
   SweepRun run{threads, {}};
