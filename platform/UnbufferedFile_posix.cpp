@@ -80,19 +80,6 @@ bool UnbufferedFile::Delete(const std::filesystem::path& path) {
   return ReleaseRemovedOnSignal(path.c_str(), [&path] { return unlink(path.c_str()) == 0; });
 }
 
-UnbufferedFile::UnbufferedFile(UnbufferedFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kClosed)) {}
-
-UnbufferedFile& UnbufferedFile::operator=(UnbufferedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kClosed);
-  }
-  return *this;
-}
-
-UnbufferedFile::~UnbufferedFile() { Close(); }
-
 long UnbufferedFile::Write(const std::byte* data, std::size_t size) {
   ssize_t done = -1;
   do {

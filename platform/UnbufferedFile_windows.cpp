@@ -62,19 +62,6 @@ bool UnbufferedFile::Delete(const std::filesystem::path& path) {
   return ReleaseRemovedOnSignal(Utf8(path).c_str(), [&path] { return DeleteFileW(path.c_str()) != 0; });
 }
 
-UnbufferedFile::UnbufferedFile(UnbufferedFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kClosed)) {}
-
-UnbufferedFile& UnbufferedFile::operator=(UnbufferedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, kClosed);
-  }
-  return *this;
-}
-
-UnbufferedFile::~UnbufferedFile() { Close(); }
-
 long UnbufferedFile::Write(const std::byte* data, std::size_t size) {
   DWORD done = 0;
   if (handle_ == kClosed || size > static_cast<std::size_t>(LONG_MAX) ||

@@ -18,14 +18,6 @@
 
 namespace quorvane {
 
-std::optional<std::thread> StartThread(std::function<void()> routine) {
-  try {
-    return std::thread(std::move(routine));
-  } catch (const std::system_error&) {
-    return std::nullopt;
-  }
-}
-
 void EndThreadByForce(std::thread& thread) {
   pthread_cancel(thread.native_handle());
   thread.join();

@@ -27,14 +27,6 @@ HANDLE SystemHandle(std::thread& thread) {
 
 }  // namespace
 
-std::optional<std::thread> StartThread(std::function<void()> routine) {
-  try {
-    return std::thread(std::move(routine));
-  } catch (const std::system_error&) {
-    return std::nullopt;
-  }
-}
-
 void EndThreadByForce(std::thread& thread) {
   // Windows has no cancellation that unwinds: the thread is terminated where it stands.
   TerminateThread(SystemHandle(thread), 0);
