@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever the build and the tests need that this machine lacks; with
-# --run only what building and running the two programs needs.
+# --run only what building and running the two programs needs; with --bench only what the
+# comparison scripts in bench/ need (quorvane-cli, a C compiler, binutils and Python).
 set -euo pipefail
 
-packages=(cmake g++ ninja-build qt6-base-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
-if [ "${1:-}" != "--run" ]; then
-  packages+=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-             help2man lintian desktop-file-utils appstream dpkg-dev fakeroot man-db file)
-fi
+packages=(cmake g++ ninja-build libcli11-dev nlohmann-json3-dev)
+case "${1:-}" in
+  --run) packages+=(qt6-base-dev fonts-dejavu-core) ;;
+  --bench) packages+=(gcc binutils python3) ;;
+  *) packages+=(qt6-base-dev fonts-dejavu-core python3
+                libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
+                help2man lintian desktop-file-utils appstream dpkg-dev fakeroot man-db file) ;;
+esac
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
