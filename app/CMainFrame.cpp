@@ -23,6 +23,8 @@
 #include "app/MenuTable.h"
 #include "app/ReportView.h"
 #include "dialogs/CDescriptionDlg.h"
+#include "engine/EnvironmentWarnings.h"
+#include "engine/RepeatedRuns.h"
 #include "engine/TestRunner.h"
 #include "generated/Version.h"
 #include "platform/SaveFile.h"
@@ -66,6 +68,15 @@ void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
   box.exec();
 }
+
+void ShowSpreadBox(QWidget* owner, const QString& table) {
+  QMessageBox box(QMessageBox::Information, kMessageCaption, QString(), QMessageBox::Ok, owner);
+  box.setTextFormat(Qt::RichText);
+  box.setText(QStringLiteral("<pre>") + table.toHtmlEscaped() + QStringLiteral("</pre>"));
+  box.exec();
+}
+
+constexpr int kDesktopRepetitions = 3;
 
 }  // namespace
 
@@ -123,7 +134,9 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
       views_(new QStackedWidget),
       chooseFile_(ShowFileDialog),
       showMessage_(ShowStopBox),
-      openUrl_() {
+      openUrl_(),
+      showSpread_(ShowSpreadBox),
+      readEnvironment_(ReadThisEnvironment) {
   setWindowTitle(QString::fromLatin1(kTitle));
   auto* client = new QWidget;
   auto* layout = new QHBoxLayout(client);
@@ -200,6 +213,8 @@ QAction* CMainFrame::ActionFor(int id) const {
 void CMainFrame::SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 void CMainFrame::SetMessageShower(MessageShower shower) { showMessage_ = std::move(shower); }
 void CMainFrame::SetUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+void CMainFrame::SetSpreadShower(SpreadShower shower) { showSpread_ = std::move(shower); }
+void CMainFrame::SetEnvironmentReader(EnvironmentReader reader) { readEnvironment_ = std::move(reader); }
 
 int CMainFrame::FirstVisibleLine() const { return reportView_->FirstVisibleLine(); }
 
@@ -304,6 +319,11 @@ void CMainFrame::OnLongTests(int id) { SetCheck(id, ToggleLongTests(state_.testS
 
 void CMainFrame::OnRealTime(int id) { SetCheck(id, ToggleRealTime(state_.testSelection)); }
 
+void CMainFrame::OnRepeatThree(int id) {
+  repeatThree_ = !repeatThree_;
+  SetCheck(id, repeatThree_);
+}
+
 // The run --------------------------------------------------------------------------------------
 
 void CMainFrame::OnRunSelectedTests(int) {
@@ -323,13 +343,29 @@ void CMainFrame::OnRunSelectedTests(int) {
                           [this](const QString& text, const QString& caption) {
                             showMessage_(nullptr, text, caption.isEmpty() ? kMessageCaption : caption);
                           }});
-  std::optional<std::thread> runThread = StartThread([this, &host, &wait] {
-    runner_.OnRunSelectedTests(state_, host);
+  RepeatedRuns runs;
+  const bool repeat = repeatThree_;
+  std::optional<std::thread> runThread = StartThread([this, &host, &wait, &runs, repeat] {
+    // Before the run, off the user-interface thread: what may make the scores low or unsteady.
+    QStringList warnings;
+    for (const std::string& warning : EnvironmentWarnings(readEnvironment_())) {
+      warnings << QString::fromStdString(warning);
+    }
+    if (!warnings.isEmpty()) {
+      QMetaObject::invokeMethod(&wait, [&wait, warnings] { wait.ShowWarning(warnings.join(QLatin1Char('\n'))); },
+                                Qt::QueuedConnection);
+    }
+    if (repeat) {
+      RunRepeatedly(runner_, state_, host, kDesktopRepetitions, runs);
+    } else {
+      runner_.OnRunSelectedTests(state_, host);
+    }
     QMetaObject::invokeMethod(&wait, "Finish", Qt::QueuedConnection);
   });
   if (runThread) {
     wait.exec();
     runThread->join();
+    if (!runs.Rows().empty()) showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
   } else {
     showMessage_(this, QStringLiteral("The benchmark could not start its thread. No test was run."),
                  kMessageCaption);

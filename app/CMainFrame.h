@@ -14,6 +14,7 @@
 #include "app/HelpDocument.h"
 #include "app/HelpWindow.h"
 #include "engine/BenchmarkState.h"
+#include "platform/MachineEnvironment.h"
 
 class QAction;
 class QFileDialog;
@@ -66,7 +67,13 @@ class CMainFrame : public QMainWindow {
   // The menu item of command `id`, or nullptr (removed drive items have none).
   QAction* ActionFor(int id) const;
 
+  // Shows the spread table of a repeated run (fixed-pitch text) when it has ended.
+  using SpreadShower = std::function<void(QWidget* owner, const QString& table)>;
+
   void SetFileChooser(FileChooser chooser);
+  void SetSpreadShower(SpreadShower shower);
+  // Where a run takes the machine's environment from before it starts (this computer's).
+  void SetEnvironmentReader(EnvironmentReader reader);
   void SetMessageShower(MessageShower shower);
   void SetUrlOpener(UrlOpener opener);
 
@@ -94,6 +101,7 @@ class CMainFrame : public QMainWindow {
   void OnRunSelectedTests(int id);
   void OnLongTests(int id);
   void OnRealTime(int id);
+  void OnRepeatThree(int id);
   void OnEnterDescription(int id);
   void OnShowDescription(int id);
   void OnShowChart(int id);
@@ -127,6 +135,9 @@ class CMainFrame : public QMainWindow {
   FileChooser chooseFile_;
   MessageShower showMessage_;
   UrlOpener openUrl_;
+  SpreadShower showSpread_;
+  EnvironmentReader readEnvironment_;
+  bool repeatThree_ = false;  // "Repeat 3 times (median)"
 };
 
 }  // namespace quorvane

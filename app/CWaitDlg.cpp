@@ -12,6 +12,7 @@ CWaitDlg::CWaitDlg(QWidget* parent)
   ui_->setupUi(this);
   setWindowTitle(QString());
   setModal(true);
+  ui_->warningText->hide();
 }
 
 CWaitDlg::~CWaitDlg() = default;
@@ -29,6 +30,13 @@ void CWaitDlg::Finish() {
 }
 
 QString CWaitDlg::progressText() const { return ui_->progressText->text(); }
+
+void CWaitDlg::ShowWarning(const QString& text) {
+  ui_->warningText->setText(text);
+  ui_->warningText->setVisible(!text.isEmpty());
+}
+
+QString CWaitDlg::warningText() const { return ui_->warningText->text(); }
 
 void CWaitDlg::closeEvent(QCloseEvent* event) {
   if (finished_) {

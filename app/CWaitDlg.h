@@ -1,5 +1,6 @@
-// The wait dialog of a run: "Wait for benchmark completion...", which test is running and a
-// progress bar. It has no buttons and cannot be closed by the user; the run closes it.
+// The wait dialog of a run: "Wait for benchmark completion...", a warning about the machine
+// where there is one, which test is running and a progress bar. It has no buttons and cannot be
+// closed by the user; the run closes it.
 #pragma once
 
 #include <QDialog>
@@ -20,10 +21,13 @@ class CWaitDlg : public QDialog {
 
   // Shows "name, step of steps" and the bar at step - 1 of steps done.
   void ShowProgress(const QString& name, int step, int steps);
+  // Shows a line on the machine's state under the wait text (hidden while there is none).
+  void ShowWarning(const QString& text);
   // Closes the dialog at the end of the run (also called by name from the run's thread).
   Q_INVOKABLE void Finish();
 
   QString progressText() const;
+  QString warningText() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

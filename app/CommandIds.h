@@ -37,5 +37,6 @@ constexpr int kAbout = 57664;
 // Added beside the menu above.
 constexpr int kShowChart = 40110;
 constexpr int kSaveChart = 40111;
+constexpr int kRepeatThree = 40100;  // "Repeat 3 times (median)"
 
 }  // namespace quorvane::command

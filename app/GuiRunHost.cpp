@@ -42,8 +42,12 @@ void GuiRunHost::ShowReport() { OnUiThread(calls_.showReport); }
 
 void GuiRunHost::ResultsChanged() { OnUiThread(calls_.rebuildReport); }
 
+void GuiRunHost::RepetitionStarted(int repetition, int of) {
+  repetition_ = of > 1 ? QStringLiteral("Repetition %1 of %2: ").arg(repetition).arg(of) : QString();
+}
+
 void GuiRunHost::Progress(const RunProgress& progress) {
-  const QString name = FromText(progress.name);
+  const QString name = repetition_ + FromText(progress.name);
   OnUiThread([&] { calls_.showProgress(name, progress.step, progress.steps); });
 }
 

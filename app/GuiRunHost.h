@@ -8,9 +8,9 @@
 #include <functional>
 #include <mutex>
 
-#include "engine/RunHost.h"
+#include <QString>
 
-class QString;
+#include "engine/RunHost.h"
 
 namespace quorvane {
 
@@ -50,6 +50,8 @@ class GuiRunHost : public RunHost {
   void ShowReport() override;
   void ResultsChanged() override;
   void Progress(const RunProgress& progress) override;
+  // Named before the test in the progress of a repeated run ("Repetition 2 of 3: ...").
+  void RepetitionStarted(int repetition, int of) override;
   void ShowError(std::string_view text, std::string_view caption) override;
 
  private:
@@ -57,6 +59,7 @@ class GuiRunHost : public RunHost {
 
   HandOff handOff_;
   Calls calls_;
+  QString repetition_;  // used on the run's thread only
 };
 
 }  // namespace quorvane

@@ -49,6 +49,7 @@ constexpr std::array kItems = {
              &F::OnRunSelectedTests, false},
     MenuItem{Popup::Options, command::kLongTests, "Long tests", &F::OnLongTests, true},
     MenuItem{Popup::Options, command::kRealTime, "RealTime Class Process", &F::OnRealTime, true},
+    MenuItem{Popup::Options, command::kRepeatThree, "Repeat 3 times (median)", &F::OnRepeatThree, true},
     Separator(Popup::Options),
     MenuItem{Popup::Options, command::kEnterDescription, "Enter Description",
              &F::OnEnterDescription, false},

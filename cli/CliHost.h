@@ -21,7 +21,7 @@ class CliHost : public RunHost {
   void ShowError(std::string_view text, std::string_view caption) override;
 
   // The repetition about to run, named in the progress lines (none when `of` is 1).
-  void SetRepetition(int repetition, int of) {
+  void RepetitionStarted(int repetition, int of) override {
     repetition_ = repetition;
     repetitions_ = of;
   }

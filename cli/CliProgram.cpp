@@ -11,7 +11,9 @@
 #include "cli/JsonReport.h"
 #include "cli/OutputTargets.h"
 #include "cli/ThreadSweep.h"
+#include "engine/BuildStamp.h"
 #include "engine/DetectedDescription.h"
+#include "engine/EnvironmentWarnings.h"
 #include "engine/ReportLines.h"
 #include "engine/RepeatedRuns.h"
 #include "engine/TestRunner.h"
@@ -64,14 +66,7 @@ int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& d
     runner.OnRunSelectedTests(state, host);
     return host.errors();
   }
-  // Each repetition is a whole run; then the results hold each row's median.
-  for (int repetition = 1; repetition <= options.repeat; ++repetition) {
-    host.SetRepetition(repetition, options.repeat);
-    runner.OnRunSelectedTests(state, host);
-    repeated->Add(state.thisResults);
-  }
-  state.resultCount = repeated->WriteMedians(state.thisResults);
-  BuildReport(state);
+  RunRepeatedly(runner, state, host, options.repeat, *repeated);
   err << SpreadTable(*repeated) << std::flush;
   return host.errors();
 }
@@ -146,7 +141,7 @@ char MissingDrive(const CliOptions& options, const std::vector<DriveMapping>& dr
 }  // namespace
 
 int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
-           const MachineDetector& detect) {
+           const MachineDetector& detect, const EnvironmentReader& readEnvironment) {
   const CliParse parsed = ParseCommandLine(argc, argv);
   if (!parsed.options) {
     if (!parsed.error.empty()) err << "quorvane-cli: " << parsed.error << std::endl;
@@ -190,9 +185,19 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   int runErrors = 0;
   std::vector<SweepRun> sweep;
   RepeatedRuns repeated;
+  std::optional<MachineEnvironment> environment;
+  const bool runs = options.sweep || !options.tests.empty() || !options.drives.empty() ||
+                    (!options.load && !options.description);
+  if (runs) {
+    // Before the run, and outside it: what may make its scores low or unsteady.
+    environment = readEnvironment ? readEnvironment() : ReadThisEnvironment();
+    for (const std::string& warning : EnvironmentWarnings(*environment)) {
+      err << "quorvane-cli: warning: " << warning << std::endl;
+    }
+  }
   if (options.sweep) {
     runErrors = RunSweep(options, drives, *state, sweep, err);
-  } else if (!options.tests.empty() || !options.drives.empty() || (!options.load && !options.description)) {
+  } else if (runs) {
     runErrors = RunWithThreads(options, drives, *state,
                                options.threads.value_or(DefaultThreadCount()), true, err, &repeated);
   } else {
@@ -214,6 +219,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   if (!outputIsReport && options.json) {
     nlohmann::json json = ResultsAsJson(*state, repeated.Repetitions() > 0 ? &repeated : nullptr);
     if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
+    if (environment) json["environment"] = EnvironmentAsJson(*environment, ThisBuild());
     out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
   } else if (!outputIsReport && options.sweep) {
     out << SweepTable(sweep);

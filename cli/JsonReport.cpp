@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "cli/CliOptions.h"
+#include "engine/EnvironmentWarnings.h"
 #include "engine/TestTable.h"
 #include "engine/Windows1252.h"
 
@@ -82,6 +83,25 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
                          {"lengthFactor", state.testSelection.LengthFactor},
                          {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated)}};
   if (repeated != nullptr) json["repeat"] = repeated->Repetitions();
+  return json;
+}
+
+nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build) {
+  nlohmann::json json = {
+      {"otherLoadPercent", environment.otherLoadPercent ? nlohmann::json(*environment.otherLoadPercent)
+                                                        : nlohmann::json(kUnknown)},
+      {"governor", environment.governor},
+      {"virtualMachine", environment.virtualMachine},
+      {"processor", environment.processor},
+      {"sharedCores", environment.sharedCores},
+      {"warnings", EnvironmentWarnings(environment)},
+      {"build",
+       {{"compiler", build.compiler},
+        {"kernelFlags", build.kernelFlags},
+        {"cLibrary", build.cLibrary},
+        {"mathLibrary", build.mathLibrary},
+        {"version", build.version}}}};
+  if (!environment.virtualEvidence.empty()) json["virtualEvidence"] = environment.virtualEvidence;
   return json;
 }
 

@@ -5,7 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include "engine/BenchmarkState.h"
+#include "engine/BuildStamp.h"
 #include "engine/RepeatedRuns.h"
+#include "platform/MachineEnvironment.h"
 
 namespace quorvane {
 
@@ -19,5 +21,10 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
 // compared with, if any.
 nlohmann::json ResultRowsAsJson(const ResultTable& thisResults, const ResultTable& otherResults,
                                 const RepeatedRuns* repeated = nullptr);
+
+// {"otherLoadPercent": number or "unknown", "governor", "virtualMachine", "virtualEvidence"?,
+// "processor", "sharedCores", "warnings": [...], "build": {"compiler", "kernelFlags",
+// "cLibrary", "mathLibrary", "version"}}.
+nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build);
 
 }  // namespace quorvane

@@ -30,6 +30,8 @@ class RunHost {
   virtual void Progress(const RunProgress& progress) = 0;
   // A failure the user must be told about; the run goes on afterwards.
   virtual void ShowError(std::string_view text, std::string_view caption) = 0;
+  // Repetition `repetition` (1-based) of `of` of a repeated run is about to start.
+  virtual void RepetitionStarted(int /*repetition*/, int /*of*/) {}
   // The run has ended (the wait dialog goes away).
   virtual void RunFinished() {}
 };

@@ -212,4 +212,15 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
   ++state.resultCount;
 }
 
+void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
+                   RepeatedRuns& runs) {
+  for (int repetition = 1; repetition <= repetitions; ++repetition) {
+    host.RepetitionStarted(repetition, repetitions);
+    runner.OnRunSelectedTests(state, host);
+    runs.Add(state.thisResults);
+  }
+  state.resultCount = runs.WriteMedians(state.thisResults);
+  host.ResultsChanged();
+}
+
 }  // namespace quorvane

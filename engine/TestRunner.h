@@ -11,6 +11,7 @@
 
 #include "disk/DiskTest.h"
 #include "engine/BenchmarkState.h"
+#include "engine/RepeatedRuns.h"
 #include "engine/RunHost.h"
 #include "engine/Workers.h"
 #include "platform/DriveMap.h"
@@ -64,5 +65,11 @@ class TestRunner {
   WorkerSlots slots_;
   std::int32_t MemoryWorkerCount_ = 0;
 };
+
+// "Run selected tests" `repetitions` times, each a whole run announced to the host; every
+// repetition's rows go into `runs`. Afterwards thisResults holds each row's median in a single
+// run's order and the host is told the results changed.
+void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
+                   RepeatedRuns& runs);
 
 }  // namespace quorvane

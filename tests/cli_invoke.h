@@ -16,10 +16,18 @@ struct CliRun {
   std::string err;
 };
 
-inline CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {}) {
+// A machine with nothing to warn about, so that a run's stderr holds only the run's own lines.
+inline MachineEnvironment CalmEnvironment() {
+  MachineEnvironment environment;
+  environment.otherLoadPercent = 0.0;
+  return environment;
+}
+
+inline CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {},
+                     const EnvironmentReader& environment = CalmEnvironment) {
   args.insert(args.begin(), "quorvane-cli");
   std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect);
+  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect, environment);
   return {status, out.str(), err.str()};
 }
 

@@ -19,6 +19,7 @@
 
 #include "platform/DriveMap.h"
 #include "platform/Event.h"
+#include "platform/MachineEnvironment.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/Priority.h"
 #include "platform/SaveFile.h"
@@ -91,6 +92,26 @@ TEST(WindowsPerformanceCounter, AdvancesAtItsFrequency) {
   const double seconds = static_cast<double>(QueryPerformanceCounter() - start) / static_cast<double>(frequency);
   EXPECT_GT(seconds, 0.04);
   EXPECT_LT(seconds, 5.0);
+}
+
+TEST(WindowsMachineEnvironment, ProcessorTimesAdvanceAndOurOwnWorkCountsAsOurs) {
+  const std::optional<ProcessorTimes> before = ReadProcessorTimes({});
+  const double ownBefore = OwnProcessorSeconds();
+  ASSERT_TRUE(before);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+  while (std::chrono::steady_clock::now() < end) {
+  }
+  const std::optional<ProcessorTimes> after = ReadProcessorTimes({});
+  ASSERT_TRUE(after);
+  EXPECT_GT(after->total, before->total);
+  EXPECT_GT(after->busy, before->busy);
+  EXPECT_GT(OwnProcessorSeconds() - ownBefore, 0.03);
+  const MachineEnvironment environment = ReadMachineEnvironment({}, std::chrono::milliseconds(50));
+  ASSERT_TRUE(environment.otherLoadPercent);
+  EXPECT_GE(*environment.otherLoadPercent, 0.0);
+  EXPECT_LE(*environment.otherLoadPercent, 100.0);
+  EXPECT_EQ(environment.governor, "unknown");
+  EXPECT_EQ(CLibraryVersion().rfind("MinGW-w64 ", 0), 0u) << CLibraryVersion();
 }
 
 TEST(WindowsUnbufferedFile, RoundTripExclusiveCreationAndDelete_CacheBypassLeftToRealWindows) {

@@ -232,6 +232,56 @@ class MainFrameTest : public QObject {
     QVERIFY(s.messages.isEmpty());
   }
 
+  void repeatThreeTimesRunsTheSelectionThriceAndShowsItsSpread() {
+    Setup s;
+    QVERIFY(!s.Checked(command::kRepeatThree));
+    s.frame->TriggerCommand(command::kRepeatThree);
+    QVERIFY(s.Checked(command::kRepeatThree));
+    QStringList tables;
+    s.frame->SetSpreadShower([&tables](QWidget*, const QString& table) { tables << table; });
+    s.frame->SetEnvironmentReader([] {
+      MachineEnvironment busy;
+      busy.otherLoadPercent = 50.0;
+      return busy;
+    });
+    s.frame->TriggerCommand(command::kWhetstones);
+    s.frame->TriggerCommand(command::kMemory);
+    gWorkersMayFinish = false;
+    QString progressSeen, warningSeen;
+    AnswerDescription(QStringLiteral("1"), true);
+    std::function<void()> look = [&] {
+      CWaitDlg* wait = s.frame->waitDialog();
+      if (!wait || wait->progressText().isEmpty()) {
+        QTimer::singleShot(5, look);
+        return;
+      }
+      progressSeen = wait->progressText();
+      warningSeen = wait->warningText();
+      gWorkersMayFinish = true;
+    };
+    QTimer::singleShot(0, look);
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+
+    QCOMPARE(progressSeen, QStringLiteral("Repetition 1 of 3: Whetstone, 1 of 2"));
+    QVERIFY2(warningSeen.startsWith(QStringLiteral("Other programs are taking 50.0 %")), qPrintable(warningSeen));
+    QCOMPARE(tables.size(), 1);
+    const QStringList rows = tables[0].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows[0], QStringLiteral("Spread over 3 repetitions:"));
+    // Each row: its test, min, median and max; the store holds the median.
+    for (int row = 0; row < 2; ++row) {
+      const QStringList words = rows[row + 2].mid(30).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+      QVERIFY2(words.size() >= 4, qPrintable(rows[row + 2]));
+      QVERIFY(words[0].toLongLong() <= words[1].toLongLong() && words[1].toLongLong() <= words[2].toLongLong());
+      QCOMPARE(static_cast<long long>(ReadUnsignedValue(ValueText(s.state->thisResults[static_cast<std::size_t>(row)]))),
+               words[1].toLongLong());
+    }
+    QVERIFY(rows[2].startsWith(QStringLiteral("Whetstone ")));
+    QVERIFY(rows[3].startsWith(QStringLiteral("Memory throughput ")));
+    QCOMPARE(s.state->thisResults[2].code, '\0');
+    QVERIFY(s.messages.isEmpty());
+  }
+
   void aCancelledDescriptionRunsNothing() {
     Setup s;
     s.frame->TriggerCommand(command::kEightQueens);
