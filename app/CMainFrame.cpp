@@ -156,7 +156,7 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
   connect(scrollBar_, &QScrollBar::actionTriggered, this,
           [this](int action) { OnVScroll(action, scrollBar_->sliderPosition()); });
   // A wheel notch over the report is three clicks on the scroll bar's arrow.
-  connect(reportView_, &ReportView::wheelNotches, this, [this](int notches) {
+  connect(reportView_, &ReportView::WheelNotches, this, [this](int notches) {
     const int action = notches > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub;
     for (int click = 0; click < kLinesPerWheelNotch * std::abs(notches); ++click) OnVScroll(action, 0);
   });
@@ -365,7 +365,7 @@ void CMainFrame::OnRunSelectedTests(int) {
   if (runThread) {
     wait.exec();
     runThread->join();
-    if (!runs.Rows().empty()) showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
+    if (!runs.rows().empty()) showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
   } else {
     showMessage_(this, QStringLiteral("The benchmark could not start its thread. No test was run."),
                  kMessageCaption);

@@ -29,7 +29,7 @@ std::vector<ChartRow> RowsOf(const ResultsModel& model) {
   std::vector<ChartRow> rows;
   for (const ResultsRow& row : model.rows) {
     ChartRow chartRow{Latin1(row.test->name), std::nullopt, {}, false};
-    if (row.compared()) {
+    if (row.Compared()) {
       chartRow.percent = row.percent;
     } else {
       chartRow.value = Latin1(row.thisText).trimmed() + QLatin1Char(' ') + Latin1(row.test->unit);

@@ -44,7 +44,7 @@ void ReportView::wheelEvent(QWheelEvent* event) {
   wheelRest_ -= event->angleDelta().y();                     // turning away from the user scrolls down
   const int notches = wheelRest_ / kNotch;
   wheelRest_ -= notches * kNotch;
-  if (notches != 0) emit wheelNotches(notches);
+  if (notches != 0) emit WheelNotches(notches);
   event->accept();
 }
 

@@ -28,7 +28,7 @@ class ReportView : public QWidget {
 
  signals:
   // Whole wheel notches turned over the report: positive towards the end of the report.
-  void wheelNotches(int notches);
+  void WheelNotches(int notches);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -217,7 +217,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   errno = 0;
   const bool outputIsReport = options.save == kStandardOutput || options.exportTo == kStandardOutput;
   if (!outputIsReport && options.json) {
-    nlohmann::json json = ResultsAsJson(*state, repeated.Repetitions() > 0 ? &repeated : nullptr);
+    nlohmann::json json = ResultsAsJson(*state, repeated.repetitions() > 0 ? &repeated : nullptr);
     if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
     if (environment) json["environment"] = EnvironmentAsJson(*environment, ThisBuild());
     out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

@@ -22,7 +22,7 @@ std::string Text(std::string_view view) { return Windows1252ToUtf8(view); }
 // Adds a repeated run's samples of the row (`code`, `blockRow`) to its JSON item.
 void AddSamples(nlohmann::json& item, const RepeatedRuns* repeated, char code, int blockRow) {
   if (repeated == nullptr) return;
-  for (const RepeatedRow& row : repeated->Rows()) {
+  for (const RepeatedRow& row : repeated->rows()) {
     if (row.code != code || row.blockRow != blockRow) continue;
     item["samples"] = row.samples;
     item["min"] = row.Min();
@@ -82,7 +82,7 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
                          {"threads", ReadValue(FieldText(state.thisMachine.threads))},
                          {"lengthFactor", state.testSelection.LengthFactor},
                          {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated)}};
-  if (repeated != nullptr) json["repeat"] = repeated->Repetitions();
+  if (repeated != nullptr) json["repeat"] = repeated->repetitions();
   return json;
 }
 

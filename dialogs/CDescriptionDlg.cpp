@@ -75,7 +75,7 @@ void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
   drivesAtOpening = state.thisDrives;
   workingAtOpening = working;
   const DescriptionControls& controls = newWindow.controls();
-  QObject::connect(controls.driveSpin, &DriveSpin::stepRequested, &newWindow,
+  QObject::connect(controls.driveSpin, &DriveSpin::StepRequested, &newWindow,
                    [this](int delta) { OnDriveSpin(delta); });
   QObject::connect(controls.harddisk, &QLineEdit::textChanged, &newWindow,
                    [this] { OnHarddiskChange(); });
@@ -88,7 +88,7 @@ void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
   QObject::connect(controls.detectButton, &QPushButton::clicked, &newWindow,
                    [this] { OnDetect(); });
   QObject::connect(controls.okButton, &QPushButton::clicked, &newWindow, [this] { OnOK(); });
-  newWindow.setCancelHandler([this] { OnCancel(); });
+  newWindow.SetCancelHandler([this] { OnCancel(); });
   ExchangeData(ExchangeDirection::ToControls);
 }
 

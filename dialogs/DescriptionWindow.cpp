@@ -44,7 +44,7 @@ DescriptionWindow::DescriptionWindow(QWidget* owner)
 
 DescriptionWindow::~DescriptionWindow() = default;
 
-void DescriptionWindow::setCancelHandler(std::function<void()> handler) {
+void DescriptionWindow::SetCancelHandler(std::function<void()> handler) {
   cancelHandler_ = std::move(handler);
 }
 

@@ -26,7 +26,7 @@ class DescriptionWindow : public QDialog {
 
   // Called instead of closing when the user cancels (Cancel, Escape, close box); the handler
   // closes the window itself with done().
-  void setCancelHandler(std::function<void()> handler);
+  void SetCancelHandler(std::function<void()> handler);
 
   void reject() override;
 

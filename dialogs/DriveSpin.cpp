@@ -29,12 +29,8 @@ DriveSpin::DriveSpin(QWidget* parent)
   layout->setSpacing(0);
   layout->addWidget(up_);
   layout->addWidget(down_);
-  connect(up_, &QToolButton::clicked, this, [this] { emit stepRequested(+1); });
-  connect(down_, &QToolButton::clicked, this, [this] { emit stepRequested(-1); });
+  connect(up_, &QToolButton::clicked, this, [this] { emit StepRequested(+1); });
+  connect(down_, &QToolButton::clicked, this, [this] { emit StepRequested(-1); });
 }
-
-void DriveSpin::stepUp() { up_->click(); }
-
-void DriveSpin::stepDown() { down_->click(); }
 
 }  // namespace quorvane

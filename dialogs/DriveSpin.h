@@ -15,13 +15,9 @@ class DriveSpin : public QWidget {
  public:
   explicit DriveSpin(QWidget* parent = nullptr);
 
-  // Press the upper arrow (next letter) or the lower arrow (previous letter) once.
-  void stepUp();
-  void stepDown();
-
  signals:
   // +1 for the upper arrow, -1 for the lower one; sent for every press and every repeat while held.
-  void stepRequested(int delta);
+  void StepRequested(int delta);
 
  private:
   QToolButton* up_;

@@ -57,7 +57,7 @@ bool DhrystoneFinalValuesReached(const DhrystoneState& s, std::int32_t passes) {
 
 KernelOutcome OutcomeOf(const DhrystoneKernel& kernel, std::int32_t passes) {
   KernelOutcome outcome;
-  outcome.knownValuesMissed = !DhrystoneFinalValuesReached(kernel.LastState(), passes);
+  outcome.knownValuesMissed = !DhrystoneFinalValuesReached(kernel.lastState(), passes);
   return outcome;
 }
 
@@ -75,7 +75,7 @@ KernelOutcome OutcomeOf(const QueensKernel& kernel, std::int32_t passes) {
   // in the state the timed kernel ended in.
   BasicQueensKernel<QueensCountingProbe> reference;
   reference.Run(1);
-  outcome.knownValuesMissed = reference.GetProbe().completePlacements.size() != 92 ||
+  outcome.knownValuesMissed = reference.probe().completePlacements.size() != 92 ||
                               kernel.ColumnFree() != reference.ColumnFree() ||
                               kernel.SumDiagonalFree() != reference.SumDiagonalFree() ||
                               kernel.DiffDiagonalFree() != reference.DiffDiagonalFree() ||
@@ -85,7 +85,7 @@ KernelOutcome OutcomeOf(const QueensKernel& kernel, std::int32_t passes) {
 
 KernelOutcome OutcomeOf(const MatrixKernel& kernel, std::int32_t /*passes*/) {
   KernelOutcome outcome;
-  const std::int32_t* R = kernel.Result();
+  const std::int32_t* R = kernel.result();
   outcome.knownValuesMissed =
       R == nullptr || std::any_of(R, R + MatrixKernel::kSizeR, [](std::int32_t v) { return v != 0; });
   return outcome;
@@ -93,7 +93,7 @@ KernelOutcome OutcomeOf(const MatrixKernel& kernel, std::int32_t /*passes*/) {
 
 KernelOutcome OutcomeOf(const NumberCrunchKernel& kernel, std::int32_t passes) {
   KernelOutcome outcome;
-  const NumberCrunchState& s = kernel.LastState();
+  const NumberCrunchState& s = kernel.lastState();
   if (passes >= 1) {
     outcome.knownValuesMissed = (s.i | s.j | s.k | s.r) != 0 || (s.p | s.q | s.t) != 0;
   }
@@ -103,7 +103,7 @@ KernelOutcome OutcomeOf(const NumberCrunchKernel& kernel, std::int32_t passes) {
 
 KernelOutcome OutcomeOf(const FloatingPointKernel& kernel, std::int32_t /*passes*/) {
   KernelOutcome outcome;
-  const FloatingPointState& s = kernel.LastState();
+  const FloatingPointState& s = kernel.lastState();
   BitsWriter(outcome) << s.A << s.B << s.H << s.D << s.E << s.F << s.G << s.K << s.n
                       << static_cast<std::int64_t>(s.generator.state);
   return outcome;

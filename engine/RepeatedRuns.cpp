@@ -118,12 +118,12 @@ std::string RepeatedRuns::RowName(const RepeatedRow& row) {
 }
 
 std::string SpreadTable(const RepeatedRuns& runs) {
-  std::string table = "Spread over " + std::to_string(runs.Repetitions()) + " repetitions:\n";
+  std::string table = "Spread over " + std::to_string(runs.repetitions()) + " repetitions:\n";
   char line[160];
   std::snprintf(line, sizeof line, "%-30s %12s %12s %12s %8s\n", "test", "min", "median", "max",
                 "spread");
   table += line;
-  for (const RepeatedRow& row : runs.Rows()) {
+  for (const RepeatedRow& row : runs.rows()) {
     std::snprintf(line, sizeof line, "%-30s %12lld %12lld %12lld %7.1f%%",
                   RepeatedRuns::RowName(row).c_str(), static_cast<long long>(row.Min()),
                   static_cast<long long>(row.Median()), static_cast<long long>(row.Max()),

@@ -40,8 +40,8 @@ class RepeatedRuns {
   int WriteMedians(ResultTable& results) const;
 
   // The rows in the order WriteMedians writes them.
-  const std::vector<RepeatedRow>& Rows() const { return rows_; }
-  int Repetitions() const { return repetitions_; }
+  const std::vector<RepeatedRow>& rows() const { return rows_; }
+  int repetitions() const { return repetitions_; }
 
   // The row's name for the spread table and messages: the test's, or "Drive C: read maximum".
   static std::string RowName(const RepeatedRow& row);

@@ -149,8 +149,8 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
   const TestInfo& info = InfoOf(test);
   std::int32_t workers = threads;
   if (test == TestId::Memory) {
-    MemoryWorkerCount_ = MemoryWorkerCountFor(threads);
-    workers = MemoryWorkerCount_;
+    memoryWorkerCount_ = MemoryWorkerCountFor(threads);
+    workers = memoryWorkerCount_;
   }
   slots_.LengthFactor = &state.testSelection.LengthFactor;
   const WorkerRoutine routine = routines_[static_cast<std::size_t>(test)];
@@ -206,7 +206,7 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
 
   const std::uint32_t score =
       ComputeScore(test, endCount - startCount, frequency, state.testSelection.LengthFactor,
-                   threads, MemoryWorkerCount_);
+                   threads, memoryWorkerCount_);
   SetRow(state.thisResults[static_cast<std::size_t>(state.resultCount)], info.code, score);
   host.ResultsChanged();
   ++state.resultCount;

@@ -41,7 +41,7 @@ class TestRunner {
   void OnRunSelectedTests(BenchmarkState& state, RunHost& host);
 
   // Workers of the last memory test.
-  std::int32_t MemoryWorkerCount() const { return MemoryWorkerCount_; }
+  std::int32_t MemoryWorkerCount() const { return memoryWorkerCount_; }
 
  private:
   // Runs one test with `workers` workers; writes its row unless a worker failed.
@@ -63,7 +63,7 @@ class TestRunner {
   DiskTestEnvironment disk_;
   DiskTestRoutine diskTest_;
   WorkerSlots slots_;
-  std::int32_t MemoryWorkerCount_ = 0;
+  std::int32_t memoryWorkerCount_ = 0;
 };
 
 // "Run selected tests" `repetitions` times, each a whole run announced to the host; every

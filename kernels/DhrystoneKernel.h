@@ -60,7 +60,7 @@ class DhrystoneKernel {
   std::int32_t Run(std::int32_t passes);
 
   // The state after the last Run.
-  const DhrystoneState& LastState() const { return state_; }
+  const DhrystoneState& lastState() const { return state_; }
 
   // Sets the state to its value before the first pass: arrays zeroed, Arr_2_Glob[8][7] = 10,
   // the Glob record and Str_1_Loc filled in; every other field zero.

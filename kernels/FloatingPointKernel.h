@@ -32,7 +32,7 @@ class FloatingPointKernel {
   std::int32_t Run(std::int32_t passes);
 
   // The final state of the last Run.
-  const FloatingPointState& LastState() const { return last_; }
+  const FloatingPointState& lastState() const { return last_; }
 
   // One pass of the chain (steps 1 to 16).
   static void ExecutePass(FloatingPointState& s);

@@ -26,7 +26,7 @@ class MatrixKernel {
   std::int32_t Run(std::int32_t passes);
 
   // R of the last Run (kSizeR values, row by row), or nullptr before the first.
-  const std::int32_t* Result() const { return result_.get(); }
+  const std::int32_t* result() const { return result_.get(); }
 
   // One pass: R[row][col] += A[row][k] * B[k][col] for every row, col and k, each array row by
   // row without gaps. R must not overlap A or B.

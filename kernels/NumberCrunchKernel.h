@@ -30,7 +30,7 @@ class NumberCrunchKernel {
   std::int32_t Run(std::int32_t passes);
 
   // The final state of the last Run.
-  const NumberCrunchState& LastState() const { return last_; }
+  const NumberCrunchState& lastState() const { return last_; }
 
   // One execution of the chain. Every integer divisor it meets must be non-zero (true on the
   // whole path from the initial state).

@@ -17,7 +17,7 @@ std::int32_t BasicQueensKernel<Probe>::Run(std::int32_t passes) {
 
 template <class Probe>
 void BasicQueensKernel<Probe>::TryRow(std::int32_t row) {
-  probe.TryRowCalled(row);
+  probe_.TryRowCalled(row);
   for (std::int32_t col = 1; col <= 8; ++col) {
     if (columnFree[col] != 0 && sumDiagonalFree[row + col] != 0 &&
         diffDiagonalFree[row - col + 7] != 0) {
@@ -25,7 +25,7 @@ void BasicQueensKernel<Probe>::TryRow(std::int32_t row) {
       columnFree[col] = 0;
       sumDiagonalFree[row + col] = 0;
       diffDiagonalFree[row - col + 7] = 0;
-      probe.QueenPlaced(row, queenColumn);
+      probe_.QueenPlaced(row, queenColumn);
       if (row < 8) {
         TryRow(row + 1);
       }

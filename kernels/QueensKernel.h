@@ -47,7 +47,7 @@ class BasicQueensKernel {
   const std::array<std::uint8_t, 17>& SumDiagonalFree() const { return sumDiagonalFree; }
   const std::array<std::uint8_t, 15>& DiffDiagonalFree() const { return diffDiagonalFree; }
   const std::array<std::int32_t, 10>& QueenColumn() const { return queenColumn; }
-  const Probe& GetProbe() const { return probe; }
+  const Probe& probe() const { return probe_; }
 
  private:
   // Tries every column of `row` (1..8) and goes on to the next row from each free square.
@@ -57,7 +57,7 @@ class BasicQueensKernel {
   std::array<std::uint8_t, 17> sumDiagonalFree{};   // [row + col]
   std::array<std::uint8_t, 15> diffDiagonalFree{};  // [row - col + 7]
   std::array<std::int32_t, 10> queenColumn{};       // [row]: column of that row's queen
-  [[no_unique_address]] Probe probe{};
+  [[no_unique_address]] Probe probe_{};
 };
 
 extern template class BasicQueensKernel<NoQueensProbe>;

@@ -21,7 +21,7 @@ struct ResultsRow {
   std::optional<std::string> otherText;  // the comparison's value text; none when not compared
   std::int64_t percent = 0;           // this value as a percentage of the other; 0 when none
 
-  bool compared() const { return otherText.has_value(); }
+  bool Compared() const { return otherText.has_value(); }
 };
 
 // The totals lines; each is absent when the results view leaves it out.

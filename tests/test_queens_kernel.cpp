@@ -29,7 +29,7 @@ bool AllFlagsFree(const Kernel& k) {
 TEST(QueensKernel, EverySolveDoesTheFullSearchAndFreesEveryFlag) {
   CountingQueensKernel kernel;
   EXPECT_EQ(kernel.Run(1), 1);
-  const QueensCountingProbe& probe = kernel.GetProbe();
+  const QueensCountingProbe& probe = kernel.probe();
   EXPECT_EQ(probe.tryRowCalls, 1965);
   EXPECT_EQ(probe.placements, 2056);
   ASSERT_EQ(probe.completePlacements.size(), 92u);
@@ -55,7 +55,7 @@ TEST(QueensKernel, NoSolveBelowOne) {
     CountingQueensKernel kernel;
     EXPECT_EQ(kernel.Run(passes), 1);
     // No call, no placement, the flags still as constructed (0).
-    const QueensCountingProbe& probe = kernel.GetProbe();
+    const QueensCountingProbe& probe = kernel.probe();
     EXPECT_EQ(probe.tryRowCalls + probe.placements + kernel.ColumnFree()[1], 0) << passes;
   }
 }

@@ -39,7 +39,7 @@ TEST(RepeatedRuns, MediansSpreadsAndMissingRepetitions) {
   runs.Add(TableOf(first));
   runs.Add(TableOf(second));
   runs.Add(TableOf(third));
-  EXPECT_EQ(runs.Repetitions(), 3);
+  EXPECT_EQ(runs.repetitions(), 3);
 
   ResultTable medians = TableOf({{'x', 1}, {'y', 2}, {'z', 3}, {'q', 4}, {'r', 5}, {'s', 6},
                                  {'t', 7}, {'u', 8}, {'v', 9}, {'a', 9}, {'b', 9}, {'e', 9},
@@ -56,7 +56,7 @@ TEST(RepeatedRuns, MediansSpreadsAndMissingRepetitions) {
     EXPECT_EQ(ReadValue(ValueText(medians[static_cast<std::size_t>(9 + k)])), 10 + k);
   }
 
-  const std::vector<RepeatedRow>& rows = runs.Rows();
+  const std::vector<RepeatedRow>& rows = runs.rows();
   ASSERT_EQ(rows.size(), 16u);
   EXPECT_EQ(rows[0].samples, (std::vector<std::int64_t>{100, 120, 101}));
   EXPECT_NEAR(rows[0].SpreadPercent(), 20.0 * 100.0 / 101.0, 1e-9);

@@ -35,7 +35,7 @@ TEST(ResultsModel, RowsFollowTheReportsMatchingAndTotalsOnlyTheComparedGroups) {
   EXPECT_EQ(model.rows[0].otherText, "      1000");
   EXPECT_EQ(model.rows[0].percent, 150);
   EXPECT_EQ(model.rows[1].percent, 99);  // truncated
-  EXPECT_FALSE(model.rows[2].compared());
+  EXPECT_FALSE(model.rows[2].Compared());
   EXPECT_EQ(model.rows[2].percent, 0);
   EXPECT_EQ(model.totals.totalCpu, 150);  // the uncompared queens row does not count
   EXPECT_EQ(model.totals.totalFpu, 99);
@@ -50,7 +50,7 @@ TEST(ResultsModel, RowsFollowTheReportsMatchingAndTotalsOnlyTheComparedGroups) {
   Put(other, 0, 'w', 0);
   model = BuildResultsModel(mine, other);
   ASSERT_EQ(model.rows.size(), 1u);
-  EXPECT_TRUE(model.rows[0].compared());
+  EXPECT_TRUE(model.rows[0].Compared());
   EXPECT_EQ(model.totals.totalFpu, 0);
   EXPECT_FALSE(model.totals.totalCpu || model.totals.average ||
                model.totals.applicationPerformance);

@@ -330,13 +330,13 @@ struct SpoiledKernel : Kernel {
     return result;
   }
 };
-void SpoilDhrystone(DhrystoneKernel& k) { ++const_cast<DhrystoneState&>(k.LastState()).Int_Glob; }
+void SpoilDhrystone(DhrystoneKernel& k) { ++const_cast<DhrystoneState&>(k.lastState()).Int_Glob; }
 void SpoilWhetstone(WhetstoneKernel& k) { k.X1 = std::nextafter(k.X1, 1e300); }
 void SpoilQueens(QueensKernel& k) { const_cast<std::array<std::int32_t, 10>&>(k.QueenColumn())[3] ^= 1; }
-void SpoilMatrix(MatrixKernel& k) { const_cast<std::int32_t*>(k.Result())[164] = 1; }
-void SpoilCrunch(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.LastState()).y = 1e-300; }
-void SpoilCrunchInteger(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.LastState()).q = 1; }
-void SpoilFloatingPoint(FloatingPointKernel& k) { ++const_cast<FloatingPointState&>(k.LastState()).K; }
+void SpoilMatrix(MatrixKernel& k) { const_cast<std::int32_t*>(k.result())[164] = 1; }
+void SpoilCrunch(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.lastState()).y = 1e-300; }
+void SpoilCrunchInteger(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.lastState()).q = 1; }
+void SpoilFloatingPoint(FloatingPointKernel& k) { ++const_cast<FloatingPointState&>(k.lastState()).K; }
 
 // Worker 1 runs the spoiled kernel, every other worker the right one.
 template <TestId Test, class Kernel, void (*Spoil)(Kernel&)>
