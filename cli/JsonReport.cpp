@@ -1,6 +1,7 @@
 #include "cli/JsonReport.h"
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <string_view>
 
@@ -88,8 +89,9 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
 
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build) {
   nlohmann::json json = {
-      {"otherLoadPercent", environment.otherLoadPercent ? nlohmann::json(*environment.otherLoadPercent)
-                                                        : nlohmann::json(kUnknown)},
+      {"otherLoadPercent", environment.otherLoadPercent
+                               ? nlohmann::json(std::round(*environment.otherLoadPercent * 10.0) / 10.0)
+                               : nlohmann::json(kUnknown)},
       {"governor", environment.governor},
       {"virtualMachine", environment.virtualMachine},
       {"processor", environment.processor},

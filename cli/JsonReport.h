@@ -22,7 +22,7 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
 nlohmann::json ResultRowsAsJson(const ResultTable& thisResults, const ResultTable& otherResults,
                                 const RepeatedRuns* repeated = nullptr);
 
-// {"otherLoadPercent": number or "unknown", "governor", "virtualMachine", "virtualEvidence"?,
+// {"otherLoadPercent": percent to a tenth, or "unknown", "governor", "virtualMachine", "virtualEvidence"?,
 // "processor", "sharedCores", "warnings": [...], "build": {"compiler", "kernelFlags",
 // "cLibrary", "mathLibrary", "version"}}.
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build);
