@@ -18,9 +18,9 @@ namespace quorvane {
 namespace {
 
 // The machine texts' edit controls (all but the thread count).
-const char* const kMachineEditNames[] = {
-    "brand",     "model",     "motherboard", "cpu",     "internalClock", "externalClock", "cacheSize",
-    "cacheType", "ramSize",   "ramType",     "ramSpeed", "os",           "cpuCount"};
+const QList<const char*> kMachineEditNames = {"brand",   "model",   "motherboard", "cpu",      "internalClock",
+                                              "externalClock", "cacheSize", "cacheType", "ramSize", "ramType",
+                                              "ramSpeed", "os", "cpuCount"};
 
 QString Text(const DescriptionField& field) { return FromStoreText(FieldText(field)); }
 
@@ -74,10 +74,11 @@ bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& sc
   return accepted;
 }
 
-// The drive letter and the three drive texts the window shows.
-QStringList Shown(QDialog& window) {
-  return {Edit(window, "driveLetter")->text(), Edit(window, "harddisk")->text(),
-          Edit(window, "controller")->text(), Edit(window, "driver")->text()};
+// The texts of the named edit controls; by default the drive letter and the drive's three texts.
+QStringList Shown(QDialog& window, const QList<const char*>& names = {"driveLetter", "harddisk", "controller", "driver"}) {
+  QStringList texts;
+  for (const char* name : names) texts << Edit(window, name)->text();
+  return texts;
 }
 
 }  // namespace
@@ -94,20 +95,16 @@ class DescriptionDialogTest : public QObject {
     CDescriptionDlg dialog(state);
     dialog.SetWarner([](QWidget*, const QString& text) { QFAIL(qPrintable(text)); });
     const bool accepted = RunOpening(dialog, [&](QDialog& window) {
-      window.activateWindow();
-      QVERIFY(QTest::qWaitForWindowActive(&window));
-      Edit(window, "threads")->setFocus(Qt::TabFocusReason);
-      QStringList visited{QApplication::focusWidget()->objectName()};
-      for (int i = 0; i < 22; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
+      QStringList visited;  // the controls Tab visits, in its order
+      for (QWidget* w = Edit(window, "threads"); visited.size() < 23; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus) visited << w->objectName();
       }
       QCOMPARE(visited.join(' '), QStringLiteral("threads brand model motherboard cpu cpuCount internalClock "
                                                  "externalClock cacheSize cacheType ramSize ramType ramSpeed "
                                                  "driveLetter harddisk controller driver os okButton cancelButton "
                                                  "deleteButton detectButton threads"));
       QCOMPARE(Edit(window, "threads")->text(), QStringLiteral("1"));
-      for (const char* name : kMachineEditNames) QCOMPARE(Edit(window, name)->text(), QString());
+      QCOMPARE(Shown(window, kMachineEditNames), QStringList(13, QString()));
       QVERIFY(!dialog.DoModal(nullptr));  // one window at a time
       QCOMPARE(dialog.window(), &window);
       const struct {
@@ -244,9 +241,7 @@ class DescriptionDialogTest : public QObject {
     const QStringList detected = {"Acme", "Rocket 3000", "", "Blaze", "4000 MHz", "100 MHz", "32 MB", "L3",
                                   "64 GB", "DDR4", "3200 MT/s", "Acme OS 1", "1"};
     QVERIFY(RunOpening(bench.descriptionDlg(), [&](QDialog& window) {
-      for (std::size_t i = 0; i < std::size(kMachineEditNames); ++i) {
-        QCOMPARE(Edit(window, kMachineEditNames[i])->text(), detected[static_cast<qsizetype>(i)]);
-      }
+      QCOMPARE(Shown(window, kMachineEditNames), detected);
       QCOMPARE(Shown(window), (QStringList{"C", "Acme Disk", "NVMe", "nvme"}));
       Type(Edit(window, "threads"), "6");
       for (const char* name : {"brand", "motherboard", "harddisk"}) Type(Edit(window, name), "typed");
