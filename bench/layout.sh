@@ -95,8 +95,9 @@ load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 for round in $(seq "$rounds"); do
   for i in "${!slots[@]}"; do
     slot="${slots[$(((i + round) % ${#slots[@]}))]}"
+    # Its warnings about the machine's load are left out; the load average is printed below.
     "${launch[@]}" "$work/cli$slot" -q --json -j 1 --no-realtime --no-detect \
-      >"$work/run$slot.$round.json"
+      >"$work/run$slot.$round.json" 2>"$work/stderr" || { cat "$work/stderr" >&2; exit 1; }
   done
 done
 load_after="$(cut -d' ' -f1-3 /proc/loadavg)"

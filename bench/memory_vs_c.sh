@@ -70,12 +70,16 @@ if [[ "${FIFO:-0}" == 1 ]]; then
   "${launch[@]}" true || { echo "FIFO=1: chrt -f needs root or CAP_SYS_NICE" >&2; exit 1; }
 fi
 
-# One run of a program: its standard output to OUT, its processor time (user system) to TIME.
+# One run of a program: its standard output to OUT, its processor time (user system) to TIMES, as
+# the last two words after its own warnings, which are shown only when it fails.
 measure() {
   local out="$1" times="$2"
   shift 2
   local TIMEFORMAT='%U %S'
-  { time "${launch[@]}" "$@" >"$out"; } 2>"$times"
+  if ! { time "${launch[@]}" "$@" >"$out"; } 2>"$times"; then
+    cat "$times" >&2
+    exit 1
+  fi
 }
 
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
