@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "engine/Windows1252.h"
 
@@ -15,23 +16,24 @@ void Set(DescriptionField& field, std::string_view utf8) {
   SetField(field, Utf8ToWindows1252Lenient(utf8));
 }
 
+using M = MachineDescription;
+using D = DetectedMachine;
+
+// Each machine text and the detected text it takes (the thread count is never detected).
+constexpr std::pair<DescriptionField M::*, std::string D::*> kDetectedTexts[] = {
+    {&M::brand, &D::brand},                 {&M::model, &D::model},
+    {&M::motherboard, &D::motherboard},     {&M::cpu, &D::cpu},
+    {&M::internalClock, &D::internalClock}, {&M::externalClock, &D::externalClock},
+    {&M::cacheSize, &D::cacheSize},         {&M::cacheType, &D::cacheType},
+    {&M::ramSize, &D::ramSize},             {&M::ramType, &D::ramType},
+    {&M::ramSpeed, &D::ramSpeed},           {&M::os, &D::os},
+    {&M::cpuCount, &D::cpuCount}};
+
 }  // namespace
 
 void ApplyDetectedDescription(const DetectedMachine& detected, MachineDescription& machine,
                               DriveTable& drives) {
-  Set(machine.brand, detected.brand);
-  Set(machine.model, detected.model);
-  Set(machine.motherboard, detected.motherboard);
-  Set(machine.cpu, detected.cpu);
-  Set(machine.internalClock, detected.internalClock);
-  Set(machine.externalClock, detected.externalClock);
-  Set(machine.cacheSize, detected.cacheSize);
-  Set(machine.cacheType, detected.cacheType);
-  Set(machine.ramSize, detected.ramSize);
-  Set(machine.ramType, detected.ramType);
-  Set(machine.ramSpeed, detected.ramSpeed);
-  Set(machine.os, detected.os);
-  Set(machine.cpuCount, detected.cpuCount);
+  for (const auto& [field, text] : kDetectedTexts) Set(machine.*field, detected.*text);
   for (const DetectedDrive& drive : detected.drives) {
     if (drive.letter < kFirstDrive || drive.letter > kLastDrive) continue;
     if (drive.harddisk.empty() && drive.controller.empty() && drive.driver.empty()) continue;
