@@ -8,9 +8,9 @@
 
 #include <cerrno>
 #include <climits>
-#include <random>
 #include <string>
 
+#include "platform/SaveFileSystem.h"
 #include "platform/SignalCleanup.h"
 
 namespace quorvane {
@@ -18,6 +18,7 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
+using save_file::FolderOf;
 
 constexpr long kProcSuperMagic = 0x9fa0;
 constexpr int kMostLinks = 40;  // as many as the system itself follows
@@ -34,11 +35,6 @@ struct Target {
   struct stat info {};  // the file's status when it exists
   bool throughDescriptorLink = false;  // reached through /proc (e.g. /dev/stdout)
 };
-
-fs::path FolderOf(const fs::path& path) {
-  const fs::path folder = path.parent_path();
-  return folder.empty() ? fs::path(".") : folder;
-}
 
 // The owner of the folder of `path` when that folder is sticky and everyone may write to it
 // (like /tmp), where anyone may have placed a name; -1 for any other folder. A folder that
@@ -137,23 +133,15 @@ std::error_code Close(int fd, std::error_code failure) {
 // A temporary file in `folder` under a short name no other file has, registered for removal on
 // a signal. -1 with errno set when it cannot be made.
 int CreateTemporary(const fs::path& folder, mode_t mode, fs::path& created) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kLetters) - 2);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = ".qv";
-    for (int k = 0; k < 6; ++k) name += kLetters[pick(random)];
-    created = folder / name;
+  save_file::TemporaryNames names;
+  for (int attempt = 0; attempt < save_file::TemporaryNames::kAttempts; ++attempt) {
+    created = names.Next(folder);
     const int fd = CreateRemovedOnSignal(created.c_str(), [&] {
       return open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     });
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
-}
-
-void RemoveTemporary(const fs::path& temporary) {
-  ReleaseRemovedOnSignal(temporary.c_str(), [&] { return unlink(temporary.c_str()) == 0; });
 }
 
 // Writes `bytes` over the file's old contents through its own name, cutting it to their length
@@ -206,7 +194,7 @@ std::error_code WriteAndRename(const Target& target, std::string_view bytes, boo
     if (!sameOwners && fchown(fd, target.info.st_uid, target.info.st_gid) != 0) {
       fallBack = true;
       close(fd);
-      RemoveTemporary(temporary);
+      save_file::RemoveTemporary(temporary);
       return Reason(EPERM);
     }
     // After the owner: a change of owner clears the set-id bits.
@@ -214,20 +202,16 @@ std::error_code WriteAndRename(const Target& target, std::string_view bytes, boo
   }
   if (!failure) failure = WriteAll(fd, bytes);
   if (!failure && fsync(fd) != 0) failure = Reason(errno);
-  failure = Close(fd, failure);
-  if (!failure) {
-    const bool moved = ReleaseRemovedOnSignal(temporary.c_str(), [&] {
-      if (MoveIntoPlace(temporary, target)) return true;
-      failure = Reason(errno);
-      return false;
-    });
-    if (moved) return {};
-  }
-  RemoveTemporary(temporary);
-  return failure;
+  return save_file::MoveIntoPlaceOrRemove(temporary, Close(fd, failure), [&] {
+    return MoveIntoPlace(temporary, target) ? std::error_code() : Reason(errno);
+  });
 }
 
 }  // namespace
+
+std::string save_file::RegisteredName(const fs::path& path) { return path.native(); }
+
+bool save_file::RemoveNamedFile(const fs::path& path) { return unlink(path.c_str()) == 0; }
 
 std::error_code SaveFileContents(const fs::path& path, std::string_view bytes) {
   Target target;

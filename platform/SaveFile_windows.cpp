@@ -5,9 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <random>
 #include <string>
 
+#include "platform/SaveFileSystem.h"
 #include "platform/SignalCleanup.h"
 #include "platform/WindowsErrors.h"
 
@@ -22,20 +22,12 @@ namespace quorvane {
 namespace {
 
 namespace fs = std::filesystem;
+using save_file::FolderOf;
+using save_file::RegisteredName;
 
 enum class Way { CreateNew, Replace, InPlace };
 
 std::error_code LastReason() { return ReasonFromWindowsError(GetLastError()); }
-
-fs::path FolderOf(const fs::path& path) {
-  const fs::path folder = path.parent_path();
-  return folder.empty() ? fs::path(".") : folder;
-}
-
-std::string Utf8(const fs::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
 
 class Handle {
  public:
@@ -121,16 +113,12 @@ std::error_code WriteInPlace(const fs::path& target, std::string_view bytes) {
 // A new file under a short name ".qv" + six random characters in `folder`, registered for
 // removal on Ctrl+C; an invalid handle with the reason in `failure` when none can be made.
 HANDLE CreateTemporary(const fs::path& folder, fs::path& created, std::error_code& failure) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::random_device random;
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kLetters) - 2);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = ".qv";
-    for (int k = 0; k < 6; ++k) name += kLetters[pick(random)];
-    created = folder / name;
+  save_file::TemporaryNames names;
+  for (int attempt = 0; attempt < save_file::TemporaryNames::kAttempts; ++attempt) {
+    created = names.Next(folder);
     HANDLE file = INVALID_HANDLE_VALUE;
     DWORD error = ERROR_SUCCESS;
-    CreateRemovedOnSignal(Utf8(created).c_str(), [&] {
+    CreateRemovedOnSignal(RegisteredName(created).c_str(), [&] {
       file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
       error = GetLastError();
@@ -144,10 +132,6 @@ HANDLE CreateTemporary(const fs::path& folder, fs::path& created, std::error_cod
   }
   failure = std::make_error_code(std::errc::file_exists);
   return INVALID_HANDLE_VALUE;
-}
-
-void RemoveTemporary(const fs::path& temporary) {
-  ReleaseRemovedOnSignal(Utf8(temporary).c_str(), [&] { return DeleteFileW(temporary.c_str()) != 0; });
 }
 
 bool MoveIntoPlace(const fs::path& temporary, const fs::path& target, Way way) {
@@ -172,19 +156,20 @@ std::error_code WriteAndRename(const fs::path& target, Way way, std::string_view
   failure = WriteAll(file.Get(), bytes);
   if (!failure && !FlushFileBuffers(file.Get())) failure = LastReason();
   if (!file.Close() && !failure) failure = LastReason();
-  if (!failure) {
-    const bool moved = ReleaseRemovedOnSignal(Utf8(temporary).c_str(), [&] {
-      if (MoveIntoPlace(temporary, target, way)) return true;
-      failure = LastReason();
-      return false;
-    });
-    if (moved) return {};
-  }
-  RemoveTemporary(temporary);
-  return failure;
+  return save_file::MoveIntoPlaceOrRemove(temporary, failure, [&] {
+    return MoveIntoPlace(temporary, target, way) ? std::error_code() : LastReason();
+  });
 }
 
 }  // namespace
+
+// Registered paths are UTF-8.
+std::string save_file::RegisteredName(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+bool save_file::RemoveNamedFile(const fs::path& path) { return DeleteFileW(path.c_str()) != 0; }
 
 std::error_code SaveFileContents(const fs::path& path, std::string_view bytes) {
   fs::path target;

@@ -4,29 +4,13 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <climits>
-#include <cstring>
+#include "platform/SignalCleanupSystem.h"
 
 namespace quorvane {
 
 namespace {
 
-enum SlotState : int { kFree = 0, kChanging = 1, kPublished = 2 };
-
-struct Slot {
-  std::atomic<int> state{kFree};
-  char path[PATH_MAX]{};
-};
-
-static_assert(std::atomic<int>::is_always_lock_free, "the handler reads the slots lock-free");
-
-// The registry. A handful of files at a time: a save's temporary file and the disk test's file.
-constexpr int kSlotCount = 16;
-Slot slots[kSlotCount];
-
-// SIGINT and SIGTERM held in the calling thread for the life of the guard, so that the handler
-// never runs on the thread that is between claiming and publishing a slot.
+// SIGINT and SIGTERM held in the calling thread for the life of the guard.
 class SignalsHeld {
  public:
   SignalsHeld() {
@@ -44,69 +28,26 @@ class SignalsHeld {
   sigset_t previous_;
 };
 
-// Claims a free slot for `path`; nullptr when the path does not fit or every slot is taken.
-Slot* Claim(const char* path) {
-  if (std::strlen(path) >= PATH_MAX) return nullptr;
-  for (Slot& slot : slots) {
-    int expected = kFree;
-    if (slot.state.compare_exchange_strong(expected, kChanging, std::memory_order_acquire)) {
-      std::strcpy(slot.path, path);
-      return &slot;
-    }
-  }
-  return nullptr;
-}
-
-Slot* FindPublished(const char* path) {
-  for (Slot& slot : slots) {
-    if (slot.state.load(std::memory_order_acquire) == kPublished && std::strcmp(slot.path, path) == 0) {
-      return &slot;
-    }
-  }
-  return nullptr;
-}
-
-// Takes the published slot of `path` back for a change; nullptr when it is not registered.
-Slot* Withdraw(const char* path) {
-  for (Slot& slot : slots) {
-    int expected = kPublished;
-    if (slot.state.load(std::memory_order_acquire) == kPublished && std::strcmp(slot.path, path) == 0 &&
-        slot.state.compare_exchange_strong(expected, kChanging, std::memory_order_acquire)) {
-      return &slot;
-    }
-  }
-  return nullptr;
-}
-
 extern "C" void RemoveAndExit(int signal) {
-  for (Slot& slot : slots) {
-    // A slot being changed belongs to another thread that is inside a create, rename or
-    // removal with signals held; it finishes in moments and then publishes or frees the slot.
-    int state = slot.state.load(std::memory_order_acquire);
-    while (state == kChanging) state = slot.state.load(std::memory_order_acquire);
-    if (state == kPublished) unlink(slot.path);
-  }
+  signal_cleanup::RemovePublishedFiles();
   _exit(128 + signal);
 }
 
 }  // namespace
 
-int CreateRemovedOnSignal(const char* path, const std::function<int()>& create) {
+namespace signal_cleanup {
+
+void RunWithSignalsHeld(const std::function<void()>& change) {
   SignalsHeld held;
-  Slot* slot = Claim(path);
-  const int fd = create();
-  if (slot != nullptr) slot->state.store(fd >= 0 ? kPublished : kFree, std::memory_order_release);
-  return fd;
+  change();
 }
 
-bool ReleaseRemovedOnSignal(const char* path, const std::function<bool()>& release) {
-  SignalsHeld held;
-  Slot* slot = Withdraw(path);
-  const bool released = release();
-  // A release that failed leaves the file where it was: it stays registered.
-  if (slot != nullptr) slot->state.store(released ? kFree : kPublished, std::memory_order_release);
-  return released;
-}
+void RemoveFile(const char* path) { unlink(path); }
+
+// The changing thread runs on another processor or after the handler's time slice: spin.
+void WaitForChangingSlot() {}
+
+}  // namespace signal_cleanup
 
 void RemoveRegisteredFilesOnSignal() {
   struct sigaction action {};
@@ -117,7 +58,5 @@ void RemoveRegisteredFilesOnSignal() {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 }
-
-bool IsRemovedOnSignal(const char* path) { return FindPublished(path) != nullptr; }
 
 }  // namespace quorvane
