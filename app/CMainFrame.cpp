@@ -82,8 +82,7 @@ constexpr int kDesktopRepetitions = 3;
 
 FileDialogForm FormOf(FileDialogKind kind) {
   const QStringList openFilters = {QStringLiteral("Quorvane Files Mk III Files (*.qv3)"),
-                                   QStringLiteral("Quorvane Mk II Files (*.qvf)"),
-                                   QStringLiteral("All files (*.*)")};
+                                   QStringLiteral("Quorvane Mk II Files (*.qvf)"), kAllFilesText};
   switch (kind) {
     case FileDialogKind::Load:
       return {QStringLiteral("Quorvane open file..."), QStringLiteral("*.qv3"), openFilters, false};
@@ -95,10 +94,10 @@ FileDialogForm FormOf(FileDialogKind kind) {
               {QStringLiteral("Quorvane Mk III Files (*.qv3)")}, true};
     case FileDialogKind::Export:
       return {QStringLiteral("Quorvane export file..."), QStringLiteral("*.txt"),
-              {QStringLiteral("Text Files (*.txt)"), QStringLiteral("All files (*.*)")}, true};
+              {QStringLiteral("Text Files (*.txt)"), kAllFilesText}, true};
     case FileDialogKind::ChartPicture:
       return {QStringLiteral("Quorvane save chart as picture..."), QStringLiteral("*.png"),
-              {QStringLiteral("PNG pictures (*.png)")}, true};
+              {QStringLiteral("PNG pictures (*.png)"), kAllFilesText}, true};
   }
   return {};
 }

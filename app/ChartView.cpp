@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "dialogs/StoreText.h"
+
 namespace quorvane {
 
 namespace {
@@ -19,20 +21,16 @@ struct ChartRow {
   bool total = false;
 };
 
-QString Latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString PercentText(std::int64_t percent) { return QStringLiteral("%1 %").arg(percent); }
 
 std::vector<ChartRow> RowsOf(const ResultsModel& model) {
   std::vector<ChartRow> rows;
   for (const ResultsRow& row : model.rows) {
-    ChartRow chartRow{Latin1(row.test->name), std::nullopt, {}, false};
+    ChartRow chartRow{FromStoreText(row.test->name), std::nullopt, {}, false};
     if (row.Compared()) {
       chartRow.percent = row.percent;
     } else {
-      chartRow.value = Latin1(row.thisText).trimmed() + QLatin1Char(' ') + Latin1(row.test->unit);
+      chartRow.value = FromStoreText(row.thisText).trimmed() + QLatin1Char(' ') + FromStoreText(row.test->unit);
     }
     rows.push_back(chartRow);
   }

@@ -5,13 +5,9 @@
 #include <QString>
 #include <QThread>
 
-namespace quorvane {
+#include "dialogs/StoreText.h"
 
-namespace {
-QString FromText(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-}  // namespace
+namespace quorvane {
 
 void HandOff::Run(const std::function<void()>& call) {
   std::unique_lock<std::mutex> lock(mutex_);
@@ -47,13 +43,13 @@ void GuiRunHost::RepetitionStarted(int repetition, int of) {
 }
 
 void GuiRunHost::Progress(const RunProgress& progress) {
-  const QString name = repetition_ + FromText(progress.name);
+  const QString name = repetition_ + FromStoreText(progress.name);
   OnUiThread([&] { calls_.showProgress(name, progress.step, progress.steps); });
 }
 
 void GuiRunHost::ShowError(std::string_view text, std::string_view caption) {
-  const QString message = FromText(text);
-  const QString title = FromText(caption);
+  const QString message = FromStoreText(text);
+  const QString title = FromStoreText(caption);
   OnUiThread([&] { calls_.showError(message, title); });
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "dialogs/StoreText.h"
 #include "engine/BenchmarkState.h"
-#include "engine/Windows1252.h"
 
 namespace quorvane {
 
@@ -43,14 +43,6 @@ struct MachineTextBinding {
   DescriptionField MachineDescription::*field;
 };
 extern const std::array<MachineTextBinding, 13> kMachineTextBindings;
-
-// Store fields hold Windows-1252 text, one byte per character, so a cut at 63 characters is a
-// cut at 63 bytes. A text that Windows-1252 cannot hold, or that holds a line break, has no
-// store text: the exchange refuses it before anything is stored, and a store write skips it.
-QString FromStoreText(std::string_view text);
-std::optional<std::string> ToStoreText(const QString& text);
-// Why `text` cannot be stored (FieldTextProblem::None when it can).
-FieldTextProblem StoreTextProblem(const QString& text);
 
 // The values at start-up: thread count from `threads` (1 when it reads as 0), the machine texts
 // from thisMachine, drive C with the texts of its record.

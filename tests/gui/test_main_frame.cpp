@@ -25,6 +25,7 @@
 #include "app/CWaitDlg.h"
 #include "app/ChartView.h"
 #include "app/CommandIds.h"
+#include "app/GuiRunHost.h"
 #include "app/HelpDocument.h"
 #include "app/HelpWindow.h"
 #include "app/MenuTable.h"
@@ -397,6 +398,21 @@ class MainFrameTest : public QObject {
 
   // Each file dialog as the menus show it: title, first name, filters as the user reads them,
   // options, and what each filter lists ("All files (*.*)" also a name without a dot).
+  // The run's texts are Windows-1252 bytes: its progress and messages show their characters.
+  void aRunsTextsAreShownAsWindows1252() {
+    QString name, text, caption;
+    GuiRunHost host({{}, {}, [&](const QString& shown, int, int) { name = shown; },
+                     [&](const QString& shownText, const QString& shownCaption) {
+                       text = shownText;
+                       caption = shownCaption;
+                     }});
+    host.Progress({1, 7, "Test \x80"});
+    host.ShowError("\x93G:\\\x94 \x96 full", "\x80rror");
+    QCOMPARE(name, QString::fromUtf8("Test \u20ac"));
+    QCOMPARE(text, QString::fromUtf8("\u201cG:\\\u201d \u2013 full"));
+    QCOMPARE(caption, QString::fromUtf8("\u20acrror"));
+  }
+
   void theFileDialogsFormsAndFilters() {
     const QString all = QStringLiteral("chart.png mybox new.qv3 old.qvf report.txt");
     const QString open = QStringLiteral("Quorvane Files Mk III Files (*.qv3)=new.qv3|Quorvane Mk II Files (*.qvf)=old.qvf|"
@@ -412,7 +428,7 @@ class MainFrameTest : public QObject {
         {FileDialogKind::Compare, "Quorvane open comparison file...", "*.qv3", false, open},
         {FileDialogKind::SaveAs, "Quorvane save file...", "*.qv3", true, "Quorvane Mk III Files (*.qv3)=new.qv3"},
         {FileDialogKind::Export, "Quorvane export file...", "*.txt", true, "Text Files (*.txt)=report.txt|All files (*.*)=" + all},
-        {FileDialogKind::ChartPicture, "Quorvane save chart as picture...", "*.png", true, "PNG pictures (*.png)=chart.png"},
+        {FileDialogKind::ChartPicture, "Quorvane save chart as picture...", "*.png", true, "PNG pictures (*.png)=chart.png|All files (*.*)=" + all},
     };
     QTemporaryDir folder;
     for (const QString& name : all.split(QLatin1Char(' '))) QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
