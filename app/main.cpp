@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/CBenchApp.h"
+#include "generated/Version.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 namespace quorvane {
 
 // The thread counts a run accepts; the memory test's worker count never exceeds the highest.
+// The build reads kMaxThreads from its line below for the help page and the description dialog.
 constexpr std::int32_t kMinThreads = 1;
 constexpr std::int32_t kMaxThreads = 128;
 constexpr int kWorkerSlots = kMaxThreads;
