@@ -341,7 +341,8 @@ void CMainFrame::OnRunSelectedTests(int) {
                           },
                           [this](const QString& text, const QString& caption) {
                             showMessage_(nullptr, text, caption.isEmpty() ? kMessageCaption : caption);
-                          }});
+                          },
+                          [&wait](const QString& text) { wait.ShowWarning(text); }});
   RepeatedRuns runs;
   const bool repeat = repeatThree_;
   std::optional<std::thread> runThread = StartThread([this, &host, &wait, &runs, repeat] {
@@ -350,10 +351,7 @@ void CMainFrame::OnRunSelectedTests(int) {
     for (const std::string& warning : EnvironmentWarnings(readEnvironment_())) {
       warnings << QString::fromStdString(warning);
     }
-    if (!warnings.isEmpty()) {
-      QMetaObject::invokeMethod(&wait, [&wait, warnings] { wait.ShowWarning(warnings.join(QLatin1Char('\n'))); },
-                                Qt::QueuedConnection);
-    }
+    if (!warnings.isEmpty()) host.ShowWarning(warnings.join(QLatin1Char('\n')));
     if (repeat) {
       RunRepeatedly(runner_, state_, host, kDesktopRepetitions, runs);
     } else {

@@ -38,6 +38,10 @@ void GuiRunHost::ShowReport() { OnUiThread(calls_.showReport); }
 
 void GuiRunHost::ResultsChanged() { OnUiThread(calls_.rebuildReport); }
 
+void GuiRunHost::ShowWarning(const QString& text) {
+  OnUiThread([&] { calls_.showWarning(text); });
+}
+
 void GuiRunHost::RepetitionStarted(int repetition, int of) {
   repetition_ = of > 1 ? QStringLiteral("Repetition %1 of %2: ").arg(repetition).arg(of) : QString();
 }

@@ -40,6 +40,7 @@ class GuiRunHost : public RunHost {
     std::function<void()> rebuildReport;  // BuildReport, then show
     std::function<void(const QString& name, int step, int steps)> showProgress;
     std::function<void(const QString& text, const QString& caption)> showError;
+    std::function<void(const QString& text)> showWarning;  // a line on the machine's state
   };
 
   // Made on the user-interface thread.
@@ -50,6 +51,8 @@ class GuiRunHost : public RunHost {
   void ShowReport() override;
   void ResultsChanged() override;
   void Progress(const RunProgress& progress) override;
+  // Shows `text` in the wait dialog (called on the run's thread before the run starts).
+  void ShowWarning(const QString& text);
   // Named before the test in the progress of a repeated run ("Repetition 2 of 3: ...").
   void RepetitionStarted(int repetition, int of) override;
   void ShowError(std::string_view text, std::string_view caption) override;
