@@ -396,8 +396,6 @@ class MainFrameTest : public QObject {
                                 K::Load, K::Compare, K::Compare, K::Compare, K::SaveAs}));
   }
 
-  // Each file dialog as the menus show it: title, first name, filters as the user reads them,
-  // options, and what each filter lists ("All files (*.*)" also a name without a dot).
   // The run's texts are Windows-1252 bytes: its progress and messages show their characters.
   void aRunsTextsAreShownAsWindows1252() {
     QString name, text, caption;
@@ -413,6 +411,8 @@ class MainFrameTest : public QObject {
     QCOMPARE(caption, QString::fromUtf8("\u20acrror"));
   }
 
+  // Each file dialog as the menus show it: title, first name, filters as the user reads them,
+  // options, and what each filter lists ("All files (*.*)" also a name without a dot).
   void theFileDialogsFormsAndFilters() {
     const QString all = QStringLiteral("chart.png mybox new.qv3 old.qvf report.txt");
     const QString open = QStringLiteral("Quorvane Files Mk III Files (*.qv3)=new.qv3|Quorvane Mk II Files (*.qvf)=old.qvf|"
