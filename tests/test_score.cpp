@@ -1,9 +1,11 @@
-// The score arithmetic, fed with chosen tick counts and frequencies.
+// The score arithmetic fed with chosen tick counts and frequencies, the conversions under it and
+// the numeric reading of stored value texts.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+#include "engine/ResultStore.h"
 #include "engine/Score.h"
 #include "numeric/Conversions.h"
 
@@ -12,51 +14,44 @@ namespace {
 
 constexpr std::int64_t kHz = 1'000'000'000;  // ticks of one nanosecond
 
-TEST(Score, OneSecondWithLengthFactorTwoAndOneThread) {
-  const std::int64_t second = kHz;
-  EXPECT_EQ(ComputeScore(TestId::Dhrystone, second, kHz, 2, 1, 1), 8000u);
-  EXPECT_EQ(ComputeScore(TestId::Whetstone, second, kHz, 2, 1, 1), 4000u);
-  EXPECT_EQ(ComputeScore(TestId::Queens, second, kHz, 2, 1, 1), 20000u);
-  EXPECT_EQ(ComputeScore(TestId::Matrix, second, kHz, 2, 1, 1), 223027u);  // 223027.2
-  EXPECT_EQ(ComputeScore(TestId::NumberCrunch, second, kHz, 2, 1, 1), 235000u);
-  EXPECT_EQ(ComputeScore(TestId::FloatingPoint, second, kHz, 2, 1, 1), 13200u);
-  EXPECT_EQ(ComputeScore(TestId::Memory, second, kHz, 2, 1, 1), 1215360u);
+TEST(Score, FormulasScaleTruncateAndKeepTheLowThirtyTwoBits) {
+  const struct {
+    TestId test;
+    std::int64_t ticks, frequency;
+    int lengthFactor, threads, memoryWorkers;
+    std::uint32_t score;
+  } cases[] = {
+      {TestId::Dhrystone, kHz, kHz, 2, 1, 1, 8000},  // one second, length factor 2, one thread
+      {TestId::Whetstone, kHz, kHz, 2, 1, 1, 4000},
+      {TestId::Queens, kHz, kHz, 2, 1, 1, 20000},
+      {TestId::Matrix, kHz, kHz, 2, 1, 1, 223027},  // 223027.2
+      {TestId::NumberCrunch, kHz, kHz, 2, 1, 1, 235000},
+      {TestId::FloatingPoint, kHz, kHz, 2, 1, 1, 13200},
+      {TestId::Memory, kHz, kHz, 2, 1, 1, 1215360},
+      {TestId::Whetstone, kHz, kHz, 4, 3, 4, 24000},
+      {TestId::Memory, kHz, kHz, 2, 3, 4, 4861440},  // memory workers count, not threads
+      {TestId::Memory, kHz, kHz, 2, 128, 128, 155566080},
+      {TestId::Dhrystone, 3'000'000, kHz, 2, 1, 1, 2666666},  // 2666666.67 truncated
+      {TestId::Queens, 3'000'000, 1'000'000, 2, 1, 1, 6666},  // another frequency: 3 s
+      {TestId::NumberCrunch, 2'900'000, kHz, 2, 1, 1, 117500000},  // whole milliseconds: 2
+      {TestId::NumberCrunch, 900'000, kHz, 2, 1, 1, 0},  // a divisor of 0 gives 0
+      // One tick of 2^20 Hz: 8,388,608,000, whose low 32 bits are 4,093,640,704.
+      {TestId::Dhrystone, 1, 1 << 20, 2, 1, 1, 4093640704u},
+      {TestId::Dhrystone, 0, kHz, 2, 1, 1, 0},  // an infinite quotient gives 0
+      {TestId::Memory, 0, kHz, 2, 1, 1, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ComputeScore(c.test, c.ticks, c.frequency, c.lengthFactor, c.threads, c.memoryWorkers),
+              c.score) << static_cast<int>(c.test) << " " << c.ticks << " " << c.threads;
+  }
+  for (const auto& [threads, workers] : {std::pair{1, 1}, {2, 2}, {3, 4}, {4, 4}, {5, 8}, {64, 64},
+                                        {65, 128}, {128, 128}}) {
+    EXPECT_EQ(MemoryWorkerCountFor(threads), workers) << threads;
+  }
 }
 
-TEST(Score, ThreadsLengthFactorAndMemoryWorkersScaleTheScore) {
-  const std::int64_t second = kHz;
-  EXPECT_EQ(ComputeScore(TestId::Dhrystone, second, kHz, 4, 3, 4), 48000u);
-  EXPECT_EQ(ComputeScore(TestId::Whetstone, second, kHz, 4, 3, 4), 24000u);
-  // The memory score counts the memory workers, not the threads.
-  EXPECT_EQ(ComputeScore(TestId::Memory, second, kHz, 2, 3, 4), 4861440u);
-  EXPECT_EQ(ComputeScore(TestId::Memory, second, kHz, 2, 128, 128), 155566080u);
-}
-
-TEST(Score, QuotientsAreTruncatedTowardZero) {
-  // 3 ms: 8,000,000 / 3 = 2,666,666.67
-  EXPECT_EQ(ComputeScore(TestId::Dhrystone, 3'000'000, kHz, 2, 1, 1), 2666666u);
-  // Another frequency: 3,000,000 ticks at 1 MHz are 3 seconds.
-  EXPECT_EQ(ComputeScore(TestId::Queens, 3'000'000, 1'000'000, 2, 1, 1), 6666u);
-}
-
-TEST(Score, NumberCrunchDividesByWholeMilliseconds) {
-  // 2.9 ms count as 2 ms.
-  EXPECT_EQ(ComputeScore(TestId::NumberCrunch, 2'900'000, kHz, 2, 1, 1), 117500000u);
-  // Below one millisecond the divisor is 0, which gives 0, not a crash.
-  EXPECT_EQ(ComputeScore(TestId::NumberCrunch, 900'000, kHz, 2, 1, 1), 0u);
-}
-
-TEST(Score, OnlyTheLowThirtyTwoBitsAreKept) {
-  // One tick of a 2^20 Hz counter (exact in binary): 8,000,000 / (1000 / 2^20) ms
-  // = 8,388,608,000, whose low 32 bits are 4,093,640,704.
-  EXPECT_EQ(ComputeScore(TestId::Dhrystone, 1, 1 << 20, 2, 1, 1), 4093640704u);
-  // No elapsed time at all: an infinite quotient gives 0.
-  EXPECT_EQ(ComputeScore(TestId::Dhrystone, 0, kHz, 2, 1, 1), 0u);
-  EXPECT_EQ(ComputeScore(TestId::Memory, 0, kHz, 2, 1, 1), 0u);
-}
-
-// The truncation at the ends of the 64-bit range: 2^63 no longer fits, the largest double below
-// it does, and so does -2^63; NaN gives the most negative value.
+// The ends of the 64-bit range: 2^63 no longer fits, the largest double below it does, and so
+// does -2^63; NaN gives the most negative value.
 TEST(Score, TruncationAtTheEndsOfTheSixtyFourBitRange) {
   constexpr std::int64_t kLowest = std::numeric_limits<std::int64_t>::min();
   EXPECT_EQ(TruncToInt64(9223372036854775808.0), kLowest);
@@ -66,16 +61,13 @@ TEST(Score, TruncationAtTheEndsOfTheSixtyFourBitRange) {
   EXPECT_EQ(TruncToInt32Low(4294967297.9), 1);
 }
 
-TEST(Score, MemoryWorkersAreTheNextPowerOfTwo) {
-  EXPECT_EQ(MemoryWorkerCountFor(1), 1);
-  EXPECT_EQ(MemoryWorkerCountFor(2), 2);
-  EXPECT_EQ(MemoryWorkerCountFor(3), 4);
-  EXPECT_EQ(MemoryWorkerCountFor(4), 4);
-  EXPECT_EQ(MemoryWorkerCountFor(5), 8);
-  EXPECT_EQ(MemoryWorkerCountFor(64), 64);
-  EXPECT_EQ(MemoryWorkerCountFor(65), 128);
-  EXPECT_EQ(MemoryWorkerCountFor(100), 128);
-  EXPECT_EQ(MemoryWorkerCountFor(128), 128);
+// The leading decimal integer, wrapping modulo 2^32 beyond the 32-bit range (10^30 too).
+TEST(ResultStore, NumericReadingTakesTheLeadingIntegerAndWraps) {
+  const std::pair<const char*, std::int32_t> cases[] = {
+      {"      1234", 1234}, {"  \t 42abc7", 42}, {"+17", 17}, {"-17 x", -17}, {"", 0},
+      {"abc12", 0}, {"-", 0}, {"2147483647", 2147483647}, {"2147483648", -2147483647 - 1},
+      {"4294967295", -1}, {"4294967297", 1}, {"1000000000000000000000000000000", 1073741824}};
+  for (const auto& [text, value] : cases) EXPECT_EQ(ReadValue(text), value) << text;
 }
 
 }  // namespace
