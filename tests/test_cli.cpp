@@ -1,47 +1,46 @@
-// quorvane-cli: its command line, its report on stdout and its JSON, through RunCli and through
-// the built program.
+// quorvane-cli through RunCli and as the built program: its command line and refusals, the
+// report, JSON, repetitions and the thread sweep, the detected description, result files and
+// exports in their bytes, "-" for stdout, outputs that fail, and the disk test's file removed
+// when the program is stopped.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
-
-#include <nlohmann/json.hpp>
-
-#include <array>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
+#include <thread>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
-#include "tests/cli_invoke.h"
-#include "fixture_tree.h"
+#include "cli/ThreadSweep.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
+#include "tests/cli_invoke.h"
+#include "tests/fixture_tree.h"
 #include "tests/temp_folder.h"
 
 namespace quorvane {
 namespace {
 
-using test_support::TempFolder;
-
+namespace fs = std::filesystem;
 using test_support::CliRun;
 using test_support::Invoke;
+using test_support::TempFolder;
 
-CliParse Parse(std::vector<const char*> args) {
-  args.insert(args.begin(), "quorvane-cli");
-  return ParseCommandLine(static_cast<int>(args.size()), args.data());
-}
-
-// One line that names the program.
-bool OneMessageLine(const std::string& text) {
-  return text.starts_with("quorvane-cli: ") && text.find('\n') == text.size() - 1;
-}
+const std::string kCli = QUORVANE_CLI_PATH;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -50,53 +49,104 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-TEST(CliOptions, BadWordsGiveOneLineAndStatusTwoAlsoFromTheBuiltProgramHelpGoesToStdout) {
-  const std::vector<std::vector<const char*>> bad = {
-      {"--bogus"},          {"--threads", "0"},     {"--threads", "129"},
-      {"-j", "two"},        {"--tests", "queens,x"}, {"--tests", ""},
-      {"--set", "colour=red"}, {"--set", "brand"},   {"--set", "threads=4"},
-      {"extra"},            {"--drive", "1"},       {"--drive", "AB"},
-      {"-d", "B"},          {"--drive", ""},        {"--repeat", "0"},
-      {"--repeat", "100"},  {"--repeat", "three"}, {"--sweep", "-t", "q", "--repeat", "2"}};
-  for (const auto& words : bad) {
+std::string Bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A shell command line; its exit status and what the shell wrote to its stdout.
+CliRun Shell(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  CliRun run;
+  for (int c; (c = fgetc(pipe)) != EOF;) run.out += static_cast<char>(c);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// A result file of one queens run with a CPU text outside ASCII and a brand one character too
+// long; made once, removed at exit.
+const std::string& SavedRun() {
+  static const TempFolder folder;
+  static const std::string file = [] {
+    const std::string path = folder / "mine.qv3";
+    const std::string brand = "brand=" + std::string(62, 'a') + "ü€";
+    const CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--set", "cpu=Zürich €",
+                               "--set", brand.c_str(), "--save", path.c_str()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return path;
+  }();
+  return file;
+}
+
+TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoAlsoFromTheBuiltProgramHelpGoesToStdout) {
+  const TempFolder folder;
+  const std::string mine = SavedRun(), before = Bytes(mine);
+  const std::string alias = folder / "alias.qv3", fresh = folder / "fresh.txt";
+  const std::string freshAgain = (folder.path() / "sub" / ".." / "fresh.txt").string();
+  fs::create_symlink(mine, alias);
+  fs::create_directory(folder.path() / "sub");
+  const struct {
+    std::vector<const char*> words;
+    const char* start;  // what the message starts with after the program's name
+  } bad[] = {
+      {{"--bogus"}, ""}, {{"--threads", "0"}, ""}, {{"--threads", "129"}, ""}, {{"-j", "two"}, ""},
+      {{"--tests", "queens,x"}, ""}, {{"--tests", ""}, ""}, {{"--set", "colour=red"}, ""},
+      {{"--set", "brand"}, ""}, {{"--set", "threads=4"}, ""}, {{"extra"}, ""}, {{"--drive", "1"}, ""},
+      {{"--drive", "AB"}, ""}, {{"-d", "B"}, ""}, {{"--drive", ""}, ""}, {{"--repeat", "0"}, ""},
+      {{"--repeat", "100"}, ""}, {{"--repeat", "three"}, ""},
+      {{"--sweep", "-t", "q", "--repeat", "2"}, "--repeat"}, {{"--sweep", "--load", "x.qv3"}, "--sweep"},
+      {{"--sweep", "-d", "C"}, "--sweep"},
+      // Texts that cannot be stored in a result file.
+      {{"--set", "cpu=Ω-9000"}, "--set: The entry \"cpu\""}, {{"--set", "brand=Ac\nme"}, "--set: The entry \"brand\""},
+      {{"--set", "cpus=7\r\n8"}, "--set: The entry \"cpus\""}, {{"--set", "os=\xff"}, "--set: The entry \"os\""},
+      // An output that names another file of the run: by name, by inode, not there yet, or "-" twice.
+      {{"--load", mine.c_str(), "--save", mine.c_str()}, "--"},
+      {{"--load", mine.c_str(), "--export", alias.c_str()}, "--"},
+      {{"--compare", alias.c_str(), "--save", mine.c_str()}, "--"},
+      {{"-t", "q", "--save", fresh.c_str(), "--export", freshAgain.c_str()}, "--"},
+      {{"--load", mine.c_str(), "--save", "-", "--export", "-"}, "--"},
+      {{"--load", mine.c_str(), "--export", "-", "--json"}, "--"}};
+  for (const auto& [words, start] : bad) {
+    SCOPED_TRACE(words[0] + std::string(" ") + words.back());
     const CliRun run = Invoke(words);
-    EXPECT_EQ(run.status, 2) << words[0];
-    EXPECT_TRUE(run.out.empty()) << words[0];
-    EXPECT_TRUE(OneMessageLine(run.err)) << run.err;
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_TRUE(run.err.starts_with("quorvane-cli: " + std::string(start))) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
+  EXPECT_EQ(Bytes(mine), before);
+  EXPECT_EQ(folder.EntryCount(), 2u);  // alias and sub
+
   CliRun run = Invoke({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--no-realtime"), std::string::npos);
   EXPECT_TRUE(run.err.empty());
   run = Invoke({"-V"});
-  EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "quorvane-cli 0.7.16\n");
-
-  // The built program, as a shell sees it.
-  FILE* pipe = popen((std::string(QUORVANE_CLI_PATH) + " --threads 500 2>&1").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  for (int c; (c = fgetc(pipe)) != EOF;) output += static_cast<char>(c);
-  const int status = pclose(pipe);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 2);
-  EXPECT_TRUE(OneMessageLine(output)) << output;
-  EXPECT_NE(output.find("--threads"), std::string::npos) << output;
+  run = Shell(kCli + " --threads 500 2>&1");  // the built program, as a shell sees it
+  EXPECT_EQ(run.status, 2);
+  EXPECT_TRUE(run.out.starts_with("quorvane-cli: --threads")) << run.out;
+  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
 }
 
 TEST(CliOptions, TestsDrivesAndFieldsAreParsedInRunOrder) {
-  CliParse parsed = Parse({"--tests", "memory, d,fpu,q", "--drive", "c", "-d", "D", "--drive", "C"});
+  const auto parse = [](std::vector<const char*> args) {
+    args.insert(args.begin(), "quorvane-cli");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data());
+  };
+  CliParse parsed = parse({"--tests", "memory, d,fpu,q", "--drive", "c", "-d", "D", "--drive", "C"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests, (std::vector<TestId>{TestId::Dhrystone, TestId::Queens,
                                                         TestId::FloatingPoint, TestId::Memory}));
   EXPECT_EQ(parsed.options->drives, (std::vector<char>{'C', 'D'}));
-  parsed = Parse({"-t", "all", "-j", "7", "--long", "--set", "cpus=2", "--set", "os=A=B"});
+  parsed = parse({"-t", "all", "-j", "7", "--long", "--set", "cpus=2", "--set", "os=A=B"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests.size(), 7u);
   EXPECT_EQ(parsed.options->threads, 7);
   EXPECT_TRUE(parsed.options->longTests);
   EXPECT_EQ(parsed.options->fields, (std::vector<std::pair<int, std::string>>{{13, "2"}, {11, "A=B"}}));
-  parsed = Parse({});
+  parsed = parse({});
   ASSERT_TRUE(parsed.options);
   EXPECT_TRUE(parsed.options->tests.empty());
   EXPECT_FALSE(parsed.options->threads);
@@ -115,17 +165,13 @@ TEST(CliRun, PrintsTheReportAndProgressOrTheDescriptionViewQuietly) {
   EXPECT_EQ(lines[3].substr(36), "        n/a  pps        0 percent");
   EXPECT_EQ(lines[4], std::string(106, ' '));
 
-  // A field longer than its 63 characters is cut.
-  const std::string setBrand = "brand=" + std::string(70, 'b');
-  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--description", "--set",
-                setBrand.c_str(), "--set", "cpus=one"});
+  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--description", "--set", "cpus=one"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.err.empty());
   lines = Lines(run.out);
   ASSERT_GE(lines.size(), 19u);
   EXPECT_EQ(lines[0], "");
   EXPECT_EQ(lines[2].substr(0, 21), "Number of threads: 1 ");
-  EXPECT_EQ(lines[4], "Brand           :  " + std::string(63, 'b') + "  " + std::string(35, ' '));
   EXPECT_EQ(lines[8].substr(0, 22), "Number of CPUs  :  one");
 }
 
@@ -149,27 +195,6 @@ TEST(CliRun, RepeatedRunsReportMediansAndGiveEverySampleInJson) {
   EXPECT_EQ(row["max"], samples[2]);
   EXPECT_NEAR(row["spread"].get<double>(), (samples[2] - samples[0]) * 100.0 / samples[1], 1e-9);
   EXPECT_EQ(row["noisy"], row["spread"].get<double>() > 5.0);
-}
-
-TEST(CliRun, JsonHoldsDescriptionSettingsAndRows) {
-  const CliRun run = Invoke({"--json", "-q", "-t", "queens", "-j", "2", "--long", "--no-realtime",
-                             "--set", "brand=Zürich €"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const nlohmann::json json = nlohmann::json::parse(run.out);
-  EXPECT_EQ(json["threads"], 2);
-  EXPECT_EQ(json["lengthFactor"], 4);
-  EXPECT_EQ(json["description"]["brand"], "Zürich €");
-  EXPECT_EQ(json["description"]["threads"], "2");
-  ASSERT_EQ(json["results"].size(), 1u);
-  const nlohmann::json& row = json["results"][0];
-  EXPECT_EQ(row["code"], "q");
-  EXPECT_EQ(row["test"], "Eight queens problem");
-  EXPECT_EQ(row["unit"], "pps");
-  EXPECT_TRUE(row["value"].is_number_integer());
-  EXPECT_GT(row["value"].get<long long>(), 0);
-  EXPECT_FALSE(row.contains("comparison"));
-  EXPECT_FALSE(row.contains("samples"));
-  EXPECT_FALSE(json.contains("repeat"));
 }
 
 TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndRun) {
@@ -200,10 +225,10 @@ TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndRun) {
   EXPECT_GE(rows[0]["value"].get<long long>(), rows[1]["value"].get<long long>());
   EXPECT_GE(rows[1]["value"].get<long long>(), rows[2]["value"].get<long long>());
   EXPECT_LE(rows[6]["value"].get<long long>(), 100);
-  EXPECT_FALSE(std::filesystem::exists("DISKTEST.DAT"));
+  EXPECT_FALSE(fs::exists("DISKTEST.DAT"));
 }
 
-TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverrides) {
+TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverridesInJson) {
   const test_support::FixtureTree tree;
   tree.File("sys/class/dmi/id/sys_vendor", "Acme\n");
   tree.File("proc/cpuinfo", "model name\t: Acme Super CPU @ 2.50GHz\n");
@@ -218,14 +243,13 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverrides
     return DetectMachine(tree.root(), {DriveMapping{'E', "/data", "ext4", "/dev/vda", true}});
   };
 
-  // Nothing to run: the detected description alone, the thread count left open.
+  // Nothing to run: the detected description alone, the thread count left open, no progress.
   CliRun run = Invoke({"--description"}, detect);
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");  // no progress: nothing ran
+  EXPECT_EQ(run.err, "");
   std::vector<std::string> lines = Lines(run.out);
   ASSERT_GE(lines.size(), 24u) << run.out;
   EXPECT_EQ(lines[2].substr(0, 20), "Number of threads:  ");
-  EXPECT_EQ(lines[4].substr(0, 24), "Brand           :  Acme ");
   EXPECT_EQ(lines[7].substr(0, 44), "CPU             :  Acme Super CPU @ 2.50GHz ");
   EXPECT_EQ(lines[10].substr(0, 29), "Internal clock  :  2500 MHz  ");
   EXPECT_EQ(lines[14].substr(0, 26), "RAM size        :  16 GB  ");
@@ -233,48 +257,44 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverrides
   EXPECT_EQ(lines[22].substr(0, 27), "Controller      :  virtio  ");
   EXPECT_EQ(lines[23].substr(0, 31), "Driver          :  virtio_blk  ");
 
-  // A run's description starts from the detected one; --set still wins.
-  run = Invoke({"--json", "-q", "-t", "q", "-j", "1", "--no-realtime", "--set", "ram-size=15 GB"},
-               detect);
+  // A run's description starts from the detected one; --set still wins. The JSON's settings
+  // and rows.
+  run = Invoke({"--json", "-q", "-t", "q", "-j", "1", "--long", "--no-realtime", "--set",
+                "ram-size=15 GB", "--set", "os=Zürich €"}, detect);
   ASSERT_EQ(run.status, 0) << run.err;
-  nlohmann::json description = nlohmann::json::parse(run.out)["description"];
-  EXPECT_EQ(description["brand"], "Acme");
-  EXPECT_EQ(description["ram-size"], "15 GB");
-  EXPECT_EQ(description["threads"], "1");
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["threads"], 1);
+  EXPECT_EQ(json["lengthFactor"], 4);
+  EXPECT_FALSE(json.contains("repeat"));
+  EXPECT_EQ(json["description"]["brand"], "Acme");
+  EXPECT_EQ(json["description"]["ram-size"], "15 GB");
+  EXPECT_EQ(json["description"]["os"], "Zürich €");
+  EXPECT_EQ(json["description"]["threads"], "1");
+  ASSERT_EQ(json["results"].size(), 1u);
+  const nlohmann::json& row = json["results"][0];
+  EXPECT_EQ(row["code"], "q");
+  EXPECT_EQ(row["test"], "Eight queens problem");
+  EXPECT_EQ(row["unit"], "pps");
+  EXPECT_GT(row["value"].get<long long>(), 0);
+  EXPECT_FALSE(row.contains("comparison") || row.contains("samples"));
 
   // --no-detect and --load detect nothing.
   const int before = detections;
   run = Invoke({"--description", "--no-detect"}, detect);
-  ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(72, ' '));
-  const test_support::FixtureTree files;
-  const std::string saved = (files.root() / "typed.qv3").string();
-  run = Invoke({"--description", "--no-detect", "--set", "brand=Typed", "--save", saved.c_str()},
-               detect);
-  ASSERT_EQ(run.status, 0) << run.err;
-  run = Invoke({"--load", saved.c_str(), "--description"}, detect);
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Lines(run.out)[4].substr(0, 25), "Brand           :  Typed ");
+  run = Invoke({"--load", SavedRun().c_str(), "--description"}, detect);
+  EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(62, 'a') + "ü  " + std::string(35, ' '));
   EXPECT_EQ(detections, before);
 }
 
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-TEST(CliFiles, SaveLoadCompareAndExportGiveTheDesktopProgramsBytes) {
+TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
   const TempFolder folder;
-  const std::string mine = folder / "mine.qv3";
-  const std::string other = folder / "other.qv3";
-  const std::string exported = folder / "report.txt";
-  CliRun run = Invoke({"-q", "-t", "q,c", "-j", "1", "--no-realtime", "--set", "brand=Mine",
-                       "--save", mine.c_str()});
+  const std::string mine = SavedRun(), other = folder / "other.qv3", exported = folder / "report.txt";
+  // Stored in Windows-1252, one byte a character; the brand cut at 63 characters after that.
+  EXPECT_NE(Bytes(mine).find("\r\nx\r\n" + std::string(62, 'a') + "\xFC\r\n\r\n\r\nZ\xFCrich \x80\r\n"),
+            std::string::npos);
+  CliRun run = Invoke({"-q", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
-  run = Invoke({"-q", "-t", "queens", "-j", "2", "--no-realtime", "--set", "os=Other", "--save",
-                other.c_str()});
-  ASSERT_EQ(run.status, 0) << run.err;
-
   run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", exported.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.err.empty()) << run.err;  // nothing ran
@@ -286,32 +306,189 @@ TEST(CliFiles, SaveLoadCompareAndExportGiveTheDesktopProgramsBytes) {
   const std::string expected = ExportBytes(state->ReportText);
   EXPECT_EQ(Bytes(exported), expected);
   EXPECT_NE(expected.find("Total CPU"), std::string::npos);  // the comparison was there
-  // stdout holds the same lines with plain line ends.
-  std::string plain = expected;
+  std::string plain = expected;  // stdout: the same lines with plain line ends
   for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
   EXPECT_EQ(run.out, plain);
+  // "-": the file's bytes take the place of the report.
+  run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", "-"});
+  EXPECT_EQ(run.out, expected);
+  run = Invoke({"--load", mine.c_str(), "--save", "-"});
+  EXPECT_EQ(run.out, Bytes(mine));
 
-  // The loaded description comes back; a loaded file can be re-saved unchanged.
+  // A loaded file is saved again unchanged and printed in UTF-8.
   const std::string again = folder / "again.qv3";
   run = Invoke({"--load", mine.c_str(), "--save", again.c_str(), "--description"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Bytes(again), Bytes(mine));
-  EXPECT_NE(run.out.find("Brand           :  Mine"), std::string::npos);
+  EXPECT_NE(run.out.find("CPU             :  Zürich €" + std::string(27, ' ') + "  "), std::string::npos) << run.out;
+  run = Invoke({"--load", mine.c_str(), "--json"});
+  EXPECT_NE(run.out.find("\"cpu\": \"Zürich €\""), std::string::npos) << run.out;
+
+  // Control bytes of a loaded file are printed as '?'; the file keeps them when saved again.
+  const std::string escape = folder / "escape.qv3";
+  std::ofstream(escape, std::ios::binary)
+      << "q     12345G\r\nx\r\n\x1b]0;owned\x07\r\nM\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\x1b[2J\r\n1\r\n1";
+  run = Invoke({"--load", escape.c_str(), "--description", "--save", again.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+  EXPECT_NE(run.out.find("Brand           :  ?]0;owned?  "), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("OS              :  ?[2J  "), std::string::npos) << run.out;
+  EXPECT_EQ(Bytes(again), Bytes(escape));
 }
 
-TEST(CliFiles, FileProblemsPrintTheirMessageAndExitOne) {
+TEST(CliFiles, FilesThatCannotBeReadPrintTheirMessageAndExitOne) {
   const TempFolder folder;
   CliRun run = Invoke({"--load", (folder / "missing.qv3").c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Can't open file!\n");
   EXPECT_TRUE(run.out.empty());
 
-  const std::string bad = folder / "bad.qv3";
+  const std::string bad = folder / "bad.qv3", report = folder / "report.txt", empty = folder / "empty.qv3";
   std::ofstream(bad, std::ios::binary) << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
-  run = Invoke({"--compare", bad.c_str(), "-t", "q"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "This is not a Quorvane Mk III file!\n");
+  std::ofstream(empty, std::ios::binary).flush();
+  run = Invoke({"--load", SavedRun().c_str(), "--export", report.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const std::string& file : {bad, report, empty}) {
+    for (const char* option : {"--load", "--compare"}) {
+      SCOPED_TRACE(file + " " + option);
+      run = Invoke({option, file.c_str(), "-t", "q", "-q"});
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.err, "This is not a Quorvane Mk III file!\n");
+      EXPECT_TRUE(run.out.empty());
+    }
+  }
+}
 
+TEST(CliOutputs, TargetsAreCheckedBeforeTheRunAndALateFailureKeepsTheReport) {
+  TempFolder folder;
+  const std::string missing = folder / "no/such/x.qv3";
+  // Refused before the run: no progress, no report, nothing made.
+  CliRun run = Invoke({"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file! (" + missing + ": No such file or directory)\n");
+  EXPECT_TRUE(run.out.empty());
+  run = Invoke({"-q", "-t", "q", "--export", folder.path().c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file! (" + folder.path().string() + ": Is a directory)\n");
+  EXPECT_EQ(folder.EntryCount(), 0u);
+
+  // A named pipe passes the check but has no reader when the export comes: the message names
+  // it and the reason, and the report of the run is printed all the same.
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file! (" + pipe + ": No such device or address)\n");
+  EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos) << run.out;
+}
+
+TEST(CliOutputs, AStdoutThatCannotBeWrittenExitsOne) {
+  const TempFolder folder;
+  const std::string load = kCli + " --load '" + SavedRun() + "' 2>&1";
+  // A full device, a closed stdout, and a file size limit of 0 blocks (EFBIG).
+  for (const std::string& command : {load + " >/dev/full", load + " >&-",
+                                     "ulimit -f 0; " + load + " >'" + (folder / "limited.txt").string() + "'"}) {
+    SCOPED_TRACE(command);
+    const CliRun run = Shell(command);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.starts_with("quorvane-cli: cannot write standard output: ")) << run.out;
+  }
+  EXPECT_EQ(Shell(load + " >/dev/null").status, 0);
+}
+
+TEST(CliOutputs, SigtermDuringTheDiskTestRemovesItsFileAndExits143) {
+  // In a fresh folder on the root filesystem (drive C): the test file is made there.
+  TempFolder folder;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (chdir(folder.path().c_str()) != 0) _exit(90);
+    execl(QUORVANE_CLI_PATH, QUORVANE_CLI_PATH, "-q", "--no-realtime", "-d", "C", static_cast<char*>(nullptr));
+    _exit(91);
+  }
+  const fs::path file = folder.path() / "DISKTEST.DAT";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  const bool seen = fs::exists(file);
+  kill(child, SIGTERM);
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (!seen) GTEST_SKIP() << "the disk test made no file here (drive C not writable?)";
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 143);
+  EXPECT_EQ(folder.EntryCount(), 0u);
+}
+
+SweepRun RunOf(int threads, std::initializer_list<std::pair<char, std::uint32_t>> rows) {
+  SweepRun run{threads, {}};
+  std::size_t row = 0;
+  for (const auto& [code, value] : rows) SetRow(run.results[row++], code, value);
+  return run;
+}
+
+TEST(ThreadSweep, CountsDoubleUpToTheLimitAndTableAndJsonGiveSpeedUpAgainstOneThread) {
+  for (const auto& [limit, counts] : std::vector<std::pair<int, std::vector<int>>>{
+           {0, {1}}, {1, {1}}, {3, {1, 2, 3}}, {4, {1, 2, 4}}, {128, {1, 2, 4, 8, 16, 32, 64, 128}}}) {
+    EXPECT_EQ(SweepThreadCounts(limit), counts) << limit;
+  }
+  // Dhrystone scales, Whetstone failed alone at one thread, memory measured 0 at one thread,
+  // queens measured only at two.
+  const std::vector<SweepRun> runs = {RunOf(1, {{'d', 1000}, {'m', 0}}),
+                                      RunOf(2, {{'d', 1900}, {'w', 50}, {'q', 7}, {'m', 10}}),
+                                      RunOf(3, {{'d', 2500}})};
+  EXPECT_EQ(SweepTable(runs),
+            "threads  test                            score  unit      speed-up  efficiency\n"
+            "      1  Dhrystone 2.1                    1000  kDhryst.      1.00       100 %\n"
+            "      1  Memory throughput                   0  kB/sec         n/a         n/a\n"
+            "      2  Dhrystone 2.1                    1900  kDhryst.      1.90        95 %\n"
+            "      2  Whetstone                          50  MFLOPS         n/a         n/a\n"
+            "      2  Eight queens problem                7  pps            n/a         n/a\n"
+            "      2  Memory throughput                  10  kB/sec         n/a         n/a\n"
+            "      3  Dhrystone 2.1                    2500  kDhryst.      2.50        83 %\n");
+  ResultTable other{};
+  SetRow(other[0], 'd', 2000);
+  const nlohmann::json json = SweepAsJson(runs, other);
+  ASSERT_EQ(json.size(), 3u);
+  EXPECT_EQ(json[1]["threads"], 2);
+  EXPECT_EQ(json[1]["results"][0], nlohmann::json::parse(R"({"code": "d", "test": "Dhrystone 2.1",
+      "unit": "kDhryst.", "value": 1900, "comparison": 2000, "speedup": 1.9, "efficiency": 95})"));
+  EXPECT_FALSE(json[1]["results"][1].contains("speedup"));
+  EXPECT_EQ(json[2]["results"][0]["efficiency"], 83);
+}
+
+TEST(ThreadSweep, RunsEveryCountPrintsItsTableOrJsonAndSavesTheLast) {
+  const TempFolder folder;
+  const std::string saved = folder / "sweep.qv3";
+  CliRun run = Invoke({"--sweep", "-t", "queens", "-j", "3", "--no-realtime", "--json", "--save", saved.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("Sweep with 3 threads"), std::string::npos);
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  ASSERT_EQ(json["sweep"].size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(json["sweep"][i]["threads"], std::vector<int>({1, 2, 3})[i]);
+    ASSERT_EQ(json["sweep"][i]["results"].size(), 1u);
+    EXPECT_GT(json["sweep"][i]["results"][0]["value"].get<long long>(), 0);
+  }
+  // The top level and the saved file are the run at the highest count.
+  EXPECT_EQ(json["threads"], 3);
+  nlohmann::json last = json["sweep"][2]["results"][0];
+  last.erase("speedup");
+  last.erase("efficiency");
+  EXPECT_EQ(json["results"], nlohmann::json::array({last}));
+  BenchmarkState loaded;
+  ASSERT_EQ(ReadResultFile(loaded, FileTarget::ThisMachine, saved), FileOutcome::Done);
+  EXPECT_EQ(FieldText(loaded.thisMachine.threads), "3");
+  EXPECT_EQ(ReadValue(ValueText(loaded.thisResults[0])), json["results"][0]["value"].get<int>());
+
+  run = Invoke({"--sweep", "-q", "-t", "q", "-j", "2", "--no-realtime"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.err.empty());
+  const std::vector<std::string> table = Lines(run.out);
+  ASSERT_EQ(table.size(), 3u) << run.out;
+  EXPECT_TRUE(table[1].starts_with("      1  Eight queens problem") && table[1].ends_with("1.00       100 %")) << table[1];
+  EXPECT_TRUE(table[2].starts_with("      2  Eight queens problem")) << table[2];
 }
 
 }  // namespace

@@ -184,34 +184,27 @@ TEST_F(TestRunnerTest, CancelledDescriptionChangesNothingAndAnEmptyRunEmptiesRes
   EXPECT_EQ(state.resultCount, 0);
 }
 
-TEST_F(TestRunnerTest, RowsFollowTheFixedOrderWithThreeThreadsAndFourMemoryWorkers) {
+TEST_F(TestRunnerTest, RowsFollowTheFixedOrderAfterEveryWorkerAndTestsNeverOverlap) {
   ToggleTest(state.testSelection, TestId::Memory);
   ToggleTest(state.testSelection, TestId::Whetstone);
   TestRunner runner(StartThread, kStandIns);
   const ScriptedHost host = RunTests(state, " 3 threads", runner);
-  const std::vector<std::string> expected = {
-      "confirm",     "started", "shown", "progress 1/2 Whetstone",
-      "row w",       "progress 2/2 Memory throughput", "row m", "finished"};
-  EXPECT_EQ(host.log, expected);
-  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'w', 'm'}));
-  EXPECT_EQ(state.resultCount, 2);
+  EXPECT_EQ(host.log, (std::vector<std::string>{"confirm", "started", "shown", "progress 1/2 Whetstone", "row w",
+                                                "progress 2/2 Memory throughput", "row m", "finished"}));
   EXPECT_EQ(Record().started[static_cast<int>(TestId::Whetstone)], 3);
-  EXPECT_EQ(Record().started[static_cast<int>(TestId::Memory)], 4);
   EXPECT_EQ(runner.MemoryWorkerCount(), 4);
-  EXPECT_EQ(ValueText(state.thisResults[0]).size(), 10u);
   EXPECT_TRUE(host.errors.empty());
-  EXPECT_FALSE(host.rowBeforeWorkersEnded);
-}
 
-TEST_F(TestRunnerTest, AHundredWorkersPerTestAndTestsNeverOverlap) {
+  // A hundred workers a test (the memory test's next power of two), the long length factor.
   SelectAllTests(state.testSelection);
   ToggleLongTests(state.testSelection);
-  const ScriptedHost host = RunTests(state, "100");
+  workerRecord = std::make_unique<WorkerRecord>();
+  const ScriptedHost hundred = RunTests(state, "100");
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
   for (int t = 0; t < kTestCount - 1; ++t) EXPECT_EQ(Record().finished[t], 100) << t;
   EXPECT_EQ(Record().finished[kTestCount - 1], 128);
   EXPECT_FALSE(Record().overlap);
-  EXPECT_FALSE(host.rowBeforeWorkersEnded);
+  EXPECT_FALSE(hundred.rowBeforeWorkersEnded);
   EXPECT_EQ(Record().lengthFactorSeen, 4);
 }
 
@@ -232,11 +225,10 @@ TEST_F(TestRunnerTest, AWorkerThatCannotStartOrGetItsMemorySkipsOnlyItsTest) {
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'q'}));
   // Refused, or an exception while wrapping the routine or creating the thread: each the same.
   ASSERT_EQ(host.errors.size(), 3u);
-  EXPECT_NE(host.errors[0].find("Whetstone"), std::string::npos);
-  EXPECT_NE(host.errors[0].find("thread 1 of 2"), std::string::npos);
-  EXPECT_NE(host.errors[1].find("Matrix operations"), std::string::npos);
-  EXPECT_NE(host.errors[1].find("thread 2 of 2"), std::string::npos);
-  EXPECT_NE(host.errors[2].find("Number crunch"), std::string::npos);
+  for (const auto& [error, words] : {std::pair{0, "thread 1 of 2 of the test Whetstone"}, {1, "thread 2 of 2 of the test Matrix operations"},
+                                     {2, "of the test Number crunch"}}) {
+    EXPECT_NE(host.errors[error].find(words), std::string::npos) << host.errors[error];
+  }
   // The workers started before a refusal ran to their end and were joined.
   EXPECT_EQ(Record().started[static_cast<int>(TestId::Matrix)], 1);
   EXPECT_EQ(Record().finished[static_cast<int>(TestId::Matrix)], 1);
@@ -307,19 +299,6 @@ TEST_F(TestRunnerTest, NoDriveBlockIsWrittenPastTheLastRow) {
   EXPECT_NE(host.errors[0].find("drive P"), std::string::npos);
 }
 
-// The real workers with one thread, the memory test's single worker included.
-TEST_F(TestRunnerTest, RealWorkersWithOneThreadProduceScores) {
-  ToggleTest(state.testSelection, TestId::Queens);
-  ToggleTest(state.testSelection, TestId::Memory);
-  TestRunner runner;
-  const ScriptedHost host = RunTests(state, "1", runner);
-  ASSERT_EQ(Codes(state.thisResults), (std::vector<char>{'q', 'm'}));
-  EXPECT_EQ(runner.MemoryWorkerCount(), 1);
-  EXPECT_GT(ReadValue(ValueText(state.thisResults[0])), 0);
-  EXPECT_GT(ReadValue(ValueText(state.thisResults[1])), 0);
-  EXPECT_TRUE(host.errors.empty());
-}
-
 // Kernels that compute a wrong result after doing their work, as a failing processor would.
 // Each spoils one value that its test's check covers.
 template <class Kernel, void (*Spoil)(Kernel&)>
@@ -351,10 +330,11 @@ void WrongInSecondThread(WorkerSlots& slots, int index) {
 TEST_F(TestRunnerTest, RealWorkersCheckTheirResultsAndAWrongOneInOneThreadCostsItsTestTheScore) {
   SelectAllTests(state.testSelection);
   state.testSelection.LengthFactor = 1;  // the shortest real run
-  TestRunner right;
-  const ScriptedHost host = RunTests(state, "2", right);
+  TestRunner right;  // one thread: the memory test's single worker included
+  const ScriptedHost host = RunTests(state, "1", right);
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
   for (int row = 0; row < 7; ++row) EXPECT_GT(ReadValue(ValueText(state.thisResults[row])), 0);
+  EXPECT_EQ(right.MemoryWorkerCount(), 1);
   EXPECT_TRUE(host.errors.empty());
 
   // One of two workers computes a wrong value: a value known in advance (Dhrystone, Queens,
