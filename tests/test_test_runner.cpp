@@ -284,19 +284,18 @@ TEST_F(TestRunnerTest, DrivesFollowTheTestsAndAFailedDriveLeavesNoGap) {
   EXPECT_EQ(state.resultCount, 8);
 }
 
-TEST_F(TestRunnerTest, NoDriveBlockIsWrittenPastTheLastRow) {
-  SelectAllTests(state.testSelection);
+TEST_F(TestRunnerTest, DriveBlocksFillTheLastRowAndNoneIsWrittenPastIt) {
+  ToggleTest(state.testSelection, TestId::Dhrystone);
+  ToggleTest(state.testSelection, TestId::Whetstone);
   for (char letter = 'C'; letter <= 'Q'; ++letter) ToggleDrive(state.testSelection, letter);
   TestRunner runner(StartThread, kStandIns, DiskTestEnvironment{}, StandInDiskTest);
   const ScriptedHost host = RunTests(state, "1", runner);
-  // 7 test rows and 13 blocks fill rows 0 to 97; drive P's block would not fit.
-  EXPECT_EQ(disks.calls.size(), 13u);
-  EXPECT_EQ(disks.calls.back().first, 'O');
-  EXPECT_EQ(state.resultCount, 98);
-  EXPECT_EQ(state.thisResults[91].code, 'O');
-  EXPECT_EQ(state.thisResults[98].code, '\0');
+  // 2 test rows and 14 blocks fill rows 0 to 99; drive Q's block would not fit.
+  EXPECT_EQ(disks.calls.size(), 14u);
+  EXPECT_EQ(state.resultCount, 100);
+  EXPECT_EQ(state.thisResults[93].code, 'P');
   ASSERT_EQ(host.errors.size(), 1u);
-  EXPECT_NE(host.errors[0].find("drive P"), std::string::npos);
+  EXPECT_NE(host.errors[0].find("drive Q"), std::string::npos);
 }
 
 // Kernels that compute a wrong result after doing their work, as a failing processor would.
