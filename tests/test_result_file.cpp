@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
+#include <vector>
 
 #include "report/ResultFile.h"
 #include "tests/temp_folder.h"
@@ -78,15 +78,6 @@ TEST(ResultFile, AHandWrittenRunLoadsCompletelyAndIsWrittenBackByteForByte) {
   auto fromLf = FreshState();
   ASSERT_EQ(ReadResultBytes(*fromLf, FileTarget::ThisMachine, lf), FileOutcome::Done);
   EXPECT_EQ(ResultFileBytes(*fromLf), kSevenTestsAndDriveC);
-}
-
-TEST(ResultFile, CheckLettersCountTheValueModuloNine) {
-  EXPECT_EQ(CheckLetter("      1234"), 'B');
-  EXPECT_EQ(CheckLetter("         0"), 'A');
-  EXPECT_EQ(CheckLetter("       999"), 'A');
-  // Beyond 2^31 the same 32 bits are taken as unsigned on both sides.
-  EXPECT_EQ(CheckLetter("2147483648"), 'C');
-  EXPECT_EQ(CheckLetter("4294967295"), 'D');
 }
 
 // A result file as the writer makes it: the records, the marker, the fourteen fields (missing
