@@ -5,7 +5,6 @@
 #include <thread>
 
 #include "numeric/Conversions.h"
-#include "platform/PerformanceCounter.h"
 #include "platform/UnbufferedFile.h"
 
 namespace quorvane {
@@ -67,7 +66,7 @@ bool AbandonPass(UnbufferedFile& file, const std::filesystem::path& path, std::s
 // One pass: create the file, write and time 20 blocks, go back to the start, read and time 20
 // blocks, close and delete. On a failure shows its message, leaves no file and returns false.
 bool RunPass(const std::optional<std::filesystem::path>& path, AlignedBlock& block,
-             PassTimes& writes, PassTimes& reads, const ShowMessage& show) {
+             PassTimes& writes, PassTimes& reads, const PassClock& clock, const ShowMessage& show) {
   std::optional<UnbufferedFile> file;
   if (path) file = UnbufferedFile::CreateNew(*path);
   if (!file) {
@@ -80,22 +79,22 @@ bool RunPass(const std::optional<std::filesystem::path>& path, AlignedBlock& blo
     return false;
   }
 
-  const std::int64_t frequency = QueryPerformanceFrequency();
-  std::int64_t start = QueryPerformanceCounter();
+  const std::int64_t frequency = clock.ticksPerSecond();
+  std::int64_t start = clock.ticks();
   if (!WriteBlocks(*file, block)) {
     return AbandonPass(*file, *path, kWriteFailedText, kWriteFailedCaption, show);
   }
-  std::int64_t end = QueryPerformanceCounter();
+  std::int64_t end = clock.ticks();
   writes.Add(Seconds(start, end, frequency));
 
   if (!file->SeekToStart()) {
     return AbandonPass(*file, *path, kReadFailedText, kReadFailedCaption, show);
   }
-  start = QueryPerformanceCounter();
+  start = clock.ticks();
   if (!ReadBlocks(*file, block)) {
     return AbandonPass(*file, *path, kReadFailedText, kReadFailedCaption, show);
   }
-  end = QueryPerformanceCounter();
+  end = clock.ticks();
   reads.Add(Seconds(start, end, frequency));
 
   file->Close();
@@ -164,7 +163,7 @@ std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax
     return -1;
   }
   while (completed < passes) {
-    if (!RunPass(path, block, writes, reads, show)) {
+    if (!RunPass(path, block, writes, reads, environment.clock, show)) {
       meter.Stop(environment.stopGrace, show);  // -1 whatever the stop gives
       return -1;
     }

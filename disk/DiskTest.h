@@ -13,8 +13,15 @@
 #include <string_view>
 
 #include "disk/CpuUsageMeter.h"
+#include "platform/PerformanceCounter.h"
 
 namespace quorvane {
+
+// The clock that times each direction of a pass: a tick count, and its ticks per second.
+struct PassClock {
+  std::function<std::int64_t()> ticks = QueryPerformanceCounter;
+  std::function<std::int64_t()> ticksPerSecond = QueryPerformanceFrequency;
+};
 
 struct DiskTestEnvironment {
   // The folder in which the test file of a drive is made; none for a drive that does not exist.
@@ -29,6 +36,8 @@ struct DiskTestEnvironment {
   CounterRoutine counter = IdleLoopCounter;
   // Starts the meter's thread (tests give one that refuses).
   ThreadStarter startThread = StartThread;
+  // Times the passes (tests give one whose ticks they choose).
+  PassClock clock;
 };
 
 constexpr std::int32_t kDiskBlockSize = 262144;  // 256 KiB

@@ -1,35 +1,52 @@
-// Test helper: a fresh, empty folder under the system's temporary folder, removed with everything
-// in it when the helper goes.
+// Test helper: a fresh, empty folder (under the system's temporary folder unless another base
+// is given), removed with everything in it when the helper goes. It can be filled with files of
+// given bytes, links and folders, to serve as the root that the system readers look below.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace quorvane::test_support {
 
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quorvane-test-XXXXXX").string();
+  explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+    std::string pattern = (base / "quorvane-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempFolder() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
+  // Empty when the folder could not be made.
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const char* name) const { return path_ / name; }
   std::size_t EntryCount() const {
     return static_cast<std::size_t>(
         std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
   }
+
+  // Writes `bytes` to the file at `relative`, making the folders on the way.
+  void File(const std::string& relative, std::string_view bytes) const {
+    std::filesystem::create_directories((path_ / relative).parent_path());
+    std::ofstream(path_ / relative, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  // A link at `relative` to `target` (written as given, normally relative to the link's folder).
+  void Link(const std::string& relative, const std::string& target) const {
+    std::filesystem::create_directories((path_ / relative).parent_path());
+    std::filesystem::create_symlink(target, path_ / relative);
+  }
+  void Folder(const std::string& relative) const { std::filesystem::create_directories(path_ / relative); }
 
  private:
   std::filesystem::path path_;

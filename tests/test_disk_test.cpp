@@ -1,26 +1,28 @@
-// The disk throughput test on real files: the passes and their rates, and the ways it fails (no
-// file, a name already taken, a write cut short, a meter that does not stop or cannot start),
-// each leaving no file of its own and every file of the user's as it was.
+// The disk throughput test on real unbuffered files: its rates from a clock whose ticks the test
+// chooses, and the ways it fails, each leaving no file of its own and every file of the user's
+// as it was; and the unbuffered file it works through.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "disk/DiskTest.h"
+#include "platform/SignalCleanup.h"
+#include "platform/UnbufferedFile.h"
 #include "tests/direct_io_folder.h"
 
 namespace quorvane {
@@ -28,90 +30,87 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using test_support::DirectIoFolder;
-
-constexpr std::int32_t kUntouched = -7;
-
-struct Outputs {
-  std::int32_t readMax = kUntouched, readAverage = kUntouched, readMin = kUntouched;
-  std::int32_t writeMax = kUntouched, writeAverage = kUntouched, writeMin = kUntouched;
-  std::int32_t cpuUsage = kUntouched;
-
-  bool Untouched() const {
-    for (std::int32_t value : {readMax, readAverage, readMin, writeMax, writeAverage, writeMin, cpuUsage}) {
-      if (value != kUntouched) return false;
-    }
-    return true;
-  }
-};
-
 using Message = std::pair<std::string, std::string>;
+const Message kOpenFailure{"Error opening test file. Make sure you've got admin rights!",
+                           "Can't open test file"};
 
-// Runs the test on drive C with a short calibration; `folder` is where C's file goes, and every
-// message shown is recorded.
+// Drive C of a disk test with a short calibration, its file in `folder`, every message shown
+// recorded; the outputs (read max, average, min, write max, average, min, CPU usage) start at -7.
 struct DiskRun {
   DiskTestEnvironment environment;
   std::vector<Message> messages;
-  Outputs out;
+  std::array<std::int32_t, 7> out{-7, -7, -7, -7, -7, -7, -7};
 
   explicit DiskRun(std::optional<fs::path> folder) {
     environment.folderOf = [folder](char) { return folder; };
     environment.calibration = 50ms;
     environment.showMessage = [this](std::string_view text, std::string_view caption) {
-      messages.emplace_back(std::string(text), std::string(caption));
+      messages.emplace_back(text, caption);
     };
   }
   std::int32_t operator()(std::int32_t passes) {
-    return RunDiskTest('C', passes, out.readMax, out.readAverage, out.readMin, out.writeMax,
-                       out.writeAverage, out.writeMin, out.cpuUsage, environment);
+    return RunDiskTest('C', passes, out[0], out[1], out[2], out[3], out[4], out[5], out[6],
+                       environment);
   }
+  bool Untouched() const { return std::ranges::count(out, -7) == 7; }
 };
 
-const Message kOpenFailure{"Error opening test file. Make sure you've got admin rights!",
-                           "Can't open test file"};
-const Message kWriteFailure{"Can't write test file", "Error writing to test file"};
-const Message kStartFailure{"The CPU usage meter could not start its thread.",
-                            "Can't start the CPU usage meter"};
-
-TEST(DiskTest, PassesLeaveNoFileAndGiveOrderedRates) {
-  DirectIoFolder folder;
-  if (folder.path().empty()) GTEST_SKIP() << "no folder that takes unbuffered files";
-  DiskRun run(folder.path());
-  ASSERT_EQ(run(3), 0);
+// Twenty passes on a clock of 1000 ticks a second: every write takes 500 ticks but the eighth
+// (250) and the fourteenth (1000), every read 250 but the first (125) and the last (500).
+TEST(DiskTest, RatesAreFastestAverageOverAllPassesAndSlowestWithTwentyFilesMadeAndRemoved) {
+  const auto folder = test_support::DirectIoFolder();
+  if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
+  DiskRun run(folder->path());
+  const fs::path file = folder->path() / "DISKTEST.DAT";
+  std::int64_t now = std::int64_t{1} << 40;
+  int reads = 0;
+  bool filesRight = true;
+  run.environment.clock.ticksPerSecond = [] { return std::int64_t{1000}; };
+  run.environment.clock.ticks = [&] {
+    const int pass = reads / 4, step = reads++ % 4;  // write start and end, read start and end
+    // Each pass starts on a new empty file, which holds the 20 blocks from the write's end on.
+    std::error_code error;
+    filesRight = filesRight && fs::file_size(file, error) == (step == 0 ? 0u : 5120u * 1024u);
+    if (step == 1) now += pass == 7 ? 250 : pass == 13 ? 1000 : 500;
+    if (step == 3) now += pass == 0 ? 125 : pass == 19 ? 500 : 250;
+    return now;
+  };
+  ASSERT_EQ(run(20), 0);
+  EXPECT_EQ(reads, 80);
+  EXPECT_TRUE(filesRight);
   EXPECT_TRUE(run.messages.empty());
-  EXPECT_TRUE(folder.IsEmpty());
-  EXPECT_GT(run.out.readMin, 0);
-  EXPECT_GE(run.out.readMax, run.out.readAverage);
-  EXPECT_GE(run.out.readAverage, run.out.readMin);
-  EXPECT_GT(run.out.writeMin, 0);
-  EXPECT_GE(run.out.writeMax, run.out.writeAverage);
-  EXPECT_GE(run.out.writeAverage, run.out.writeMin);
-  EXPECT_GE(run.out.cpuUsage, 0);
-  EXPECT_LE(run.out.cpuUsage, 100);
+  EXPECT_EQ(folder->EntryCount(), 0u);
+  // 5120 KB over the fastest pass, 20 x 5120 KB over the 5.125 s and 10.25 s of all passes
+  // (truncated), 5120 KB over the slowest pass.
+  EXPECT_EQ((std::array{run.out[0], run.out[1], run.out[2], run.out[3], run.out[4], run.out[5]}),
+            (std::array{40960, 19980, 10240, 20480, 9990, 5120}));
+  EXPECT_TRUE(run.out[6] >= 0 && run.out[6] <= 100) << run.out[6];
 }
 
-TEST(DiskTest, AFolderThatCannotTakeTheFileGivesTheOpenFailureOnce) {
-  std::vector<std::optional<fs::path>> folders = {
-      std::nullopt,                               // a drive without a folder
-      fs::path("/nonexistent-quorvane-folder"),  // missing
-      fs::path("/proc")};                        // unwritable, even for root
+TEST(DiskTest, AFolderThatCannotTakeTheFileOrNoPassGivesMinusOneAndLeavesNoFile) {
   // tmpfs (memory only) cannot bypass a cache: it must be refused, not measured.
   std::string shm = "/dev/shm/quorvane-disk-XXXXXX";
   struct statfs info {};
-  const bool haveTmpfs = statfs("/dev/shm", &info) == 0 &&
-                         static_cast<unsigned long>(info.f_type) == 0x01021994UL &&
+  const bool haveTmpfs = statfs("/dev/shm", &info) == 0 && info.f_type == 0x01021994 &&
                          mkdtemp(shm.data()) != nullptr;
-  if (haveTmpfs) folders.emplace_back(shm);
-
-  for (const std::optional<fs::path>& folder : folders) {
-    SCOPED_TRACE(folder ? folder->string() : "no folder");
-    DiskRun run(folder);
-    EXPECT_EQ(run(2), -1);
-    EXPECT_EQ(run.messages, std::vector<Message>{kOpenFailure});
-    EXPECT_TRUE(run.out.Untouched());
-    if (folder) {
-      EXPECT_FALSE(fs::exists(*folder / "DISKTEST.DAT"));
-    }
+  struct Row {
+    std::optional<fs::path> folder;
+    std::int32_t passes;
+    std::vector<Message> messages;
+  };
+  std::vector<Row> rows = {{std::nullopt, 2, {kOpenFailure}},  // a drive without a folder
+                           {"/nonexistent-quorvane-folder", 2, {kOpenFailure}},
+                           {"/proc", 2, {kOpenFailure}},  // unwritable, even for root
+                           {"/", 0, {}},                  // refused at once, without a message
+                           {"/", INT32_MIN, {}}};
+  if (haveTmpfs) rows.push_back({fs::path(shm), 2, {kOpenFailure}});
+  for (const auto& row : rows) {
+    SCOPED_TRACE((row.folder ? row.folder->string() : "none") + ", " + std::to_string(row.passes));
+    DiskRun run(row.folder);
+    EXPECT_EQ(run(row.passes), -1);
+    EXPECT_EQ(run.messages, row.messages);
+    EXPECT_TRUE(run.Untouched());
+    EXPECT_FALSE(row.folder && fs::exists(*row.folder / "DISKTEST.DAT"));
   }
   if (haveTmpfs) {
     EXPECT_TRUE(fs::is_empty(shm));
@@ -122,83 +121,59 @@ TEST(DiskTest, AFolderThatCannotTakeTheFileGivesTheOpenFailureOnce) {
 // What already has the test file's name is never touched: a file of the user's, or a link that
 // someone placed to point the test at another file. The message names the file.
 TEST(DiskTest, AnExistingTestFileOrLinkIsLeftAloneWithAMessageNamingIt) {
-  DirectIoFolder folder;
-  if (folder.path().empty()) GTEST_SKIP() << "no folder that takes unbuffered files";
-  const fs::path name = folder.path() / "DISKTEST.DAT";
-  const fs::path victim = folder.path() / "victim";
+  const auto folder = test_support::DirectIoFolder();
+  if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
+  const fs::path name = folder->path() / "DISKTEST.DAT";
+  const fs::path victim = folder->path() / "victim";
   for (const bool link : {false, true}) {
-    SCOPED_TRACE(link ? "a link to another file" : "a file of the user's");
-    const std::string kept = "must survive\n";
-    { std::ofstream(link ? victim : name, std::ios::binary) << kept; }
+    SCOPED_TRACE(link);
+    { std::ofstream(link ? victim : name) << "must survive\n"; }
     if (link) fs::create_symlink(victim, name);
-    DiskRun run(folder.path());
+    DiskRun run(folder->path());
     EXPECT_EQ(run(2), -1);
     EXPECT_EQ(run.messages, (std::vector<Message>{{FileExistsText(name), "Test file already exists"}}));
     EXPECT_NE(run.messages.at(0).first.find(name.string()), std::string::npos);
-    EXPECT_TRUE(run.out.Untouched());
+    EXPECT_TRUE(run.Untouched());
     EXPECT_EQ(fs::is_symlink(name), link);
-    std::ifstream in(link ? victim : name, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kept);
+    std::ifstream in(link ? victim : name);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "must survive\n");
     fs::remove(name);
     fs::remove(victim);
   }
 }
 
-TEST(DiskTest, FewerThanOnePassIsRefusedAtOnce) {
-  for (std::int32_t passes : {0, -1, INT32_MIN}) {
-    DiskRun run(fs::path("/"));
-    EXPECT_EQ(run(passes), -1) << passes;
-    EXPECT_TRUE(run.messages.empty());
-    EXPECT_TRUE(run.out.Untouched());
-  }
-}
-
 TEST(DiskTest, AWriteCutShortEndsTheTestAndLeavesNoFile) {
-  DirectIoFolder folder;
-  if (folder.path().empty()) GTEST_SKIP() << "no folder that takes unbuffered files";
+  const auto folder = test_support::DirectIoFolder();
+  if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
   // In a child process whose files may not grow beyond 1 MiB: the fifth write of the first pass
   // is refused (EFBIG instead of the signal, which is ignored).
-  int channel[2];
-  ASSERT_EQ(pipe(channel), 0);
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    close(channel[0]);
     rlimit limit{};
     getrlimit(RLIMIT_FSIZE, &limit);
     limit.rlim_cur = 1 << 20;
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(3);
     signal(SIGXFSZ, SIG_IGN);
-    DiskRun run(folder.path());
-    const std::int32_t result = run(3);
-    std::string report;
-    for (const auto& [text, caption] : run.messages) report += text + "|" + caption + "\n";
-    if (write(channel[1], report.data(), report.size()) < 0) _exit(4);
-    _exit(result == -1 && run.out.Untouched() ? 0 : 1);
+    DiskRun run(folder->path());
+    const bool failed = run(3) == -1 && run.Untouched();
+    const std::vector<Message> writeFailure{{"Can't write test file", "Error writing to test file"}};
+    _exit(failed && run.messages == writeFailure ? 0 : 1);
   }
-  close(channel[1]);
-  std::string report;
-  char buffer[512];
-  for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) != 0;) {
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) break;
-    report.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(channel[0]);
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "-1 and the outputs left alone";
-  EXPECT_EQ(report, kWriteFailure.first + "|" + kWriteFailure.second + "\n");
-  EXPECT_TRUE(folder.IsEmpty());
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "-1, the write message, outputs left alone";
+  EXPECT_EQ(folder->EntryCount(), 0u);
 }
 
-TEST(DiskTest, AMeterThatDoesNotStopEndsTheTestWithItsMessageLast) {
-  DirectIoFolder folder;
-  if (folder.path().empty()) GTEST_SKIP() << "no folder that takes unbuffered files";
+TEST(DiskTest, AMeterThatDoesNotStopOrCannotStartEndsTheTestWithItsMessageLast) {
+  const auto folder = test_support::DirectIoFolder();
+  if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
+  const Message stopFailure{std::string(CpuUsageMeter::kStopFailedText),
+                            std::string(CpuUsageMeter::kStopFailedCaption)};
   for (bool passesWork : {true, false}) {
     SCOPED_TRACE(passesWork);
-    DiskRun run(passesWork ? folder.path() : fs::path("/nonexistent-quorvane-folder"));
+    DiskRun run(passesWork ? folder->path() : fs::path("/nonexistent-quorvane-folder"));
     std::atomic<int> runs{0};
     run.environment.stopGrace = 1000ms;
     run.environment.counter = [&runs](MeterShared& shared) {
@@ -206,30 +181,52 @@ TEST(DiskTest, AMeterThatDoesNotStopEndsTheTestWithItsMessageLast) {
       for (;;) std::this_thread::sleep_for(1ms);
     };
     EXPECT_EQ(run(2), -1);
-    const Message kStopFailure{std::string(CpuUsageMeter::kStopFailedText),
-                               std::string(CpuUsageMeter::kStopFailedCaption)};
-    const std::vector<Message> expected = passesWork ? std::vector<Message>{kStopFailure}
-                                                     : std::vector<Message>{kOpenFailure, kStopFailure};
-    EXPECT_EQ(run.messages, expected);
-    EXPECT_TRUE(run.out.Untouched()) << "completed passes are lost";
-    EXPECT_TRUE(folder.IsEmpty());
+    EXPECT_EQ(run.messages, (passesWork ? std::vector<Message>{stopFailure}
+                                        : std::vector<Message>{kOpenFailure, stopFailure}));
+    EXPECT_TRUE(run.Untouched()) << "completed passes are lost";
+    EXPECT_EQ(folder->EntryCount(), 0u);
   }
-}
-
-TEST(DiskTest, AMeterThreadThatCannotStartIsReported) {
   for (int refusedStart : {1, 2}) {  // the calibration run, then the measurement run
     SCOPED_TRACE(refusedStart);
     DiskRun run(fs::path("/nonexistent-quorvane-folder"));
     int starts = 0;
     run.environment.startThread = [&starts, refusedStart](std::function<void()> routine) {
-      if (++starts == refusedStart) return std::optional<std::thread>();
-      return StartThread(std::move(routine));
+      return ++starts == refusedStart ? std::optional<std::thread>() : StartThread(std::move(routine));
     };
     EXPECT_EQ(run(1), -1);
     EXPECT_EQ(starts, refusedStart);
-    EXPECT_EQ(run.messages, std::vector<Message>{kStartFailure});
-    EXPECT_TRUE(run.out.Untouched());
+    EXPECT_EQ(run.messages, (std::vector<Message>{{"The CPU usage meter could not start its thread.",
+                                                   "Can't start the CPU usage meter"}}));
+    EXPECT_TRUE(run.Untouched());
   }
+}
+
+TEST(UnbufferedFile, ARoundTripInAlignedBlocksBypassesTheCacheAndDeletes) {
+  const auto folder = test_support::DirectIoFolder();
+  if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
+  const fs::path path = folder->path() / "data.bin";
+  AlignedBlock out(262144), in(262144);
+  ASSERT_EQ(reinterpret_cast<std::uintptr_t>(out.data()) % 4096, 0u);
+  for (std::size_t k = 0; k < out.size(); ++k) out.data()[k] = static_cast<std::byte>(k * 7 % 251);
+  std::optional<UnbufferedFile> file = UnbufferedFile::CreateNew(path);
+  ASSERT_TRUE(file.has_value());
+  EXPECT_TRUE(IsRemovedOnSignal(path.c_str())) << "a stopped process must not leave it behind";
+  errno = 0;
+  EXPECT_FALSE(UnbufferedFile::CreateNew(path).has_value()) << "never a second time over the same name";
+  EXPECT_EQ(errno, EEXIST);
+  // Buffered files take any size at any address; unbuffered ones refuse misaligned transfers.
+  EXPECT_EQ(file->Write(out.data() + 1, 4096), -1);
+  EXPECT_EQ(file->Write(out.data(), 100), -1);
+  ASSERT_EQ(file->Write(out.data(), 262144), 262144);
+  ASSERT_TRUE(file->SeekToStart());
+  ASSERT_EQ(file->Read(in.data(), 262144), 262144);
+  EXPECT_EQ(std::memcmp(in.data(), out.data(), 262144), 0);
+  EXPECT_EQ(file->Read(in.data(), 262144), 0) << "end of the file";
+  file->Close();
+  EXPECT_TRUE(UnbufferedFile::Delete(path));
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_FALSE(IsRemovedOnSignal(path.c_str()));
+  EXPECT_FALSE(UnbufferedFile::Delete(path)) << "nothing left to delete";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Drive letters from a mount table given as text.
+// Drive letters from a mount table given as text, and this system's drive C.
 #include <gtest/gtest.h>
 
 #include "platform/MountTable.h"
@@ -6,84 +6,56 @@
 namespace quorvane {
 namespace {
 
-TEST(DriveMap, RootIsCAndDiskFilesystemsFollowInTableOrder) {
-  const char* table =
+// Each drive as letter, mount point and filesystem, with "ro" when it cannot be tested.
+std::string Listed(const std::vector<DriveMapping>& drives) {
+  std::string text;
+  for (const DriveMapping& d : drives) {
+    text += d.letter + (" " + d.mountPoint + " " + d.fsType + (d.available ? "\n" : " ro\n"));
+  }
+  return text;
+}
+
+TEST(DriveMap, RootIsCAndWritableDiskFilesystemsFollowInTableOrderUpToZ) {
+  const std::string table =
       "proc /proc proc rw,relatime 0 0\n"
-      "sysfs /sys sysfs rw 0 0\n"
       "/dev/vda / ext4 rw,relatime 0 0\n"
       "tmpfs /dev/shm tmpfs rw 0 0\n"
       "/dev/sdb1 /mnt/data xfs rw,noatime 0 0\n"
       "/dev/sdc1 /media/my\\040stick vfat rw,uid=1000 0 0\n"
-      "/dev/sdb1 /srv/again xfs rw 0 0\n"                 // the same device: no second letter
-      "/dev/sr0 /media/cdrom iso9660 ro 0 0\n"            // not writable, not a disk filesystem
-      "/dev/sdd1 /mnt/archive ext4 ro,relatime 0 0\n"     // read-only: no letter
-      "server:/export /mnt/nfs nfs4 rw 0 0\n"             // network
+      "/dev/sdb1 /srv/again xfs rw 0 0\n"              // the same device: no second letter
+      "/dev/sr0 /media/cdrom iso9660 ro 0 0\n"         // not writable, not a disk filesystem
+      "/dev/sdd1 /mnt/archive ext4 ro,relatime 0 0\n"  // read-only: no letter
+      "server:/export /mnt/nfs nfs4 rw 0 0\n"          // network
       "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
       "/dev/nvme0n1p3 /home btrfs rw,subvol=/home 0 0\n";
-  const std::vector<DriveMapping> drives = MapDrives(table);
-  ASSERT_EQ(drives.size(), 4u);
-  EXPECT_EQ(drives[0].letter, 'C');
-  EXPECT_EQ(drives[0].mountPoint, "/");
-  EXPECT_EQ(drives[0].fsType, "ext4");
-  EXPECT_EQ(drives[1].letter, 'D');
-  EXPECT_EQ(drives[1].mountPoint, "/mnt/data");
-  EXPECT_EQ(drives[2].letter, 'E');
-  EXPECT_EQ(drives[2].mountPoint, "/media/my stick");
-  EXPECT_EQ(drives[3].letter, 'F');
-  EXPECT_EQ(drives[3].mountPoint, "/home");
-  for (const DriveMapping& drive : drives) EXPECT_TRUE(drive.available) << drive.letter;
-
-  const std::array<bool, 26> available = DriveAvailability(drives);
-  EXPECT_FALSE(available[0]);
-  EXPECT_FALSE(available[1]);
-  EXPECT_TRUE(available['C' - 'A']);
-  EXPECT_TRUE(available['F' - 'A']);
-  EXPECT_FALSE(available['G' - 'A']);
-}
-
-TEST(DriveMap, AReadOnlyRootKeepsCButIsNotAvailable) {
-  const std::vector<DriveMapping> drives =
-      MapDrives("/dev/root / ext4 ro,relatime 0 0\n/dev/sda2 /data ext4 rw 0 0\n");
-  ASSERT_EQ(drives.size(), 2u);
-  EXPECT_EQ(drives[0].letter, 'C');
-  EXPECT_FALSE(drives[0].available);
-  EXPECT_EQ(drives[1].letter, 'D');
-  EXPECT_TRUE(drives[1].available);
-  // A root on a pseudo filesystem has no drive; an overlay root (a container) has one.
-  EXPECT_TRUE(MapDrives("tmpfs / tmpfs rw 0 0\n").empty());
-  ASSERT_EQ(MapDrives("overlay / overlay rw,lowerdir=/a 0 0\n").size(), 1u);
-}
-
-TEST(DriveMap, LettersEndAtZAndBrokenLinesAreSkipped) {
-  std::string table = "/dev/vda / ext4 rw 0 0\ngarbage\n\n/dev/x\n";
+  std::string many = "/dev/vda / ext4 rw 0 0\ngarbage\n\n/dev/x\n", manyListed = "C / ext4\n";
   for (int i = 0; i < 30; ++i) {
-    table += "/dev/disk" + std::to_string(i) + " /mnt/d" + std::to_string(i) + " ext4 rw 0 0\n";
+    many += "/dev/disk" + std::to_string(i) + " /mnt/d" + std::to_string(i) + " ext4 rw 0 0\n";
+    if (i < 23) manyListed += static_cast<char>('D' + i) + (" /mnt/d" + std::to_string(i) + " ext4\n");
   }
-  const std::vector<DriveMapping> drives = MapDrives(table);
-  ASSERT_EQ(drives.size(), 24u);
-  EXPECT_EQ(drives.back().letter, 'Z');
-  EXPECT_EQ(drives.back().mountPoint, "/mnt/d22");
-  EXPECT_TRUE(MapDrives("").empty());
+  const struct {
+    std::string table, listed;
+  } rows[] = {{table, "C / ext4\nD /mnt/data xfs\nE /media/my stick vfat\nF /home btrfs\n"},
+              {"/dev/root / ext4 ro 0 0\n/dev/sda2 /data ext4 rw 0 0\n", "C / ext4 ro\nD /data ext4\n"},
+              {"tmpfs / tmpfs rw 0 0\n", ""},  // a root on a pseudo filesystem has no drive
+              {"overlay / overlay rw,lowerdir=/a 0 0\n", "C / overlay\n"},  // a container's has one
+              {many, manyListed},
+              {"", ""}};
+  for (const auto& row : rows) EXPECT_EQ(Listed(MapDrives(row.table)), row.listed);
+  std::string available;
+  for (const bool letter : DriveAvailability(MapDrives(table))) available += letter ? 'x' : '.';
+  EXPECT_EQ(available, "..xxxx....................");
 }
 
-TEST(DriveMap, ThisSystemHasADriveC) {
-  // Every machine these tests run on has a root filesystem.
+TEST(DriveMap, ThisSystemsDriveCIsTheRootWithTheCurrentFolderWhenItLiesOnIt) {
   const std::vector<DriveMapping> drives = MapSystemDrives();
   ASSERT_FALSE(drives.empty());
-  EXPECT_EQ(drives[0].letter, 'C');
-  EXPECT_EQ(drives[0].mountPoint, "/");
-}
-
-TEST(DriveMap, TheTestFolderIsTheCurrentDirectoryWhenItLiesOnTheDrive) {
-  const std::vector<DriveMapping> drives = MapSystemDrives();
-  ASSERT_FALSE(drives.empty());
-  const DriveMapping& root = drives[0];
-  const std::filesystem::path current = std::filesystem::current_path();
+  EXPECT_EQ(std::string{drives[0].letter} + drives[0].mountPoint, "C/");
   // The tests run in the build tree, which lies on the root filesystem or on another one.
-  const std::filesystem::path folder = DriveFolder(root);
-  EXPECT_TRUE(folder == current || folder == "/") << folder;
+  const std::filesystem::path folder = DriveFolder(drives[0]);
+  EXPECT_TRUE(folder == std::filesystem::current_path() || folder == "/") << folder;
   // A drive whose mount point is not the current directory's filesystem gets its mount point.
-  DriveMapping elsewhere = root;
+  DriveMapping elsewhere = drives[0];
   elsewhere.mountPoint = "/proc";
   EXPECT_EQ(DriveFolder(elsewhere), "/proc");
 }
