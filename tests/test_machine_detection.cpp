@@ -41,13 +41,7 @@ std::string Processor(std::uint16_t externalClock) {
 }
 
 DriveMapping Drive(char letter, std::string device, std::string mountPoint = "/mnt") {
-  DriveMapping drive;
-  drive.letter = letter;
-  drive.device = std::move(device);
-  drive.mountPoint = std::move(mountPoint);
-  drive.fsType = "ext4";
-  drive.available = true;
-  return drive;
+  return {letter, std::move(mountPoint), "ext4", std::move(device), true};
 }
 
 // A workstation as sysfs shows it: two packages, two L3 caches, two modules and an empty slot,
@@ -65,18 +59,18 @@ void BuildWorkstation(const FixtureTree& tree) {
         "\nmodel name\t: Intel(R) Xeon(R) Gold 6130 CPU @ 2.10GHz\ncpu MHz\t\t: 1000.000\n\n";
     tree.File(name + "topology/physical_package_id", cpu < 2 ? "0\n" : "1\n");
     tree.File(name + "cpufreq/cpuinfo_max_freq", cpu == 3 ? "3700000\n" : "2100000\n");
-    const auto cache = [&](int index, const char* level, const char* type, const char* size,
-                           const std::string& shared) {
-      const std::string folder = name + "cache/index" + std::to_string(index) + "/";
-      tree.File(folder + "level", level);
-      tree.File(folder + "type", type);
-      tree.File(folder + "size", size);
-      tree.File(folder + "shared_cpu_list", shared);
-    };
-    cache(0, "1\n", "Data\n", "32K\n", std::to_string(cpu));
-    cache(1, "1\n", "Instruction\n", "32K\n", std::to_string(cpu));
-    cache(2, "2\n", "Unified\n", "1024K\n", std::to_string(cpu));
-    cache(3, "3\n", "Unified\n", "22528K\n", cpu < 2 ? "0-1\n" : "2-3\n");
+    // Level, type, size and the processors sharing it, of the four caches of each processor.
+    const std::string own = std::to_string(cpu), l3 = cpu < 2 ? "0-1\n" : "2-3\n";
+    const std::string caches[4][4] = {{"1\n", "Data\n", "32K\n", own},
+                                      {"1\n", "Instruction\n", "32K\n", own},
+                                      {"2\n", "Unified\n", "1024K\n", own},
+                                      {"3\n", "Unified\n", "22528K\n", l3}};
+    for (int index = 0; index < 4; ++index) {
+      for (int k = 0; k < 4; ++k) {
+        const char* const files[] = {"/level", "/type", "/size", "/shared_cpu_list"};
+        tree.File(name + "cache/index" + std::to_string(index) + files[k], caches[index][k]);
+      }
+    }
   }
   tree.File("proc/cpuinfo", cpuinfo);
   tree.File("proc/meminfo", "MemTotal:       32471300 kB\nMemFree:  1 kB\n");

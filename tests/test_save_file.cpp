@@ -208,8 +208,8 @@ TEST(SaveFile, NamesSomeoneElsePlacedInASharedStickyFolderAreNotFollowedOrWritte
     if (kind == 0) fs::create_symlink(victim, trap);
     if (kind == 1) Write(trap, kOld);
     if (kind == 2) fs::create_hard_link(victim, trap);
-    if (kind < 2) ASSERT_EQ(lchown(trap.c_str(), kNobody, kNobody), 0);
-    if (kind == 0) EXPECT_EQ(CheckSaveTarget(trap), std::errc::permission_denied);
+    ASSERT_TRUE(kind == 2 || lchown(trap.c_str(), kNobody, kNobody) == 0);
+    EXPECT_TRUE(kind != 0 || CheckSaveTarget(trap) == std::errc::permission_denied);
     EXPECT_EQ(SaveFileContents(trap, kNew), std::errc::permission_denied);
     EXPECT_EQ(Read(victim) + Read(trap), kOld + kOld);
     EXPECT_EQ(fs::is_symlink(trap), kind == 0);
