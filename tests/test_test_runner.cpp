@@ -27,7 +27,6 @@ struct WorkerRecord {
   std::array<std::atomic<int>, kTestCount> finished{};
   std::array<std::atomic<bool>, kTestCount> failAllocation{};
   std::atomic<bool> overlap{false};
-  std::atomic<int> realTimeWorkers{0};
   std::atomic<int> lengthFactorSeen{0};
 };
 
@@ -42,7 +41,6 @@ void StandInWorker(WorkerSlots& slots, int index) {
     if (record.started[earlier] != record.finished[earlier]) record.overlap = true;
   }
   ++record.started[Test];
-  if (IsRealTimePriority()) ++record.realTimeWorkers;
   record.lengthFactorSeen = *slots.LengthFactor;
   std::this_thread::sleep_for(std::chrono::microseconds(100 * (index % 4)));
   slots.WorkerResults[static_cast<std::size_t>(index)] = 1;
@@ -87,10 +85,7 @@ class ScriptedHost : public RunHost {
     if (confirm_) SetField(state_.thisMachine.threads, threads_);
     state_.descriptionConfirmed = confirm_;
   }
-  void RunStarted() override {
-    log.push_back("started");
-    realTimeDuringRun = IsRealTimePriority();
-  }
+  void RunStarted() override { log.push_back("started"); }
   void ShowReport() override { log.push_back("shown"); }
   void ResultsChanged() override {
     const ResultEntry& row = state_.thisResults[static_cast<std::size_t>(state_.resultCount)];
@@ -114,7 +109,6 @@ class ScriptedHost : public RunHost {
 
   std::vector<std::string> log;
   std::vector<std::string> errors;
-  bool realTimeDuringRun = false;
   bool rowBeforeWorkersEnded = false;
   BenchmarkState& state_;
   std::string threads_;
