@@ -30,7 +30,6 @@ TEST(Score, FormulasScaleTruncateAndKeepTheLowThirtyTwoBits) {
       {TestId::Memory, kHz, kHz, 2, 1, 1, 1215360},
       {TestId::Whetstone, kHz, kHz, 4, 3, 4, 24000},
       {TestId::Memory, kHz, kHz, 2, 3, 4, 4861440},  // memory workers count, not threads
-      {TestId::Memory, kHz, kHz, 2, 128, 128, 155566080},
       {TestId::Dhrystone, 3'000'000, kHz, 2, 1, 1, 2666666},  // 2666666.67 truncated
       {TestId::Queens, 3'000'000, 1'000'000, 2, 1, 1, 6666},  // another frequency: 3 s
       {TestId::NumberCrunch, 2'900'000, kHz, 2, 1, 1, 117500000},  // whole milliseconds: 2
