@@ -139,15 +139,10 @@ class DescriptionDialogTest : public QObject {
       ClickSpin(window, 30);
       QCOMPARE(Edit(window, "driveLetter")->text(), QStringLiteral("Z"));
       QCOMPARE(dialog.currentDrive(), 23);
-      ClickSpin(window, -1);
-      QCOMPARE(Edit(window, "driveLetter")->text(), QStringLiteral("Y"));
       Click(window, "cancelButton");
     });
-    QVERIFY(!accepted);
-    QCOMPARE(dialog.window(), nullptr);
-    QVERIFY(!state.descriptionConfirmed);
+    QVERIFY(!accepted && !state.descriptionConfirmed);
     for (int k = 0; k < kDriveRecords; ++k) QCOMPARE(IsDriveDescribed(state.thisDrives, k), k == 0 || k == 1 || k == 3);
-    QCOMPARE(Text(state.thisDrives[2].harddisk), QString());
     QCOMPARE(MachineTexts(state.thisMachine), QStringList(14, QString()));
     QCOMPARE(dialog.currentDrive(), 0);
   }

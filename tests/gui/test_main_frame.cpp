@@ -171,6 +171,23 @@ class MainFrameTest : public QObject {
       return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     }
     QImage ChartImage() const { return frame->chartView()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    // Runs the selection, the description answered `threads`; the first test's workers are held
+    // until the wait dialog (modal, and not closed by the user) has been read: its progress, warning.
+    QStringList RunHeld(const QString& threads) {
+      gWorkersMayFinish = false;
+      QStringList seen;
+      AnswerDescription(threads, true);
+      std::function<void()> look = [&] {
+        CWaitDlg* wait = frame->waitDialog();
+        if (!wait || wait->progressText().isEmpty()) return QTimer::singleShot(5, look);
+        wait->close();
+        if (wait->isModal() && wait->isVisible()) seen = QStringList{wait->progressText(), wait->warningText()};
+        gWorkersMayFinish = true;
+      };
+      QTimer::singleShot(0, look);
+      frame->TriggerCommand(command::kRunSelectedTests);
+      return seen;
+    }
   };
 
  private slots:
@@ -217,30 +234,19 @@ class MainFrameTest : public QObject {
     QVERIFY(!s.state->testSelection.RealTimePriority && !s.Checked(command::kRealTime));
   }
 
+  // A cancelled description runs nothing; a run shows its progress and its rows. Repeated three
+  // times, it warns of a busy machine and shows the spread once.
   void aRunFromTheMenuShowsItsProgressAndItsRows() {
     Setup s;
     s.frame->show();
     s.frame->TriggerCommand(command::kWhetstones);
     s.frame->TriggerCommand(command::kMemory);
-    AnswerDescription(QStringLiteral("2"), false);  // a cancelled description runs nothing
+    AnswerDescription(QStringLiteral("2"), false);
     s.frame->TriggerCommand(command::kRunSelectedTests);
     QVERIFY(!s.state->descriptionConfirmed);
     QCOMPARE(s.state->thisResults[0].code, '\0');
 
-    gWorkersMayFinish = false;
-    QString progressSeen;
-    AnswerDescription(QStringLiteral("3"), true);
-    // While the first test's workers are held, look at the wait dialog, then let them go.
-    std::function<void()> look = [&] {
-      CWaitDlg* wait = s.frame->waitDialog();
-      if (!wait || wait->progressText().isEmpty()) return QTimer::singleShot(5, look);
-      wait->close();  // the user cannot close it
-      if (wait->isModal() && wait->isVisible()) progressSeen = wait->progressText();
-      gWorkersMayFinish = true;
-    };
-    QTimer::singleShot(0, look);
-    s.frame->TriggerCommand(command::kRunSelectedTests);
-    QCOMPARE(progressSeen, QStringLiteral("Whetstone, 1 of 2"));
+    QCOMPARE(s.RunHeld(QStringLiteral("3")).value(0), QStringLiteral("Whetstone, 1 of 2"));
     QVERIFY(s.state->descriptionConfirmed && !s.frame->waitDialog());
     QCOMPARE(s.state->thisResults[0].code, 'w');
     QCOMPARE(s.state->thisResults[1].code, 'm');
@@ -249,56 +255,20 @@ class MainFrameTest : public QObject {
     QVERIFY(s.Shown(3).startsWith(QStringLiteral("Whetstone                 ")));
     QVERIFY(s.Shown(4).startsWith(QStringLiteral("Memory throughput         ")));
     QCOMPARE(s.Shown(5), QString(106, QLatin1Char(' ')));
-    QVERIFY(s.messages.isEmpty());
-  }
 
-  void repeatThreeTimesRunsTheSelectionThriceAndShowsItsSpread() {
-    Setup s;
-    QVERIFY(!s.Checked(command::kRepeatThree));
-    s.frame->TriggerCommand(command::kRepeatThree);
-    QVERIFY(s.Checked(command::kRepeatThree));
     QStringList tables;
     s.frame->SetSpreadShower([&tables](QWidget*, const QString& table) { tables << table; });
-    s.frame->SetEnvironmentReader([] {
-      MachineEnvironment busy;
-      busy.otherLoadPercent = 50.0;
-      return busy;
-    });
-    s.frame->TriggerCommand(command::kWhetstones);
-    s.frame->TriggerCommand(command::kMemory);
-    gWorkersMayFinish = false;
-    QString progressSeen, warningSeen;
-    AnswerDescription(QStringLiteral("1"), true);
-    std::function<void()> look = [&] {
-      CWaitDlg* wait = s.frame->waitDialog();
-      if (!wait || wait->progressText().isEmpty()) {
-        QTimer::singleShot(5, look);
-        return;
-      }
-      progressSeen = wait->progressText();
-      warningSeen = wait->warningText();
-      gWorkersMayFinish = true;
-    };
-    QTimer::singleShot(0, look);
-    s.frame->TriggerCommand(command::kRunSelectedTests);
-
-    QCOMPARE(progressSeen, QStringLiteral("Repetition 1 of 3: Whetstone, 1 of 2"));
-    QVERIFY2(warningSeen.startsWith(QStringLiteral("Other programs are taking 50.0 %")), qPrintable(warningSeen));
+    s.frame->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 50.0}; });
+    s.frame->TriggerCommand(command::kRepeatThree);
+    QVERIFY(s.Checked(command::kRepeatThree));
+    const QStringList seen = s.RunHeld(QStringLiteral("1"));
+    QCOMPARE(seen.value(0), QStringLiteral("Repetition 1 of 3: Whetstone, 1 of 2"));
+    QVERIFY2(seen.value(1).startsWith(QStringLiteral("Other programs are taking 50.0 %")), qPrintable(seen.value(1)));
     QCOMPARE(tables.size(), 1);
     const QStringList rows = tables[0].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(rows.size(), 4);
     QCOMPARE(rows[0], QStringLiteral("Spread over 3 repetitions:"));
-    // Each row: its test, min, median and max; the store holds the median.
-    for (int row = 0; row < 2; ++row) {
-      const QStringList words = rows[row + 2].mid(30).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-      QVERIFY2(words.size() >= 4, qPrintable(rows[row + 2]));
-      QVERIFY(words[0].toLongLong() <= words[1].toLongLong() && words[1].toLongLong() <= words[2].toLongLong());
-      QCOMPARE(static_cast<long long>(ReadUnsignedValue(ValueText(s.state->thisResults[static_cast<std::size_t>(row)]))),
-               words[1].toLongLong());
-    }
-    QVERIFY(rows[2].startsWith(QStringLiteral("Whetstone ")));
-    QVERIFY(rows[3].startsWith(QStringLiteral("Memory throughput ")));
-    QCOMPARE(s.state->thisResults[2].code, '\0');
+    QVERIFY(rows[2].startsWith(QStringLiteral("Whetstone ")) && rows[3].startsWith(QStringLiteral("Memory throughput ")));
     QVERIFY(s.messages.isEmpty());
   }
 
@@ -496,8 +466,6 @@ class MainFrameTest : public QObject {
     HelpWindow* help = s.frame->helpWindow();
     QVERIFY(help && help->isVisible() && s.frame->findChildren<HelpWindow*>().size() == 1);
     QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("How to run the tests.")));
-    const QImage shown = help->browser()->viewport()->grab().toImage();
-    QVERIFY(Ink(shown, shown.rect(), shown.pixelColor(0, 0)) > 100);
     help->close();
     QTRY_VERIFY(!s.frame->helpWindow());  // closing deletes it
     // The build tree has the page where the program looks.
@@ -584,11 +552,6 @@ class MainFrameTest : public QObject {
       for (int x = lineX - 1; x <= lineX + 1; ++x) line = std::max(line, span - Ink(image, {x, bars[0].top(), 1, span}, kText));
       QCOMPARE(line, span);
     }
-    palette.setColor(QPalette::Highlight, QColor(0, 0, 200));
-    s.frame->setPalette(palette);
-    const QImage blue = s.ChartImage();
-    QVERIFY(BarsIn(blue).isEmpty());
-    QVERIFY(blue.width() * blue.height() - Ink(blue, blue.rect(), QColor(0, 0, 200)) >= 6 * ChartView::kBarHeight * 10);
 
     s.answer = folder.filePath(QStringLiteral("chart.png"));
     s.frame->TriggerCommand(command::kShowChart);
@@ -642,9 +605,6 @@ class MainFrameTest : public QObject {
       QCOMPARE(s.state->thisResults[0].code, pass == 1 ? 'C' : '\0');
     }
     answering.stop();
-    QCOMPARE(s.Checked(command::kLongTests), s.state->testSelection.LengthFactor == 4);
-    QCOMPARE(s.Checked(command::kRealTime), s.state->testSelection.RealTimePriority);
-    QCOMPARE(s.Checked(command::kDriveC), s.state->testSelection.runDrive[2]);
     QCOMPARE(helpOpened, 0);  // no help page beside the test program
   }
 };
