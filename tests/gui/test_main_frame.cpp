@@ -242,10 +242,8 @@ class MainFrameTest : public QObject {
 
     QCOMPARE(s.RunHeld(QStringLiteral("3")).value(0), QStringLiteral("Whetstone, 1 of 2"));
     QVERIFY(s.state->descriptionConfirmed && !s.frame->waitDialog());
-    QCOMPARE(s.state->thisResults[0].code, 'w');
-    QCOMPARE(s.state->thisResults[1].code, 'm');
-    QCOMPARE(s.state->thisResults[2].code, '\0');
     QCOMPARE(s.runner.MemoryWorkerCount(), 4);
+    // The report shows the two tests run, and no third.
     QVERIFY(s.Shown(3).startsWith(QStringLiteral("Whetstone                 ")));
     QVERIFY(s.Shown(4).startsWith(QStringLiteral("Memory throughput         ")));
     QCOMPARE(s.Shown(5), QString(106, QLatin1Char(' ')));
