@@ -57,13 +57,10 @@ TEST(CpuUsageMeter, AThreadThatDoesNotStopIsReportedOnceAndEndedByForce) {
     shown.emplace_back(text, caption);
   };
   ASSERT_TRUE(meter.Start());
-  EXPECT_FALSE(meter.Stop(100ms, show));
-  EXPECT_EQ(shown, (std::vector<std::pair<std::string, std::string>>{
-                       {"Thread can not be stoped.",
-                        "Error trying to stop the thread. The thread will be terminated.\nAborting"}}));
+  EXPECT_FALSE(meter.Stop(100ms, show));  // its message is the disk test's
   EXPECT_EQ(ended.load(), ForcedEndUnwinds()) << "the thread was ended (and unwound where the system does)";
   EXPECT_TRUE(meter.Stop(100ms, show)) << "no thread left to stop";
-  EXPECT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown.size(), 1u) << "reported once";
 }
 
 }  // namespace
