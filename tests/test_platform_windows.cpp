@@ -161,7 +161,7 @@ TEST(WindowsDriveMap, FixedDrivesOnlyInLetterOrderWithTheirRootsAndCurrentFolder
     const fs::path folder = DriveFolder(drive);
     EXPECT_EQ(folder.string().substr(0, 3), drive.mountPoint) << folder;
     // The current folder of the current drive is where its disk test makes its file.
-    if (std::toupper(current.string()[0]) == drive.letter) EXPECT_EQ(folder, current);
+    if (std::toupper(current.string()[0]) == drive.letter) { EXPECT_EQ(folder, current); }
   }
   const std::array<bool, 26> available = DriveAvailability(drives);
   EXPECT_FALSE(available[0]);
