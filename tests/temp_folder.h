@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -17,8 +18,17 @@ namespace quorvane::test_support {
 class TempFolder {
  public:
   explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+#ifdef _WIN32  // no mkdtemp: a new folder under a random name, never one that is already there
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("quorvane-test-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+    }
+#else
     std::string pattern = (base / "quorvane-test-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+#endif
   }
   ~TempFolder() {
     std::error_code ignored;
