@@ -75,16 +75,22 @@ TEST(SaveFile, NewReplacedAndLinkedFilesAreWholeKeepTheirModeAndLeaveNoTemporary
   // What cannot be saved: the error names the reason and nothing is created.
   EXPECT_EQ(SaveFileContents(folder / "missing/x", kNew), std::errc::no_such_file_or_directory);
   EXPECT_EQ(SaveFileContents(folder.path(), kNew), std::errc::is_a_directory);
-  // A hard link keeps both names; a link to a file not yet there makes the file.
+  // A hard link keeps both names; a link of the user's keeps the link and the target's mode; a
+  // link to a file not yet there makes the file.
   fs::create_hard_link(path, folder / "second");
   ASSERT_FALSE(SaveFileContents(folder / "second", kOld));
   EXPECT_EQ(Read(path), kOld);
   EXPECT_EQ(StatOf(path).st_nlink, 2u);
-  fs::create_symlink("later", folder / "dangling");  // relative, as users make them
+  Write(folder / "target", kOld, 0600);
+  fs::create_symlink("target", folder / "link");  // relative, as users make them
+  ASSERT_FALSE(SaveFileContents(folder / "link", kNew));
+  EXPECT_TRUE(fs::is_symlink(folder / "link"));
+  EXPECT_EQ(Read(folder / "target"), kNew);
+  EXPECT_EQ(StatOf(folder / "target").st_mode & 07777, 0600u);
+  fs::create_symlink("later", folder / "dangling");
   ASSERT_FALSE(SaveFileContents(folder / "dangling", kNew));
-  EXPECT_TRUE(fs::is_symlink(folder / "dangling"));
   EXPECT_EQ(Read(folder / "later"), kNew);
-  EXPECT_EQ(folder.EntryCount(), 4u);
+  EXPECT_EQ(folder.EntryCount(), 6u);
 }
 
 TEST(SaveFile, DevicesPipesAndDevStdoutAreWrittenInPlaceNeverReplaced) {
