@@ -24,7 +24,15 @@ mkdir -p "$src" "$build"
 git ls-files -co --exclude-standard -z | python3 -c '
 import os, shutil, sys
 root, src = sys.argv[1:3]
-for name in sys.stdin.read().split("\0"):
+names = set(n for n in sys.stdin.read().split("\0") if n)
+# Files that left the tree leave the copy too, since the build lists some sources by pattern.
+for folder, dirs, files in os.walk(src):
+    if os.path.relpath(folder, src) == ".":
+        dirs[:] = [d for d in dirs if d != "build"]
+    for file in files:
+        if os.path.relpath(os.path.join(folder, file), src) not in names:
+            os.remove(os.path.join(folder, file))
+for name in names:
     if not name or not os.path.isfile(os.path.join(root, name)):
         continue
     source, target = os.path.join(root, name), os.path.join(src, name)
