@@ -3,8 +3,6 @@
 // given bytes, links and folders, to serve as the root that the system readers look below.
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,20 +13,23 @@
 
 namespace quorvane::test_support {
 
+// The bytes of the file at `path` (none when it cannot be read).
+inline std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class TempFolder {
  public:
   explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
-#ifdef _WIN32  // no mkdtemp: a new folder under a random name, never one that is already there
+    // A new folder under a random name, never one that is already there (as mkdtemp, which
+    // Windows does not have).
     std::random_device random;
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
       const std::filesystem::path candidate = base / ("quorvane-test-" + std::to_string(random()));
       std::error_code error;
       if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
     }
-#else
-    std::string pattern = (base / "quorvane-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-#endif
   }
   ~TempFolder() {
     std::error_code ignored;
