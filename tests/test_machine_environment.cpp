@@ -78,6 +78,7 @@ TEST(MachineEnvironment, OtherProgramsShareIsBusyTimeLessOurOwnWithinZeroToAHund
   const ProcessorTimes before{10, 4};
   EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 5.5}, 0.5), 50.0);
   EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 5}, 1.5), 0.0);  // clock skew
+  EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 7}, 0), 100.0);   // and the other way
   EXPECT_FALSE(OtherLoadPercent(before, before, 0));
   EXPECT_FALSE(OtherLoadPercent(std::nullopt, before, 0));
   EXPECT_EQ(VirtualMachineVendor("innotek GmbH"), "innotek");

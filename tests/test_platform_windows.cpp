@@ -45,9 +45,7 @@ TEST(WindowsMachineEnvironment, ProcessorTimesAdvanceAndOurOwnWorkCountsAsOurs) 
   EXPECT_GT(after->total, before->total);
   EXPECT_GE(after->busy - before->busy, 0.04);  // the system's accounting saw that work
   const MachineEnvironment environment = ReadMachineEnvironment({}, std::chrono::milliseconds(50));
-  ASSERT_TRUE(environment.otherLoadPercent);
-  EXPECT_GE(*environment.otherLoadPercent, 0.0);
-  EXPECT_LE(*environment.otherLoadPercent, 100.0);
+  EXPECT_TRUE(environment.otherLoadPercent);  // its range is OtherLoadPercent's, tested on Linux
   EXPECT_EQ(environment.governor, "unknown");
   EXPECT_EQ(CLibraryVersion().rfind("MinGW-w64 ", 0), 0u) << CLibraryVersion();
 }
