@@ -37,21 +37,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using test_support::CliRun;
+using test_support::FileBytes;
 using test_support::Invoke;
 using test_support::TempFolder;
-
-const std::string kCli = QUORVANE_CLI_PATH;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream stream(text);
   for (std::string line; std::getline(stream, line);) lines.push_back(line);
   return lines;
-}
-
-std::string Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A shell command line; its exit status and what the shell wrote to its stdout.
@@ -79,9 +73,9 @@ const std::string& SavedRun() {
   return file;
 }
 
-TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoAlsoFromTheBuiltProgramHelpGoesToStdout) {
+TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
   const TempFolder folder;
-  const std::string mine = SavedRun(), before = Bytes(mine);
+  const std::string mine = SavedRun(), before = FileBytes(mine);
   const std::string alias = folder / "alias.qv3", fresh = folder / "fresh.txt";
   const std::string freshAgain = (folder.path() / "sub" / ".." / "fresh.txt").string();
   fs::create_symlink(mine, alias);
@@ -115,66 +109,36 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoAlsoFromTheBuiltProgramHelpGoes
     EXPECT_TRUE(run.err.starts_with("quorvane-cli: " + std::string(start))) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
   }
-  EXPECT_EQ(Bytes(mine), before);
+  EXPECT_EQ(FileBytes(mine), before);
   EXPECT_EQ(folder.EntryCount(), 2u);  // alias and sub
 
   CliRun run = Invoke({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--no-realtime"), std::string::npos);
-  EXPECT_TRUE(run.err.empty());
   run = Invoke({"-V"});
   EXPECT_EQ(run.out, "quorvane-cli 0.7.16\n");
-  run = Shell(kCli + " --threads 500 2>&1");  // the built program, as a shell sees it
-  EXPECT_EQ(run.status, 2);
-  EXPECT_TRUE(run.out.starts_with("quorvane-cli: --threads")) << run.out;
-  EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << run.out;
 }
 
-TEST(CliOptions, TestsDrivesAndFieldsAreParsedInRunOrder) {
+TEST(CliOptions, TestsAndFieldsAreParsed) {
   const auto parse = [](std::vector<const char*> args) {
     args.insert(args.begin(), "quorvane-cli");
     return ParseCommandLine(static_cast<int>(args.size()), args.data());
   };
-  CliParse parsed = parse({"--tests", "memory, d,fpu,q", "--drive", "c", "-d", "D", "--drive", "C"});
+  CliParse parsed = parse({"--tests", "memory, d,fpu,q", "--set", "cpus=2", "--set", "os=A=B"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests, (std::vector<TestId>{TestId::Dhrystone, TestId::Queens,
                                                         TestId::FloatingPoint, TestId::Memory}));
-  EXPECT_EQ(parsed.options->drives, (std::vector<char>{'C', 'D'}));
-  parsed = parse({"-t", "all", "-j", "7", "--long", "--set", "cpus=2", "--set", "os=A=B"});
+  EXPECT_EQ(parsed.options->fields, (std::vector<std::pair<int, std::string>>{{13, "2"}, {11, "A=B"}}));
+  parsed = parse({"-t", "all"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests.size(), 7u);
-  EXPECT_EQ(parsed.options->threads, 7);
-  EXPECT_TRUE(parsed.options->longTests);
-  EXPECT_EQ(parsed.options->fields, (std::vector<std::pair<int, std::string>>{{13, "2"}, {11, "A=B"}}));
   parsed = parse({});
   ASSERT_TRUE(parsed.options);
   EXPECT_TRUE(parsed.options->tests.empty());
   EXPECT_FALSE(parsed.options->threads);
 }
 
-TEST(CliRun, RepeatedRunsReportMediansAndGiveEverySampleInJson) {
-  const CliRun run = Invoke({"--json", "-t", "queens", "-j", "1", "--repeat", "3", "--no-realtime"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* line : {"Repetition 1 of 3: Running Eight queens problem (1 of 1)...",
-                           "Repetition 3 of 3: Running Eight queens problem (1 of 1)...",
-                           "Spread over 3 repetitions:"}) {
-    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
-  }
-  const nlohmann::json json = nlohmann::json::parse(run.out);
-  EXPECT_EQ(json["repeat"], 3);
-  ASSERT_EQ(json["results"].size(), 1u);
-  const nlohmann::json& row = json["results"][0];
-  std::vector<long long> samples = row["samples"].get<std::vector<long long>>();
-  ASSERT_EQ(samples.size(), 3u);
-  std::sort(samples.begin(), samples.end());
-  EXPECT_EQ(row["value"], samples[1]);
-  EXPECT_EQ(row["min"], samples[0]);
-  EXPECT_EQ(row["max"], samples[2]);
-  EXPECT_NEAR(row["spread"].get<double>(), (samples[2] - samples[0]) * 100.0 / samples[1], 1e-9);
-  EXPECT_EQ(row["noisy"], row["spread"].get<double>() > 5.0);
-}
-
-TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndRun) {
+TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAloneOrRemovedOnSigterm) {
   CliRun run = Invoke({"--list-drives"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("C  ", 0), 0u) << run.out;  // the root filesystem is drive C
@@ -188,154 +152,22 @@ TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndRun) {
   EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "quorvane-cli: --drive: this system has no drive " + word + " (see --list-drives)\n");
 
-  // A disk run on drive C gives its block and leaves no file.
-  run = Invoke({"--drive", "C", "--json", "-q", "--no-realtime"});
-  if (run.status == 1 && run.err.find("Can't open test file") != std::string::npos) {
-    GTEST_SKIP() << "the folder of drive C cannot be written here: " << run.err;
-  }
-  ASSERT_EQ(run.status, 0) << run.err;
-  const nlohmann::json rows = nlohmann::json::parse(run.out)["results"];
-  ASSERT_EQ(rows.size(), 7u);
-  EXPECT_EQ(rows[0]["code"], "C");
-  EXPECT_EQ(rows[0]["test"], "Read max");
-  EXPECT_EQ(rows[6]["test"], "CPU usage");
-  EXPECT_FALSE(fs::exists("DISKTEST.DAT"));
-}
-
-TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffAndSetStillOverridesInJson) {
-  const test_support::FixtureTree tree;
-  tree.File("sys/class/dmi/id/sys_vendor", "Acme\n");
-  tree.File("proc/cpuinfo", "model name\t: Acme Super CPU @ 2.50GHz\n");
-  int detections = 0;
-  const MachineDetector detect = [&] {
-    ++detections;
-    return DetectMachine(tree.root(), {});
-  };
-
-  // Nothing to run: the detected description alone, the thread count left open, no progress.
-  CliRun run = Invoke({"--description"}, detect);
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.err, "");
-  std::vector<std::string> lines = Lines(run.out);
-  ASSERT_GE(lines.size(), 8u) << run.out;
-  EXPECT_EQ(lines[2].substr(0, 20), "Number of threads:  ");
-  EXPECT_EQ(lines[7].substr(0, 44), "CPU             :  Acme Super CPU @ 2.50GHz ");
-
-  // A run's description starts from the detected one; --set still wins. The JSON's settings
-  // and rows.
-  run = Invoke({"--json", "-q", "-t", "q", "-j", "1", "--long", "--no-realtime", "--set", "cpu=Mine"}, detect);
-  ASSERT_EQ(run.status, 0) << run.err;
-  const nlohmann::json json = nlohmann::json::parse(run.out);
-  EXPECT_EQ(json["threads"], 1);
-  EXPECT_EQ(json["lengthFactor"], 4);
-  EXPECT_FALSE(json.contains("repeat"));
-  EXPECT_EQ(json["description"]["brand"], "Acme");
-  EXPECT_EQ(json["description"]["cpu"], "Mine");
-  EXPECT_EQ(json["description"]["threads"], "1");
-  ASSERT_EQ(json["results"].size(), 1u);
-  const nlohmann::json& row = json["results"][0];
-  EXPECT_GT(row["value"].get<long long>(), 0);
-  EXPECT_FALSE(row.contains("comparison") || row.contains("samples"));
-
-  // --no-detect and --load detect nothing.
-  const int before = detections;
-  run = Invoke({"--description", "--no-detect"}, detect);
-  EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(72, ' '));
-  run = Invoke({"--load", SavedRun().c_str(), "--description"}, detect);
-  EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(62, 'a') + "ü  " + std::string(35, ' '));
-  EXPECT_EQ(detections, before);
-}
-
-TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
+  // In a fresh folder on the root filesystem (drive C), where the disk test makes its file.
   const TempFolder folder;
-  const std::string mine = SavedRun(), other = folder / "other.qv3", exported = folder / "report.txt";
-  // Stored in Windows-1252, one byte a character; the brand cut at 63 characters after that.
-  EXPECT_NE(Bytes(mine).find("\r\nx\r\n" + std::string(62, 'a') + "\xFC\r\n\r\n\r\nZ\xFCrich \x80\r\n"),
-            std::string::npos);
-  CliRun run = Invoke({"-q", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
-  ASSERT_EQ(run.status, 0) << run.err;
-  run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", exported.c_str()});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(run.err.empty()) << run.err;  // nothing ran
-
-  auto state = std::make_unique<BenchmarkState>();
-  ASSERT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, mine), FileOutcome::Done);
-  ASSERT_EQ(ReadResultFile(*state, FileTarget::OtherMachine, other), FileOutcome::Done);
-  BuildReport(*state);
-  const std::string expected = ExportBytes(state->ReportText);
-  EXPECT_EQ(Bytes(exported), expected);
-  EXPECT_NE(expected.find("Total CPU"), std::string::npos);  // the comparison was there
-  std::string plain = expected;  // stdout: the same lines with plain line ends
-  for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
-  EXPECT_EQ(run.out, plain);
-  // "-": the file's bytes take the place of the report.
-  run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", "-"});
-  EXPECT_EQ(run.out, expected);
-  run = Invoke({"--load", mine.c_str(), "--save", "-"});
-  EXPECT_EQ(run.out, Bytes(mine));
-
-  // A loaded file's texts in JSON are UTF-8 (its description printed so: the detection test).
-  run = Invoke({"--load", mine.c_str(), "--json"});
-  EXPECT_NE(run.out.find("\"cpu\": \"Zürich €\""), std::string::npos) << run.out;
-}
-
-TEST(CliFiles, FilesThatCannotBeReadPrintTheirMessageAndExitOne) {
-  const TempFolder folder;
-  CliRun run = Invoke({"--load", (folder / "missing.qv3").c_str()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Can't open file!\n");
-  EXPECT_TRUE(run.out.empty());
-
-  const std::string bad = folder / "bad.qv3";
-  std::ofstream(bad, std::ios::binary) << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
-  for (const char* option : {"--load", "--compare"}) {
-    run = Invoke({option, bad.c_str(), "-t", "q", "-q"});
-    EXPECT_EQ(run.status, 1) << option;
-    EXPECT_EQ(run.err, "This is not a Quorvane Mk III file!\n");
-    EXPECT_TRUE(run.out.empty());
+  struct stat here {}, root {};
+  if (stat(folder.path().c_str(), &here) != 0 || stat("/", &root) != 0 || here.st_dev != root.st_dev) {
+    GTEST_SKIP() << "the temporary folder is not on drive C";
   }
-}
-
-TEST(CliOutputs, TargetsAreCheckedBeforeTheRunAndALateFailureKeepsTheReport) {
-  TempFolder folder;
-  const std::string missing = folder / "no/such/x.qv3";
-  // Refused before the run: no progress, no report, nothing made.
-  CliRun run = Invoke({"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()});
+  // A file already there is the user's: it stays, the test fails with its message, exit 1.
+  // Drive letters are taken in either case, each drive once.
+  folder.File("DISKTEST.DAT", "mine");
+  run = Shell("cd '" + folder.path().string() + "' && " QUORVANE_CLI_PATH " -q --no-realtime -d c --drive C 2>&1");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot save file! (" + missing + ": No such file or directory)\n");
-  EXPECT_TRUE(run.out.empty());
-  run = Invoke({"-q", "-t", "q", "--export", folder.path().c_str()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot save file! (" + folder.path().string() + ": Is a directory)\n");
-  EXPECT_EQ(folder.EntryCount(), 0u);
+  EXPECT_NE(run.out.find("quorvane-cli: Test file already exists: "), std::string::npos) << run.out;
+  EXPECT_EQ(FileBytes(folder / "DISKTEST.DAT"), "mine");
+  fs::remove(folder / "DISKTEST.DAT");
 
-  // A named pipe passes the check but has no reader when the export comes: the message names
-  // it and the reason, and the report of the run is printed all the same.
-  const std::string pipe = folder / "pipe";
-  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Cannot save file! (" + pipe + ": No such device or address)\n");
-  EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos) << run.out;
-}
-
-TEST(CliOutputs, AStdoutThatCannotBeWrittenExitsOne) {
-  const TempFolder folder;
-  const std::string load = kCli + " --load '" + SavedRun() + "' 2>&1";
-  // A full device, a closed stdout, and a file size limit of 0 blocks (EFBIG).
-  for (const std::string& command : {load + " >/dev/full", load + " >&-",
-                                     "ulimit -f 0; " + load + " >'" + (folder / "limited.txt").string() + "'"}) {
-    SCOPED_TRACE(command);
-    const CliRun run = Shell(command);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.out.starts_with("quorvane-cli: cannot write standard output: ")) << run.out;
-  }
-  EXPECT_EQ(Shell(load + " >/dev/null").status, 0);
-}
-
-TEST(CliOutputs, SigtermDuringTheDiskTestRemovesItsFileAndExits143) {
-  // In a fresh folder on the root filesystem (drive C): the test file is made there.
-  TempFolder folder;
+  // SIGTERM during the disk test removes its file; the program exits 143.
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
@@ -358,6 +190,129 @@ TEST(CliOutputs, SigtermDuringTheDiskTestRemovesItsFileAndExits143) {
   EXPECT_EQ(folder.EntryCount(), 0u);
 }
 
+TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRepeatedRunsGiveMediansInJson) {
+  const test_support::FixtureTree tree;
+  tree.File("sys/class/dmi/id/sys_vendor", "Acme\n");
+  const MachineDetector detect = [&] { return DetectMachine(tree.root(), {}); };
+
+  // A run's description starts from the detected one; --set still wins. Repetitions: progress
+  // for each, the spread, medians and every sample in JSON.
+  CliRun run = Invoke({"--json", "-t", "q", "-j", "1", "--long", "--repeat", "3", "--no-realtime", "--set", "cpu=Mine"}, detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* line : {"Repetition 1 of 3: Running Eight queens problem (1 of 1)...",
+                           "Repetition 3 of 3: Running Eight queens problem (1 of 1)...",
+                           "Spread over 3 repetitions:"}) {
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+  }
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["lengthFactor"], 4);
+  EXPECT_EQ(json["description"]["brand"], "Acme");
+  EXPECT_EQ(json["description"]["cpu"], "Mine");
+  EXPECT_EQ(json["repeat"], 3);
+  ASSERT_EQ(json["results"].size(), 1u);
+  const nlohmann::json& row = json["results"][0];
+  std::vector<long long> samples = row["samples"].get<std::vector<long long>>();
+  ASSERT_EQ(samples.size(), 3u);
+  std::sort(samples.begin(), samples.end());
+  EXPECT_EQ(row["value"], samples[1]);
+  EXPECT_EQ(row["min"], samples[0]);
+  EXPECT_EQ(row["max"], samples[2]);
+  EXPECT_NEAR(row["spread"].get<double>(), (samples[2] - samples[0]) * 100.0 / samples[1], 1e-9);
+  EXPECT_EQ(row["noisy"], row["spread"].get<double>() > 5.0);
+
+  // --no-detect and --load detect nothing. Nothing to run: the description alone, the thread
+  // count left open, no progress.
+  run = Invoke({"--description", "--no-detect"}, detect);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_GE(lines.size(), 5u) << run.out;
+  EXPECT_EQ(lines[2].substr(0, 20), "Number of threads:  ");
+  EXPECT_EQ(lines[4], "Brand           :  " + std::string(72, ' '));
+  run = Invoke({"--load", SavedRun().c_str(), "--description"}, detect);
+  EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(62, 'a') + "ü  " + std::string(35, ' '));
+}
+
+TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
+  const TempFolder folder;
+  const std::string mine = SavedRun(), other = folder / "other.qv3", exported = folder / "report.txt";
+  // Stored in Windows-1252, one byte a character; the brand cut at 63 characters after that.
+  EXPECT_NE(FileBytes(mine).find("\r\nx\r\n" + std::string(62, 'a') + "\xFC\r\n\r\n\r\nZ\xFCrich \x80\r\n"),
+            std::string::npos);
+  CliRun run = Invoke({"-q", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", exported.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(run.err.empty()) << run.err;  // nothing ran
+
+  auto state = std::make_unique<BenchmarkState>();
+  ASSERT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, mine), FileOutcome::Done);
+  ASSERT_EQ(ReadResultFile(*state, FileTarget::OtherMachine, other), FileOutcome::Done);
+  BuildReport(*state);
+  const std::string expected = ExportBytes(state->ReportText);
+  EXPECT_EQ(FileBytes(exported), expected);
+  std::string plain = expected;  // stdout: the same lines with plain line ends
+  for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
+  EXPECT_EQ(run.out, plain);
+  // "-": the file's bytes take the place of the report.
+  run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", "-"});
+  EXPECT_EQ(run.out, expected);
+  run = Invoke({"--load", mine.c_str(), "--save", "-"});
+  EXPECT_EQ(run.out, FileBytes(mine));
+
+  // A loaded file's texts in JSON are UTF-8 (its description printed so: the detection test).
+  run = Invoke({"--load", mine.c_str(), "--json"});
+  EXPECT_NE(run.out.find("\"cpu\": \"Zürich €\""), std::string::npos) << run.out;
+}
+
+TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
+  TempFolder folder;
+  const std::string absent = folder / "absent.qv3", bad = folder / "bad.qv3", missing = folder / "no/such/x.qv3";
+  const std::string here = folder.path().string();
+  std::ofstream(bad, std::ios::binary) << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
+  // Files that cannot be read, and outputs checked before the run: no progress, no report,
+  // nothing made.
+  const struct {
+    std::vector<const char*> words;
+    std::string err;
+  } failed[] = {
+      {{"--load", absent.c_str()}, "Can't open file!\n"},
+      {{"--load", bad.c_str(), "-t", "q", "-q"}, "This is not a Quorvane Mk III file!\n"},
+      {{"--compare", bad.c_str(), "-t", "q", "-q"}, "This is not a Quorvane Mk III file!\n"},
+      {{"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()}, "Cannot save file! (" + missing + ": No such file or directory)\n"},
+      {{"-q", "-t", "q", "--export", here.c_str()}, "Cannot save file! (" + here + ": Is a directory)\n"}};
+  for (const auto& [words, err] : failed) {
+    const CliRun run = Invoke(words);
+    EXPECT_EQ(run.status, 1) << err;
+    EXPECT_EQ(run.err, err);
+    EXPECT_TRUE(run.out.empty()) << err;
+  }
+  EXPECT_EQ(folder.EntryCount(), 1u);  // bad.qv3
+
+  // A named pipe passes the check but has no reader when the export comes: the message names
+  // it and the reason, and the report of the run is printed all the same.
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file! (" + pipe + ": No such device or address)\n");
+  EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos) << run.out;
+}
+
+TEST(CliOutputs, AStdoutThatCannotBeWrittenExitsOne) {
+  const TempFolder folder;
+  const std::string load = QUORVANE_CLI_PATH " --load '" + SavedRun() + "' 2>&1";
+  // A full device, a closed stdout, and a file size limit of 0 blocks (EFBIG).
+  for (const std::string& command : {load + " >/dev/full", load + " >&-",
+                                     "ulimit -f 0; " + load + " >'" + (folder / "limited.txt").string() + "'"}) {
+    SCOPED_TRACE(command);
+    const CliRun run = Shell(command);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.starts_with("quorvane-cli: cannot write standard output: ")) << run.out;
+  }
+  EXPECT_EQ(Shell(load + " >/dev/null").status, 0);
+}
+
 SweepRun RunOf(int threads, std::initializer_list<std::pair<char, std::uint32_t>> rows) {
   SweepRun run{threads, {}};
   std::size_t row = 0;
@@ -371,10 +326,11 @@ TEST(ThreadSweep, CountsDoubleUpToTheLimitAndTableAndJsonGiveSpeedUpAgainstOneTh
     EXPECT_EQ(SweepThreadCounts(limit), counts) << limit;
   }
   // Dhrystone scales, Whetstone failed alone at one thread, memory measured 0 at one thread,
-  // queens measured only at two.
-  const std::vector<SweepRun> runs = {RunOf(1, {{'d', 1000}, {'m', 0}}),
-                                      RunOf(2, {{'d', 1900}, {'w', 50}, {'q', 7}, {'m', 10}}),
-                                      RunOf(3, {{'d', 2500}})};
+  // queens measured only at two; a drive block (no speed-up, not in the table) in the last.
+  const std::vector<SweepRun> runs = {
+      RunOf(1, {{'d', 1000}, {'m', 0}}),
+      RunOf(2, {{'d', 1900}, {'w', 50}, {'q', 7}, {'m', 10}}),
+      RunOf(3, {{'d', 2500}, {'C', 700}, {' ', 600}, {' ', 500}, {' ', 400}, {' ', 300}, {' ', 200}, {' ', 12}})};
   EXPECT_EQ(SweepTable(runs),
             "threads  test                            score  unit      speed-up  efficiency\n"
             "      1  Dhrystone 2.1                    1000  kDhryst.      1.00       100 %\n"
@@ -393,37 +349,31 @@ TEST(ThreadSweep, CountsDoubleUpToTheLimitAndTableAndJsonGiveSpeedUpAgainstOneTh
       "unit": "kDhryst.", "value": 1900, "comparison": 2000, "speedup": 1.9, "efficiency": 95})"));
   EXPECT_FALSE(json[1]["results"][1].contains("speedup"));
   EXPECT_EQ(json[2]["results"][0]["efficiency"], 83);
+  ASSERT_EQ(json[2]["results"].size(), 8u);
+  EXPECT_EQ(json[2]["results"][7], nlohmann::json::parse(R"({"code": " ", "drive": "C", "test": "CPU usage",
+      "unit": "percent", "value": 12})"));
 }
 
-TEST(ThreadSweep, RunsEveryCountPrintsItsTableOrJsonAndSavesTheLast) {
-  const TempFolder folder;
-  const std::string saved = folder / "sweep.qv3";
-  CliRun run = Invoke({"--sweep", "-t", "queens", "-j", "3", "--no-realtime", "--json", "--save", saved.c_str()});
+TEST(ThreadSweep, RunsEveryCountAndPrintsItsTableOrJsonWithTheLastRunAtTheTop) {
+  CliRun run = Invoke({"--sweep", "-t", "queens", "-j", "3", "--no-realtime", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("Sweep with 3 threads"), std::string::npos);
   const nlohmann::json json = nlohmann::json::parse(run.out);
   ASSERT_EQ(json["sweep"].size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(json["sweep"][i]["threads"], std::vector<int>({1, 2, 3})[i]);
-    EXPECT_EQ(json["sweep"][i]["results"].size(), 1u);
-  }
-  // The top level and the saved file are the run at the highest count.
+  EXPECT_FALSE(json.contains("repeat"));
+  // The top level is the run at the highest count.
   EXPECT_EQ(json["threads"], 3);
   nlohmann::json last = json["sweep"][2]["results"][0];
   last.erase("speedup");
   last.erase("efficiency");
   EXPECT_EQ(json["results"], nlohmann::json::array({last}));
-  BenchmarkState loaded;
-  ASSERT_EQ(ReadResultFile(loaded, FileTarget::ThisMachine, saved), FileOutcome::Done);
-  EXPECT_EQ(FieldText(loaded.thisMachine.threads), "3");
-  EXPECT_EQ(ReadValue(ValueText(loaded.thisResults[0])), json["results"][0]["value"].get<int>());
 
   run = Invoke({"--sweep", "-q", "-t", "q", "-j", "2", "--no-realtime"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.err.empty());
   const std::vector<std::string> table = Lines(run.out);  // its columns are SweepTable's test
   ASSERT_EQ(table.size(), 3u) << run.out;
-  EXPECT_TRUE(table[2].starts_with("      2  Eight queens problem")) << table[2];
+  EXPECT_TRUE(table[1].starts_with("      1  Eight queens problem")) << table[1];
 }
 
 }  // namespace
