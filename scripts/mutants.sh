@@ -95,7 +95,11 @@ PY
   cp "$work/original" "$src/$file"
   touch "$src/$file"
   case $status in
-    1) echo "caught      $name ($((SECONDS - start)) s)"; caught=$((caught + 1)) ;;
+    1)
+      # The first test that failed, as ctest lists it ("  12 - Suite.Name (Failed)").
+      by=$(sed -n '/tests FAILED:/{n;s/^[^-]*- //;s/ (.*//;p;q}' "$work/test.log")
+      echo "caught      $name by ${by:-a test} ($((SECONDS - start)) s)"
+      caught=$((caught + 1)) ;;
     2) echo "NO BUILD    $name: see $work/build.log"; missed=$((missed + 1)); cp "$work/build.log" "$work/$name.build.log" ;;
     *) echo "MISSED      $name"; missed=$((missed + 1)) ;;
   esac

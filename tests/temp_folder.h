@@ -22,14 +22,16 @@ inline std::string FileBytes(const std::filesystem::path& path) {
 class TempFolder {
  public:
   explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
-    // A new folder under a random name, never one that is already there (as mkdtemp, which
-    // Windows does not have).
+    // A new folder under a random name, never one that is already there, open to its owner only
+    // (as mkdtemp, which Windows does not have).
     std::random_device random;
     for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
       const std::filesystem::path candidate = base / ("quorvane-test-" + std::to_string(random()));
       std::error_code error;
       if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
     }
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
   }
   ~TempFolder() {
     std::error_code ignored;
