@@ -63,8 +63,16 @@ KernelOutcome OutcomeOf(const DhrystoneKernel& kernel, std::int32_t passes) {
 
 KernelOutcome OutcomeOf(const WhetstoneKernel& k, std::int32_t /*passes*/) {
   KernelOutcome outcome;
-  BitsWriter(outcome) << k.X1 << k.X2 << k.X3 << k.X4 << k.X << k.Y << k.Z << k.E1[1] << k.E1[2]
-                      << k.E1[3] << k.E1[4] << k.I << k.J << k.K << k.L;
+  BitsWriter bits(outcome);
+  bits << k.X1 << k.X2 << k.X3 << k.X4 << k.X << k.Y << k.Z << k.E1[1] << k.E1[2] << k.E1[3]
+       << k.E1[4] << k.I << k.J << k.K << k.L;
+  const WhetstoneKernel::ModuleResults& m = k.moduleResults;
+  for (const auto* E1 : {&m.E1AfterModule2, &m.E1AfterModule3, &m.E1AfterModule6}) {
+    bits << (*E1)[1] << (*E1)[2] << (*E1)[3] << (*E1)[4];
+  }
+  bits << m.JAfterModule4 << m.JAfterModule6 << m.KAfterModule6 << m.LAfterModule6
+       << m.XAfterModule7 << m.YAfterModule7 << m.XAfterModule8 << m.JAfterModule9
+       << m.KAfterModule9 << m.LAfterModule9;
   return outcome;
 }
 

@@ -19,14 +19,15 @@ namespace quorvane {
 
 struct KernelOutcome {
   bool knownValuesMissed = false;       // a value known in advance was not reached
-  std::array<std::uint64_t, 16> bits{};  // results to agree on bit for bit across workers
+  std::array<std::uint64_t, 40> bits{};  // results to agree on bit for bit across workers
 
   bool operator==(const KernelOutcome&) const = default;
 };
 
 // Dhrystone's published final values after `passes` passes.
 KernelOutcome OutcomeOf(const DhrystoneKernel& kernel, std::int32_t passes);
-// Whetstone's working variables (they depend on the mathematical library).
+// Whetstone's working variables and what each module computed before a later one overwrote it
+// (they depend on the mathematical library).
 KernelOutcome OutcomeOf(const WhetstoneKernel& kernel, std::int32_t passes);
 // The final search state of an untimed reference solve, which must find 92 solutions.
 KernelOutcome OutcomeOf(const QueensKernel& kernel, std::int32_t passes);

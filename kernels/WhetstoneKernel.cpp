@@ -76,10 +76,12 @@ void WhetstoneKernel::Module2() {
     E1[3] = (E1[1] - E1[2] + E1[3] + E1[4]) * T;
     E1[4] = (-E1[1] + E1[2] + E1[3] + E1[4]) * T;
   });
+  moduleResults.E1AfterModule2 = E1;
 }
 
 void WhetstoneKernel::Module3() {
   Repeat(N3, [this] { PA(E1.data()); });
+  moduleResults.E1AfterModule3 = E1;
 }
 
 void WhetstoneKernel::Module4() {
@@ -106,6 +108,7 @@ void WhetstoneKernel::Module4() {
     }
     J = OpaqueValue(J);
   });
+  moduleResults.JAfterModule4 = J;
 }
 
 void WhetstoneKernel::Module6() {
@@ -121,6 +124,10 @@ void WhetstoneKernel::Module6() {
     E1[L - 1] = J + K + L;
     E1[K - 1] = J * K * L;
   });
+  moduleResults.E1AfterModule6 = E1;
+  moduleResults.JAfterModule6 = J;
+  moduleResults.KAfterModule6 = K;
+  moduleResults.LAfterModule6 = L;
 }
 
 void WhetstoneKernel::Module7() {
@@ -133,6 +140,8 @@ void WhetstoneKernel::Module7() {
     Y = T * std::atan(T2 * std::sin(Y) * std::cos(OpaqueValue(Y)) /
                       (std::cos(X + Y) + std::cos(X - Y) - 1.0));
   });
+  moduleResults.XAfterModule7 = X;
+  moduleResults.YAfterModule7 = Y;
 }
 
 void WhetstoneKernel::Module8() {
@@ -140,6 +149,7 @@ void WhetstoneKernel::Module8() {
   Y = 1.0;
   Z = 1.0;
   Repeat(N8, [this] { P3(X, Y, Z); });
+  moduleResults.XAfterModule8 = X;
 }
 
 void WhetstoneKernel::Module9() {
@@ -150,6 +160,9 @@ void WhetstoneKernel::Module9() {
   K = 2;
   L = 3;
   Repeat(N9, [this] { P0(); });
+  moduleResults.JAfterModule9 = J;
+  moduleResults.KAfterModule9 = K;
+  moduleResults.LAfterModule9 = L;
 }
 
 void WhetstoneKernel::Module10() {

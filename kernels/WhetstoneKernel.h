@@ -39,6 +39,18 @@ class WhetstoneKernel {
   std::int32_t J{}, K{}, L{};
   std::int32_t N1{}, N2{}, N3{}, N4{}, N6{}, N7{}, N8{}, N9{}, N10{}, N11{};
 
+  // What the modules computed that a later module overwrites, taken as each module ends (after
+  // its loop, so the loops stay as they are): the result check covers every module with these
+  // and the working variables above.
+  struct ModuleResults {
+    std::array<double, 5> E1AfterModule2{}, E1AfterModule3{}, E1AfterModule6{};
+    std::int32_t JAfterModule4{};
+    std::int32_t JAfterModule6{}, KAfterModule6{}, LAfterModule6{};
+    double XAfterModule7{}, YAfterModule7{};
+    double XAfterModule8{};
+    std::int32_t JAfterModule9{}, KAfterModule9{}, LAfterModule9{};
+  } moduleResults;
+
  private:
   // Runs `body` for I = 1 .. count (not at all when count is below 1).
   template <class Body>
