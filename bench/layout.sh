@@ -96,7 +96,7 @@ for round in $(seq "$rounds"); do
   for i in "${!slots[@]}"; do
     slot="${slots[$(((i + round) % ${#slots[@]}))]}"
     # Its warnings about the machine's load are left out; the load average is printed below.
-    "${launch[@]}" "$work/cli$slot" -q --json -j 1 --no-realtime --no-detect \
+    "${launch[@]}" "$work/cli$slot" -q --quick --json -j 1 --no-realtime --no-detect \
       >"$work/run$slot.$round.json" 2>"$work/stderr" || { cat "$work/stderr" >&2; exit 1; }
   done
 done

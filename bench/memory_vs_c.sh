@@ -84,7 +84,7 @@ measure() {
 
 load_before="$(cut -d' ' -f1-3 /proc/loadavg)"
 for round in $(seq "$rounds"); do
-  measure "$work/cli.$round" "$work/cli-time.$round" "$cli" -q --json -j 1 -t m --no-realtime --no-detect
+  measure "$work/cli.$round" "$work/cli-time.$round" "$cli" -q --quick --json -j 1 -t m --no-realtime --no-detect
   measure "$work/c.$round" "$work/c-time.$round" "$work/fill"
 done
 load_after="$(cut -d' ' -f1-3 /proc/loadavg)"

@@ -20,8 +20,12 @@ void CliHost::ResultsChanged() { BuildReport(state_); }
 void CliHost::Progress(const RunProgress& progress) {
   if (quiet_) return;
   if (repetitions_ > 1) err_ << "Repetition " << repetition_ << " of " << repetitions_ << ": ";
-  err_ << "Running " << progress.name << " (" << progress.step << " of " << progress.steps
+  err_ << ProgressPrefix(progress) << "Running " << progress.name << " (" << progress.step << " of " << progress.steps
        << ")..." << std::endl;
+}
+
+void CliHost::ShowMeasurementWarning(std::string_view text) {
+  err_ << "quorvane-cli: warning: " << text << std::endl;
 }
 
 void CliHost::ShowError(std::string_view text, std::string_view caption) {

@@ -19,6 +19,8 @@ class CliHost : public RunHost {
   void ResultsChanged() override;
   void Progress(const RunProgress& progress) override;
   void ShowError(std::string_view text, std::string_view caption) override;
+  // "quorvane-cli: warning: " and the text; not counted as an error.
+  void ShowMeasurementWarning(std::string_view text) override;
 
   // The repetition about to run, named in the progress lines (none when `of` is 1).
   void RepetitionStarted(int repetition, int of) override {

@@ -112,6 +112,9 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
       ->type_name("N")
       ->check(CLI::Range(kMinThreads, kMaxThreads).description(""));
   app.add_flag("--long", options.longTests, "long tests (LengthFactor 4)");
+  app.add_flag("--quick", options.quick,
+               "quick tests: each test's fixed work timed once, instead of sized to last a second "
+               "and measured in rounds until they agree");
   app.add_option("--repeat", options.repeat,
                  "run the selection N times, 1..99: the report, --save and --export hold each "
                  "row's median; a spread table goes to stderr")
@@ -152,6 +155,11 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
 constexpr const char* kProgramSummary = "Quorvane: processor, memory and disk benchmark of this computer";
 
 }  // namespace
+
+bool RunsTests(const CliOptions& options) {
+  return options.sweep || !options.tests.empty() || !options.drives.empty() ||
+         (!options.load && !options.description);
+}
 
 int DefaultThreadCount() {
   const unsigned online = std::thread::hardware_concurrency();
@@ -224,6 +232,16 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
       problem = "--sweep measures this machine anew and cannot be used with --load";
     } else if (options.tests.empty() && !options.drives.empty()) {
       problem = "--sweep needs a processor or memory test (--tests); disk tests use no threads";
+    }
+  }
+  if (problem.empty() && !RunsTests(options)) {
+    // Options that shape a run, given where nothing runs.
+    for (const auto& [given, name] : {std::pair{options.quick, "--quick"}, {options.longTests, "--long"},
+                                      {options.repeat != 1, "--repeat"}}) {
+      if (given) {
+        problem = std::string(name) + ": nothing runs (name tests with --tests or drives with --drive)";
+        break;
+      }
     }
   }
   if (!problem.empty()) {

@@ -18,6 +18,7 @@ struct CliOptions {
   bool listDrives = false;
   std::optional<int> threads;                // kMinThreads..kMaxThreads; unset: processors online
   bool longTests = false;
+  bool quick = false;                        // the fixed work in one interval per test
   bool noRealtime = false;
   std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, Windows-1252 text)
   bool noDetect = false;  // this machine's description starts empty, not detected
@@ -42,6 +43,10 @@ struct CliParse {
 };
 
 CliParse ParseCommandLine(int argc, const char* const argv[]);
+
+// Whether `options` run any test: a sweep, tests or drives named, or neither a file loaded nor
+// only the description asked for.
+bool RunsTests(const CliOptions& options);
 
 // The default thread count: processors online, at most kMaxThreads.
 int DefaultThreadCount();

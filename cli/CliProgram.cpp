@@ -48,6 +48,7 @@ void SelectTests(const CliOptions& options, TestSelection& selection, bool withD
     for (char letter : options.drives) ToggleDrive(selection, letter);
   }
   if (options.longTests) ToggleLongTests(selection);
+  if (options.quick) ToggleQuickTests(selection);
   if (options.noRealtime) ToggleRealTime(selection);
 }
 
@@ -55,30 +56,33 @@ void SelectTests(const CliOptions& options, TestSelection& selection, bool withD
 // one the state holds. Returns the number of errors it reported.
 int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& drives,
                    BenchmarkState& state, int threads, bool withDrives, std::ostream& err,
-                   RepeatedRuns* repeated = nullptr) {
+                   const SteadySettings& steady, RepeatedRuns* repeated = nullptr,
+                   std::vector<std::vector<SteadyTest>>* steadyRuns = nullptr) {
   SelectTests(options, state.testSelection, withDrives);
   MachineDescription description = state.thisMachine;
   ApplyFields(options, description);
   SetField(description.threads, std::to_string(threads));
   CliHost host(state, description, err, options.quiet);
-  TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
+  TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives), RunDiskTest, steady);
   if (repeated == nullptr || options.repeat == 1) {
     runner.OnRunSelectedTests(state, host);
+    if (steadyRuns != nullptr && !runner.SteadyTests().empty()) steadyRuns->push_back(runner.SteadyTests());
     return host.errors();
   }
-  RunRepeatedly(runner, state, host, options.repeat, *repeated);
+  RunRepeatedly(runner, state, host, options.repeat, *repeated, steadyRuns);
   err << SpreadTable(*repeated) << std::flush;
   return host.errors();
 }
 
 // The sweep: one run per thread count, the drives only in the last, which stays in the state.
 int RunSweep(const CliOptions& options, const std::vector<DriveMapping>& drives,
-             BenchmarkState& state, std::vector<SweepRun>& runs, std::ostream& err) {
+             BenchmarkState& state, std::vector<SweepRun>& runs, std::ostream& err,
+             const SteadySettings& steady) {
   int errors = 0;
   const std::vector<int> counts = SweepThreadCounts(options.threads.value_or(DefaultThreadCount()));
   for (int threads : counts) {
     if (!options.quiet) err << "Sweep with " << threads << (threads == 1 ? " thread" : " threads") << std::endl;
-    errors += RunWithThreads(options, drives, state, threads, threads == counts.back(), err);
+    errors += RunWithThreads(options, drives, state, threads, threads == counts.back(), err, steady);
     runs.push_back({threads, state.thisResults});
   }
   return errors;
@@ -141,7 +145,8 @@ char MissingDrive(const CliOptions& options, const std::vector<DriveMapping>& dr
 }  // namespace
 
 int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
-           const MachineDetector& detect, const EnvironmentReader& readEnvironment) {
+           const MachineDetector& detect, const EnvironmentReader& readEnvironment,
+           const SteadySettings& steady) {
   const CliParse parsed = ParseCommandLine(argc, argv);
   if (!parsed.options) {
     if (!parsed.error.empty()) err << "quorvane-cli: " << parsed.error << std::endl;
@@ -185,9 +190,9 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   int runErrors = 0;
   std::vector<SweepRun> sweep;
   RepeatedRuns repeated;
+  std::vector<std::vector<SteadyTest>> steadyRuns;
   std::optional<MachineEnvironment> environment;
-  const bool runs = options.sweep || !options.tests.empty() || !options.drives.empty() ||
-                    (!options.load && !options.description);
+  const bool runs = RunsTests(options);
   if (runs) {
     // Before the run, and outside it: what may make its scores low or unsteady.
     environment = readEnvironment ? readEnvironment() : ReadThisEnvironment();
@@ -196,10 +201,10 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     }
   }
   if (options.sweep) {
-    runErrors = RunSweep(options, drives, *state, sweep, err);
+    runErrors = RunSweep(options, drives, *state, sweep, err, steady);
   } else if (runs) {
-    runErrors = RunWithThreads(options, drives, *state,
-                               options.threads.value_or(DefaultThreadCount()), true, err, &repeated);
+    runErrors = RunWithThreads(options, drives, *state, options.threads.value_or(DefaultThreadCount()),
+                               true, err, steady, &repeated, &steadyRuns);
   } else {
     ApplyFields(options, state->thisMachine);
   }
@@ -217,7 +222,8 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   errno = 0;
   const bool outputIsReport = options.save == kStandardOutput || options.exportTo == kStandardOutput;
   if (!outputIsReport && options.json) {
-    nlohmann::json json = ResultsAsJson(*state, repeated.repetitions() > 0 ? &repeated : nullptr);
+    nlohmann::json json = ResultsAsJson(*state, repeated.repetitions() > 0 ? &repeated : nullptr,
+                                        runs ? &steadyRuns : nullptr);
     if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
     if (environment) json["environment"] = EnvironmentAsJson(*environment, ThisBuild());
     out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';

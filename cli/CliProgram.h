@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "engine/SteadyMeasurement.h"
 #include "platform/MachineDetection.h"
 #include "platform/MachineEnvironment.h"
 
@@ -13,7 +14,9 @@ namespace quorvane {
 // test failed, 2 bad usage. This machine's description is taken from `detect` (by default this
 // computer with its drives) unless a file is loaded or detection is turned off. Before a run the
 // machine's environment is read by `readEnvironment` (by default this computer's, measured).
+// A steady run (without --quick) measures with `steady`.
 int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
-           const MachineDetector& detect = {}, const EnvironmentReader& readEnvironment = {});
+           const MachineDetector& detect = {}, const EnvironmentReader& readEnvironment = {},
+           const SteadySettings& steady = {});
 
 }  // namespace quorvane

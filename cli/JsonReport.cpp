@@ -1,5 +1,6 @@
 #include "cli/JsonReport.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
@@ -34,10 +35,56 @@ void AddSamples(nlohmann::json& item, const RepeatedRuns* repeated, char code, i
   }
 }
 
+// Adds the steady rounds of the test with `code` in each run to its JSON item.
+void AddSteady(nlohmann::json& item, const std::vector<std::vector<SteadyTest>>* steadyRuns, char code) {
+  if (steadyRuns == nullptr) return;
+  nlohmann::json perRun = nlohmann::json::array();
+  for (const std::vector<SteadyTest>& run : *steadyRuns) {
+    for (const SteadyTest& test : run) {
+      if (InfoOf(test.test).code == code) perRun.push_back(SteadyAsJson(test));
+    }
+  }
+  if (perRun.empty()) return;
+  if (steadyRuns->size() == 1) {
+    item["steady"] = perRun[0];
+  } else {
+    item["steadyRepetitions"] = perRun;
+  }
+}
+
 }  // namespace
 
+nlohmann::json SteadyAsJson(const SteadyTest& test) {
+  const auto rounded = [](double value, double scale) { return std::round(value * scale) / scale; };
+  std::vector<std::uint32_t> kept, disturbed;
+  std::vector<double> seconds;
+  nlohmann::json rounds = nlohmann::json::array();
+  for (const SteadySample& sample : test.samples) {
+    (sample.disturbed ? disturbed : kept).push_back(sample.score);
+    if (!sample.disturbed) seconds.push_back(sample.seconds);
+    rounds.push_back({{"score", sample.score},
+                      {"seconds", rounded(sample.seconds, 1000.0)},
+                      {"processorShare", rounded(sample.processorShare, 1000.0)},
+                      {"disturbed", sample.disturbed}});
+  }
+  std::sort(seconds.begin(), seconds.end());
+  const double interval = seconds.empty() ? test.LastSeconds() : seconds[seconds.size() / 2];
+  return {{"roundsKept", test.Kept()},
+          {"roundsDisturbed", test.Disturbed()},
+          {"factor", test.factor},
+          {"passes", test.loopCount},
+          {"intervalSeconds", rounded(interval, 1000.0)},
+          {"calibrationSeconds", rounded(test.calibrationSeconds, 1000.0)},
+          {"samples", kept},
+          {"disturbedSamples", disturbed},
+          {"spread", rounded(test.SpreadPercent(), 100.0)},
+          {"settled", test.agreed},
+          {"rounds", rounds}};
+}
+
 nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& otherResults,
-                                const RepeatedRuns* repeated) {
+                                const RepeatedRuns* repeated,
+                                const std::vector<std::vector<SteadyTest>>* steadyRuns) {
   nlohmann::json results = nlohmann::json::array();
   for (int row = 0; row < kResultRows && rows[static_cast<std::size_t>(row)].code != '\0'; ++row) {
     const ResultEntry& entry = rows[static_cast<std::size_t>(row)];
@@ -47,6 +94,7 @@ nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& othe
                              {"unit", Text(info->unit)},
                              {"value", ValueNumber(ValueText(entry))}};
       AddSamples(item, repeated, entry.code, 0);
+      AddSteady(item, steadyRuns, entry.code);
       if (const int other = FindRowByCode(otherResults, entry.code); other >= 0) {
         item["comparison"] = ValueNumber(ValueText(otherResults[static_cast<std::size_t>(other)]));
       }
@@ -73,7 +121,8 @@ nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& othe
   return results;
 }
 
-nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* repeated) {
+nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* repeated,
+                             const std::vector<std::vector<SteadyTest>>* steadyRuns) {
   nlohmann::json description = nlohmann::json::object();
   for (int field = 0; field < kMachineFieldCount; ++field) {
     description[kFieldOptionNames[static_cast<std::size_t>(field)]] =
@@ -82,8 +131,10 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
   nlohmann::json json = {{"description", description},
                          {"threads", ReadValue(FieldText(state.thisMachine.threads))},
                          {"lengthFactor", state.testSelection.LengthFactor},
-                         {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated)}};
+                         {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated, steadyRuns)}};
   if (repeated != nullptr) json["repeat"] = repeated->repetitions();
+  // A quick run's JSON stays as it always was.
+  if (steadyRuns != nullptr && !steadyRuns->empty()) json["measurement"] = "steady";
   return json;
 }
 

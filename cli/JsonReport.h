@@ -7,6 +7,7 @@
 #include "engine/BenchmarkState.h"
 #include "engine/BuildStamp.h"
 #include "engine/RepeatedRuns.h"
+#include "engine/SteadyMeasurement.h"
 #include "platform/MachineEnvironment.h"
 
 namespace quorvane {
@@ -15,12 +16,25 @@ namespace quorvane {
 // comparison?}, ...]}. Drive blocks give seven rows each, with "drive" set. With a repeated run
 // the values are medians, each row adds samples, min, max, spread (percent), noisy and
 // missingRepetitions (when some had no value), and "repeat" gives the number of repetitions.
-nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* repeated = nullptr);
+// With `steadyRuns` (the rounds of each steady run, one entry per repetition; none after a quick
+// run) "measurement" says "steady", and each steadily measured row adds "steady" (one run) or
+// "steadyRepetitions" (one object per repetition): see SteadyAsJson.
+nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* repeated = nullptr,
+                             const std::vector<std::vector<SteadyTest>>* steadyRuns = nullptr);
 
 // The "results" array of `thisResults`, each row with the value of `otherResults` it is
 // compared with, if any.
 nlohmann::json ResultRowsAsJson(const ResultTable& thisResults, const ResultTable& otherResults,
-                                const RepeatedRuns* repeated = nullptr);
+                                const RepeatedRuns* repeated = nullptr,
+                                const std::vector<std::vector<SteadyTest>>* steadyRuns = nullptr);
+
+// One test's rounds: {"roundsKept", "roundsDisturbed", "factor", "passes" (each worker's loop
+// count in one interval), "intervalSeconds" (the median kept interval), "calibrationSeconds",
+// "samples" (the kept rounds' scores in round order), "disturbedSamples", "spread" (percent, of
+// the scored samples), "settled" (the last kept rounds agreed), "rounds" (each round in order:
+// "score", "seconds", "processorShare" (the workers' processor time over what the interval
+// offered), "disturbed")}.
+nlohmann::json SteadyAsJson(const SteadyTest& test);
 
 // {"otherLoadPercent": percent to a tenth, or "unknown", "governor", "virtualMachine", "virtualEvidence"?,
 // "processor", "sharedCores", "warnings": [...], "build": {"compiler", "kernelFlags",

@@ -1,5 +1,6 @@
 #include "engine/TestRunner.h"
 
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <string>
@@ -9,6 +10,7 @@
 #include "engine/Score.h"
 #include "engine/TestTable.h"
 #include "platform/PerformanceCounter.h"
+#include "platform/ProcessorTime.h"
 #include "platform/Priority.h"
 
 namespace quorvane {
@@ -37,8 +39,10 @@ bool TestRunner::StartWorker(WorkerRoutine routine, int index, std::vector<std::
   // Wrapping the routine or creating the thread may throw (no memory, no thread): that worker is
   // refused like a thread the system did not create.
   try {
-    std::optional<std::thread> thread =
-        startThread_([this, routine, index] { routine(slots_, index); });
+    std::optional<std::thread> thread = startThread_([this, routine, index] {
+      routine(slots_, index);
+      slots_.processorSeconds[static_cast<std::size_t>(index)] = ThreadProcessorSeconds();
+    });
     if (!thread) return false;
     started.push_back(std::move(*thread));  // room was reserved: this does not throw
     return true;
@@ -67,11 +71,12 @@ DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives) 
 }
 
 TestRunner::TestRunner(ThreadStarter startThread, const WorkerRoutineTable& routines,
-                       DiskTestEnvironment disk, DiskTestRoutine diskTest)
+                       DiskTestEnvironment disk, DiskTestRoutine diskTest, SteadySettings steady)
     : startThread_(std::move(startThread)),
       routines_(routines),
       disk_(std::move(disk)),
-      diskTest_(diskTest) {}
+      diskTest_(diskTest),
+      steady_(steady) {}
 
 void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   host.ConfirmDescription();
@@ -96,15 +101,11 @@ void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   host.ShowReport();
   state.resultCount = 0;
 
-  const std::int64_t frequency = QueryPerformanceFrequency();
+  frequency_ = QueryPerformanceFrequency();  // once per run
   const int steps = CountSelectedSteps(state.testSelection);
-  int step = 0;
-  for (TestId test : kAllTests) {
-    // Each flag is read when the run reaches its test.
-    if (!TestFlag(state.testSelection, test)) continue;
-    host.Progress({++step, steps, InfoOf(test).name});
-    RunTest(state, host, test, threads, frequency);
-  }
+  steadyTests_.clear();
+  const int step = state.testSelection.quickTests ? RunQuick(state, host, threads, steps)
+                                                  : RunSteady(state, host, threads, steps);
   RunDriveSteps(state, host, step, steps);
 
   SetNormalPriority();  // before the wait dialog goes
@@ -144,15 +145,16 @@ int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, in
   return step;
 }
 
-void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
-                         std::int32_t threads, std::int64_t frequency) {
-  const TestInfo& info = InfoOf(test);
-  std::int32_t workers = threads;
+TestRunner::Interval TestRunner::MeasureInterval(TestId test, std::int32_t threads,
+                                                 const std::int32_t* lengthFactor) {
+  Interval interval;
+  interval.workers = threads;
   if (test == TestId::Memory) {
     memoryWorkerCount_ = MemoryWorkerCountFor(threads);
-    workers = memoryWorkerCount_;
+    interval.workers = memoryWorkerCount_;
   }
-  slots_.LengthFactor = &state.testSelection.LengthFactor;
+  const int workers = interval.workers;
+  slots_.LengthFactor = lengthFactor;
   const WorkerRoutine routine = routines_[static_cast<std::size_t>(test)];
   std::vector<std::thread> started;
   started.reserve(static_cast<std::size_t>(workers));
@@ -164,6 +166,7 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
     slots_.WorkerDoneEvents[slot].Reset();
     slots_.WorkerResults[slot] = 0;
     slots_.workerFailed[slot] = false;
+    slots_.processorSeconds[slot] = 0.0;
     if (!StartWorker(routine, i, started)) break;  // never wait for a worker that does not exist
   }
   WaitForAll(std::span<Event>(slots_.WorkerDoneEvents.data(), started.size()));
@@ -171,53 +174,168 @@ void TestRunner::RunTest(BenchmarkState& state, RunHost& host, TestId test,
 
   for (std::thread& thread : started) thread.join();
 
-  const auto startedCount = static_cast<int>(started.size());
-  if (startedCount < workers) {
-    host.ShowError("The system refused to start worker thread " + std::to_string(startedCount + 1) +
-                       " of " + std::to_string(workers) + " of the test " + std::string(info.name) +
-                       ". The test was skipped.",
-                   kErrorCaption);
-    return;
+  interval.started = static_cast<int>(started.size());
+  interval.measure.ticks = endCount - startCount;
+  interval.measure.frequency = frequency_;
+  interval.measure.workers = interval.started;
+  interval.measure.processors = UsableProcessorCount();
+  for (int i = 0; i < interval.started; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    interval.measure.workerSeconds += slots_.processorSeconds[slot];
+    interval.failed += slots_.workerFailed[slot] ? 1 : 0;
   }
-  int failed = 0;
-  for (int i = 0; i < workers; ++i) failed += slots_.workerFailed[static_cast<std::size_t>(i)] ? 1 : 0;
-  if (failed > 0) {
-    host.ShowError("Not enough memory for the test " + std::string(info.name) + ": " +
-                       std::to_string(failed) + " of its " + std::to_string(workers) +
+  if (interval.started == workers && interval.failed == 0) interval.wrongWorker = FirstWrongWorker(workers);
+  return interval;
+}
+
+bool TestRunner::ShowFailure(RunHost& host, TestId test, const Interval& interval) const {
+  const std::string name(InfoOf(test).name);
+  const std::string of = std::to_string(interval.workers);
+  if (interval.started < interval.workers) {
+    host.ShowError("The system refused to start worker thread " + std::to_string(interval.started + 1) +
+                       " of " + of + " of the test " + name + ". The test was skipped.",
+                   kErrorCaption);
+  } else if (interval.failed > 0) {
+    host.ShowError("Not enough memory for the test " + name + ": " + std::to_string(interval.failed) +
+                       " of its " + of +
                        " worker threads could not allocate their memory. The test was skipped.",
                    kErrorCaption);
-    return;
-  }
-  if (const int wrong = FirstWrongWorker(workers); wrong >= 0) {
-    host.ShowError("The processor computed a wrong result in the test " + std::string(info.name) +
-                       " (worker thread " + std::to_string(wrong + 1) + " of " +
-                       std::to_string(workers) +
+  } else if (interval.wrongWorker >= 0) {
+    host.ShowError("The processor computed a wrong result in the test " + name + " (worker thread " +
+                       std::to_string(interval.wrongWorker + 1) + " of " + of +
                        "): the processor may be unstable or overclocked, or the program was "
                        "built wrongly. The test records no score.",
                    kErrorCaption);
-    return;
+  } else {
+    return false;
   }
-  if (state.resultCount >= kResultRows) {
-    host.ShowError("The result table is full. The test " + std::string(info.name) +
-                       " was not recorded.",
-                   kErrorCaption);
-    return;
-  }
+  return true;
+}
 
-  const std::uint32_t score =
-      ComputeScore(test, endCount - startCount, frequency, state.testSelection.LengthFactor,
-                   threads, memoryWorkerCount_);
-  SetRow(state.thisResults[static_cast<std::size_t>(state.resultCount)], info.code, score);
+int TestRunner::RunQuick(BenchmarkState& state, RunHost& host, std::int32_t threads, int steps) {
+  int step = 0;
+  for (TestId test : kAllTests) {
+    // Each flag is read when the run reaches its test.
+    if (!TestFlag(state.testSelection, test)) continue;
+    const TestInfo& info = InfoOf(test);
+    host.Progress({++step, steps, info.name});
+    const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
+    if (ShowFailure(host, test, interval)) continue;
+    if (state.resultCount >= kResultRows) {
+      host.ShowError("The result table is full. The test " + std::string(info.name) +
+                         " was not recorded.",
+                     kErrorCaption);
+      continue;
+    }
+    if (interval.measure.Disturbed(steady_)) {
+      host.ShowMeasurementWarning(DisturbedIntervalWarning(test, interval.measure));
+    }
+    const std::uint32_t score =
+        ComputeScore(test, interval.measure.ticks, frequency_, state.testSelection.LengthFactor,
+                     threads, memoryWorkerCount_);
+    SetRow(state.thisResults[static_cast<std::size_t>(state.resultCount)], info.code, score);
+    host.ResultsChanged();
+    ++state.resultCount;
+  }
+  return step;
+}
+
+int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t threads, int steps) {
+  const std::int32_t L = state.testSelection.LengthFactor;
+  const std::int64_t startCount = QueryPerformanceCounter();
+  const auto elapsedSeconds = [this, startCount] {
+    return static_cast<double>(QueryPerformanceCounter() - startCount) / static_cast<double>(frequency_);
+  };
+  // Sizing: the fixed work once per test (which also warms it up), to find its factor.
+  int step = 0;
+  for (TestId test : kAllTests) {
+    if (!TestFlag(state.testSelection, test)) continue;
+    const TestInfo& info = InfoOf(test);
+    RunProgress progress{++step, steps, info.name, true, 0};
+    host.Progress(progress);
+    SteadyTest record;
+    record.test = test;
+    const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
+    record.lostScore = ShowFailure(host, test, interval);
+    // What the interval would have lasted had its workers had the processors throughout.
+    record.calibrationSeconds = interval.measure.Seconds() * std::min(1.0, interval.measure.ProcessorShare());
+    record.factor = SizingFactor(record.calibrationSeconds, steady_.floorSeconds * LengthScale(L), L,
+                                 info.loopsPerLengthFactor, info.largestLoopCount);
+    record.loopCount = WorkerLoopCount(test, L * record.factor);
+    steadyTests_.push_back(record);
+  }
+  // The rounds: every test still measuring once per round, in test order.
+  for (int round = 1; round <= steady_.maxRounds; ++round) {
+    double roundSeconds = 0.0;
+    for (const SteadyTest& record : steadyTests_) {
+      if (MeasureInRound(record, round, 0.0, 0.0, steady_, L)) roundSeconds += record.LastSeconds();
+    }
+    const double elapsed = elapsedSeconds();
+    bool measured = false;
+    step = 0;
+    for (SteadyTest& record : steadyTests_) {
+      ++step;
+      if (!MeasureInRound(record, round, elapsed, roundSeconds, steady_, L)) continue;
+      host.Progress({step, steps, InfoOf(record.test).name, true, round});
+      MeasureSteadyRound(state, host, record, threads);
+      measured = true;
+    }
+    if (!measured) break;
+  }
+  for (const SteadyTest& record : steadyTests_) {
+    for (const std::string& warning : SteadyWarnings(record, steady_)) host.ShowMeasurementWarning(warning);
+  }
+  return static_cast<int>(steadyTests_.size());
+}
+
+void TestRunner::MeasureSteadyRound(BenchmarkState& state, RunHost& host, SteadyTest& record,
+                                    std::int32_t threads) {
+  scaledLengthFactor_ = state.testSelection.LengthFactor * record.factor;
+  Interval interval = MeasureInterval(record.test, threads, &scaledLengthFactor_);
+  // The same work computes the same results in every round: a worker 0 that strays from what it
+  // computed in the first round went wrong, as one that strays from worker 0 does.
+  if (interval.wrongWorker < 0 && interval.started == interval.workers && interval.failed == 0) {
+    if (!record.firstOutcome) {
+      record.firstOutcome = slots_.outcomes[0];
+    } else if (!(*record.firstOutcome == slots_.outcomes[0])) {
+      interval.wrongWorker = 0;
+    }
+  }
+  if (ShowFailure(host, record.test, interval)) {
+    record.lostScore = true;
+  } else {
+    SteadySample sample;
+    sample.score = ComputeScore(record.test, interval.measure.ticks, interval.measure.frequency,
+                                scaledLengthFactor_, threads, memoryWorkerCount_);
+    sample.seconds = interval.measure.Seconds();
+    sample.processorShare = interval.measure.ProcessorShare();
+    sample.disturbed = interval.measure.Disturbed(steady_);
+    record.samples.push_back(sample);
+    record.agreed = RoundsAgree(record, steady_);
+  }
+  WriteSteadyRows(state, host);
+}
+
+void TestRunner::WriteSteadyRows(BenchmarkState& state, RunHost& host) const {
+  int count = 0;
+  for (const SteadyTest& record : steadyTests_) {
+    if (const std::optional<std::uint32_t> score = record.Score()) {
+      SetRow(state.thisResults[static_cast<std::size_t>(count++)], InfoOf(record.test).code, *score);
+    }
+  }
+  // A test that lost its score since the last rows were written leaves one row fewer.
+  for (int row = count; row < state.resultCount; ++row) state.thisResults[static_cast<std::size_t>(row)].code = '\0';
+  state.resultCount = count;
   host.ResultsChanged();
-  ++state.resultCount;
 }
 
 void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
-                   RepeatedRuns& runs) {
+                   RepeatedRuns& runs, std::vector<std::vector<SteadyTest>>* steadyRuns) {
   for (int repetition = 1; repetition <= repetitions; ++repetition) {
     host.RepetitionStarted(repetition, repetitions);
     runner.OnRunSelectedTests(state, host);
     runs.Add(state.thisResults);
+    if (steadyRuns != nullptr) steadyRuns->push_back(runner.SteadyTests());
   }
   state.resultCount = runs.WriteMedians(state.thisResults);
   host.ResultsChanged();

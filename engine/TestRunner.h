@@ -1,8 +1,10 @@
 // The test runner: after the description is confirmed, runs every selected processor and memory
-// test in its worker threads, times each as a whole with the performance counter, and appends
-// its score to thisResults; then the disk test of every selected drive, whose seven results
-// form a drive block. It reaches the front end only through RunHost, never waits for a worker
-// that was not started and never writes past the last row.
+// test in its worker threads and appends its score to thisResults; then the disk test of every
+// selected drive, whose seven results form a drive block. A quick run times each test's fixed
+// work once as a whole with the performance counter; a steady run (the default) sizes each
+// test's work to last at least a floor and measures the tests in interleaved rounds until they
+// agree (engine/SteadyMeasurement.h). It reaches the front end only through RunHost, never waits
+// for a worker that was not started and never writes past the last row.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +15,7 @@
 #include "engine/BenchmarkState.h"
 #include "engine/RepeatedRuns.h"
 #include "engine/RunHost.h"
+#include "engine/SteadyMeasurement.h"
 #include "engine/Workers.h"
 #include "platform/DriveMap.h"
 #include "platform/WorkerThread.h"
@@ -35,18 +38,49 @@ class TestRunner {
   explicit TestRunner(ThreadStarter startThread = StartThread,
                       const WorkerRoutineTable& routines = kWorkerRoutines,
                       DiskTestEnvironment disk = {},
-                      DiskTestRoutine diskTest = RunDiskTest);
+                      DiskTestRoutine diskTest = RunDiskTest, SteadySettings steady = {});
 
-  // "Run selected tests".
+  // "Run selected tests". Blocks until the run has ended; the calling thread serves the host.
+  // Not re-entrant: one run at a time per runner.
   void OnRunSelectedTests(BenchmarkState& state, RunHost& host);
 
   // Workers of the last memory test.
   std::int32_t MemoryWorkerCount() const { return memoryWorkerCount_; }
 
+  // The rounds of each processor and memory test of the last run, in test order; empty after a
+  // quick run.
+  const std::vector<SteadyTest>& SteadyTests() const { return steadyTests_; }
+  const SteadySettings& Steady() const { return steady_; }
+
  private:
-  // Runs one test with `workers` workers; writes its row unless a worker failed.
-  void RunTest(BenchmarkState& state, RunHost& host, TestId test, std::int32_t threads,
-               std::int64_t frequency);
+  // What one timed interval of a test gave.
+  struct Interval {
+    IntervalMeasure measure;
+    int workers = 0;
+    int started = 0;      // below `workers`: the system refused the next thread
+    int failed = 0;       // workers whose kernel could not get its memory
+    int wrongWorker = -1; // the first worker that computed a wrong result, or -1
+  };
+
+  // Times `test` once: its workers run with `lengthFactor` (the selection's, or a steady run's
+  // multiple of it) and `threads` threads.
+  Interval MeasureInterval(TestId test, std::int32_t threads, const std::int32_t* lengthFactor);
+
+  // Shows why `interval` gives no score, if it does not; true then.
+  bool ShowFailure(RunHost& host, TestId test, const Interval& interval) const;
+
+  // The selected tests, each timed once with its fixed work; a row for each.
+  int RunQuick(BenchmarkState& state, RunHost& host, std::int32_t threads, int steps);
+
+  // The selected tests sized, then measured in rounds; a row for each that keeps its score.
+  int RunSteady(BenchmarkState& state, RunHost& host, std::int32_t threads, int steps);
+
+  // One steady interval of `record`'s test: a sample, or its score lost. Rewrites the rows.
+  void MeasureSteadyRound(BenchmarkState& state, RunHost& host, SteadyTest& record,
+                          std::int32_t threads);
+
+  // Writes the row of every steady test that has a score, in test order, from row 0.
+  void WriteSteadyRows(BenchmarkState& state, RunHost& host) const;
 
   // Starts worker `index` and adds it to `started`; false when it could not be started.
   bool StartWorker(WorkerRoutine routine, int index, std::vector<std::thread>& started);
@@ -62,14 +96,19 @@ class TestRunner {
   WorkerRoutineTable routines_;
   DiskTestEnvironment disk_;
   DiskTestRoutine diskTest_;
+  SteadySettings steady_;
   WorkerSlots slots_;
   std::int32_t memoryWorkerCount_ = 0;
+  std::int64_t frequency_ = 1;           // the counter's, read once per run
+  std::int32_t scaledLengthFactor_ = 0;  // what a steady run's workers read as their length factor
+  std::vector<SteadyTest> steadyTests_;
 };
 
 // "Run selected tests" `repetitions` times, each a whole run announced to the host; every
-// repetition's rows go into `runs`. Afterwards thisResults holds each row's median in a single
-// run's order and the host is told the results changed.
+// repetition's rows go into `runs`, and its steady rounds into `steadyRuns` when given.
+// Afterwards thisResults holds each row's median in a single run's order and the host is told
+// the results changed.
 void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
-                   RepeatedRuns& runs);
+                   RepeatedRuns& runs, std::vector<std::vector<SteadyTest>>* steadyRuns = nullptr);
 
 }  // namespace quorvane

@@ -50,4 +50,9 @@ bool ToggleRealTime(TestSelection& selection) {
   return selection.RealTimePriority;
 }
 
+bool ToggleQuickTests(TestSelection& selection) {
+  selection.quickTests = !selection.quickTests;
+  return selection.quickTests;
+}
+
 }  // namespace quorvane

@@ -25,6 +25,9 @@ struct TestSelection {
   std::array<bool, 26> runDrive{};  // index 0 = A ... 25 = Z; only C..Z can be set
   std::int32_t LengthFactor = 2;    // 4 while "Long tests" is on
   bool RealTimePriority = true;
+  // "Quick tests (fixed work)": each test runs its fixed work in one interval instead of being
+  // measured steadily in rounds.
+  bool quickTests = false;
 };
 
 // The flag of one test.
@@ -40,5 +43,6 @@ void DeselectAllTests(TestSelection& selection);
 // LengthFactor 2 becomes 4 (true: checked); any other value becomes 2 (false).
 bool ToggleLongTests(TestSelection& selection);
 bool ToggleRealTime(TestSelection& selection);
+bool ToggleQuickTests(TestSelection& selection);
 
 }  // namespace quorvane

@@ -30,6 +30,8 @@ struct WorkerSlots {
   // What worker i's kernel computed, written after its event was signalled; the runner reads it
   // only after joining the worker.
   std::array<KernelOutcome, kWorkerSlots> outcomes{};
+  // The processor time thread i used, taken as it ends; the runner reads it after joining it.
+  std::array<double, kWorkerSlots> processorSeconds{};
   // The length factor of the selection, read by each worker when it starts.
   const std::int32_t* LengthFactor = nullptr;
 };

@@ -47,7 +47,7 @@ dpkg-query -L quorvane | sort > "$work/files"
 echo "--- the installed programs"
 cli=/usr/bin/quorvane-cli
 [ "$("$cli" --version)" = "quorvane-cli $version" ]
-(cd "$work" && "$cli" -t q -j 1 -q) | tee "$work/report" | grep -E '^Eight queens problem +[0-9]+ '
+(cd "$work" && "$cli" --quick -t q -j 1 -q) | tee "$work/report" | grep -E '^Eight queens problem +[0-9]+ '
 man -w quorvane-cli quorvane
 bash tests/completion.sh "$cli" /usr/share/bash-completion/completions/quorvane-cli
 [ "$(/usr/bin/quorvane --version)" = "quorvane $version" ]

@@ -44,8 +44,8 @@ wine build-windows/tests/quorvane_tests.exe --gtest_brief=1
 # program's output.
 without_wine_lines() { grep -v '^wine: ' || true; }
 
-echo "--- quorvane-cli.exe -t q -j 2 under Wine"
-wine "$cli_exe" -t q -j 2 --no-realtime 2>"$work/err" | tee "$work/queens"
+echo "--- quorvane-cli.exe --quick -t q -j 2 under Wine"
+wine "$cli_exe" --quick -t q -j 2 --no-realtime 2>"$work/err" | tee "$work/queens"
 grep -q '^Eight queens problem  *[0-9][0-9]* ' "$work/queens" ||
   { echo "windows stage: quorvane-cli.exe printed no Eight queens result"; exit 1; }
 
@@ -71,9 +71,9 @@ if grep -q '^Y ' <<<"$(drives)"; then
   exit 1
 fi
 set +e
-"$linux_cli" -d Y -t q >"$work/linux.out" 2>"$work/linux.err"
+"$linux_cli" --quick -d Y -t q >"$work/linux.out" 2>"$work/linux.err"
 linux_status=$?
-wine "$cli_exe" -d Y -t q >"$work/windows.out" 2>"$work/windows.raw"
+wine "$cli_exe" --quick -d Y -t q >"$work/windows.out" 2>"$work/windows.raw"
 windows_status=$?
 set -e
 without_wine_lines <"$work/windows.raw" | tr -d '\r' >"$work/windows.err"

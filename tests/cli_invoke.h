@@ -23,11 +23,25 @@ inline MachineEnvironment CalmEnvironment() {
   return environment;
 }
 
+// Steady runs that take a fraction of a second a test: the work sized to a fifth of a second,
+// and two rounds that always agree. No interval counts as disturbed, so that a busy test machine
+// adds no warning lines to what a test reads (the runner's tests check disturbed intervals).
+inline SteadySettings BriefSteadySettings() {
+  SteadySettings settings;
+  settings.disturbedShare = 0.0;
+  settings.floorSeconds = 0.2;
+  settings.agreeingRounds = 2;
+  settings.maxRounds = 3;
+  settings.tolerancePercent = 100.0;
+  return settings;
+}
+
 inline CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {},
                      const EnvironmentReader& environment = CalmEnvironment) {
   args.insert(args.begin(), "quorvane-cli");
   std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect, environment);
+  const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect,
+                            environment, BriefSteadySettings());
   return {status, out.str(), err.str()};
 }
 

@@ -65,7 +65,7 @@ const std::string& SavedRun() {
   static const std::string file = [] {
     const std::string path = folder / "mine.qv3";
     const std::string brand = "brand=" + std::string(62, 'a') + "ü€";
-    const CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--set", "cpu=Zürich €",
+    const CliRun run = Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--set", "cpu=Zürich €",
                                "--set", brand.c_str(), "--save", path.c_str()});
     EXPECT_EQ(run.status, 0) << run.err;
     return path;
@@ -91,6 +91,10 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
       {{"--repeat", "100"}, ""}, {{"--repeat", "three"}, ""},
       {{"--sweep", "-t", "q", "--repeat", "2"}, "--repeat"}, {{"--sweep", "--load", "x.qv3"}, "--sweep"},
       {{"--sweep", "-d", "C"}, "--sweep"},
+      // Options that shape a run where nothing runs.
+      {{"--load", mine.c_str(), "--quick"}, "--quick: nothing runs"},
+      {{"--description", "--long"}, "--long: nothing runs"},
+      {{"--load", mine.c_str(), "--repeat", "2"}, "--repeat: nothing runs"},
       // Texts that cannot be stored in a result file.
       {{"--set", "cpu=Ω-9000"}, "--set: The entry \"cpu\""}, {{"--set", "brand=Ac\nme"}, "--set: The entry \"brand\""},
       {{"--set", "cpus=7\r\n8"}, "--set: The entry \"cpus\""}, {{"--set", "os=\xff"}, "--set: The entry \"os\""},
@@ -197,7 +201,7 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRep
 
   // A run's description starts from the detected one; --set still wins. Repetitions: progress
   // for each, the spread, medians and every sample in JSON.
-  CliRun run = Invoke({"--json", "-t", "q", "-j", "1", "--long", "--repeat", "3", "--no-realtime", "--set", "cpu=Mine"}, detect);
+  CliRun run = Invoke({"--json", "--quick", "-t", "q", "-j", "1", "--long", "--repeat", "3", "--no-realtime", "--set", "cpu=Mine"}, detect);
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* line : {"Repetition 1 of 3: Running Eight queens problem (1 of 1)...",
                            "Repetition 3 of 3: Running Eight queens problem (1 of 1)...",
@@ -233,13 +237,69 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRep
   EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(62, 'a') + "ü  " + std::string(35, ' '));
 }
 
+TEST(CliRun, RunsAreSteadyInRoundsByDefaultAndQuickKeepsTheFixedWork) {
+  // Steady: the work sized once at its fixed length, then rounds; each row tells its rounds and
+  // holds its best kept round.
+  CliRun run = Invoke({"--json", "-t", "fpu,crunch", "-j", "1", "--no-realtime", "--no-detect"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  for (const char* line : {"Sizing: Running Number crunch (1 of 2)...\n", "Sizing: Running Floating point (2 of 2)...\n",
+                           "Round 1: Running Number crunch (1 of 2)...\n", "Round 2: Running Floating point (2 of 2)...\n"}) {
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+  }
+  nlohmann::json json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["measurement"], "steady");
+  ASSERT_EQ(json["results"].size(), 2u);
+  for (const nlohmann::json& row : json["results"]) {
+    SCOPED_TRACE(row.dump());
+    const nlohmann::json& steady = row["steady"];
+    const int factor = steady["factor"];
+    EXPECT_GE(factor, 1);
+    EXPECT_EQ(steady["passes"], factor * 2 * (row["code"] == "n" ? 250000 : 150000));
+    const nlohmann::json& rounds = steady["rounds"];
+    ASSERT_GE(rounds.size(), 2u);
+    EXPECT_EQ(steady["roundsKept"].get<std::size_t>() + steady["roundsDisturbed"].get<std::size_t>(), rounds.size());
+    EXPECT_EQ(steady["samples"].size(), steady["roundsKept"].get<std::size_t>());
+    std::vector<long long> scored;
+    for (const nlohmann::json& round : rounds) {
+      if (!round["disturbed"] || steady["samples"].empty()) scored.push_back(round["score"]);
+    }
+    EXPECT_EQ(row["value"], *std::max_element(scored.begin(), scored.end()));
+  }
+  // The factor is the smallest whole one that makes the fixed work's interval last the floor, a
+  // fifth of a second here (the seconds are rounded to milliseconds).
+  for (const nlohmann::json& row : json["results"]) {
+    const int factor = row["steady"]["factor"];
+    const double calibration = row["steady"]["calibrationSeconds"];
+    EXPECT_GE(factor * (calibration + 0.0005), 0.2) << row.dump();
+    EXPECT_LT((factor - 1) * (calibration - 0.0005), 0.2) << row.dump();
+  }
+
+  // Repeated steady runs tell the rounds of each repetition.
+  run = Invoke({"--json", "-q", "-t", "n", "-j", "1", "--repeat", "2", "--no-realtime", "--no-detect"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["results"][0]["steadyRepetitions"].size(), 2u);
+  EXPECT_FALSE(json["results"][0].contains("steady"));
+
+  // Quick: the fixed work once, the progress, rows and JSON fields of before.
+  run = Invoke({"--json", "--quick", "-t", "n", "-j", "1", "--no-realtime", "--no-detect"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "Running Number crunch (1 of 1)...\n");
+  json = nlohmann::json::parse(run.out);
+  EXPECT_FALSE(json.contains("measurement"));
+  ASSERT_EQ(json["results"].size(), 1u);
+  std::vector<std::string> fields;
+  for (const auto& [key, value] : json["results"][0].items()) fields.push_back(key);
+  EXPECT_EQ(fields, (std::vector<std::string>{"code", "test", "unit", "value"}));
+}
+
 TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
   const TempFolder folder;
   const std::string mine = SavedRun(), other = folder / "other.qv3", exported = folder / "report.txt";
   // Stored in Windows-1252, one byte a character; the brand cut at 63 characters after that.
   EXPECT_NE(FileBytes(mine).find("\r\nx\r\n" + std::string(62, 'a') + "\xFC\r\n\r\n\r\nZ\xFCrich \x80\r\n"),
             std::string::npos);
-  CliRun run = Invoke({"-q", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
+  CliRun run = Invoke({"-q", "--quick", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", exported.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -293,7 +353,7 @@ TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
   // it and the reason, and the report of the run is printed all the same.
   const std::string pipe = folder / "pipe";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  const CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
+  const CliRun run = Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot save file! (" + pipe + ": No such device or address)\n");
   EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos) << run.out;
@@ -355,7 +415,7 @@ TEST(ThreadSweep, CountsDoubleUpToTheLimitAndTableAndJsonGiveSpeedUpAgainstOneTh
 }
 
 TEST(ThreadSweep, RunsEveryCountAndPrintsItsTableOrJsonWithTheLastRunAtTheTop) {
-  CliRun run = Invoke({"--sweep", "-t", "queens", "-j", "3", "--no-realtime", "--json"});
+  CliRun run = Invoke({"--sweep", "--quick", "-t", "queens", "-j", "3", "--no-realtime", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("Sweep with 3 threads"), std::string::npos);
   const nlohmann::json json = nlohmann::json::parse(run.out);
@@ -368,7 +428,7 @@ TEST(ThreadSweep, RunsEveryCountAndPrintsItsTableOrJsonWithTheLastRunAtTheTop) {
   last.erase("efficiency");
   EXPECT_EQ(json["results"], nlohmann::json::array({last}));
 
-  run = Invoke({"--sweep", "-q", "-t", "q", "-j", "2", "--no-realtime"});
+  run = Invoke({"--sweep", "-q", "--quick", "-t", "q", "-j", "2", "--no-realtime"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(run.err.empty());
   const std::vector<std::string> table = Lines(run.out);  // its columns are SweepTable's test

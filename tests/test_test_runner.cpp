@@ -2,6 +2,7 @@
 // counts, no overlap between tests, refused threads and failed allocations.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -84,6 +85,10 @@ class ScriptedHost : public RunHost {
   void RunStarted() override { log.push_back("started"); }
   void ShowReport() override { log.push_back("shown"); }
   void ResultsChanged() override {
+    if (!state_.testSelection.quickTests) {  // a steady run rewrites all its rows each time
+      log.push_back("rows " + std::to_string(state_.resultCount));
+      return;
+    }
     const ResultEntry& row = state_.thisResults[static_cast<std::size_t>(state_.resultCount)];
     if (row.code == '\0') {  // a drive block, counted before the report is rebuilt
       log.push_back(std::string("block ") + state_.thisResults[static_cast<std::size_t>(state_.resultCount - 7)].code);
@@ -97,14 +102,16 @@ class ScriptedHost : public RunHost {
     if (workerRecord->started[t] != workerRecord->finished[t]) rowBeforeWorkersEnded = true;
   }
   void Progress(const RunProgress& progress) override {
-    log.push_back("progress " + std::to_string(progress.step) + "/" +
+    log.push_back("progress " + ProgressPrefix(progress) + std::to_string(progress.step) + "/" +
                   std::to_string(progress.steps) + " " + std::string(progress.name));
   }
   void ShowError(std::string_view text, std::string_view) override { errors.emplace_back(text); }
+  void ShowMeasurementWarning(std::string_view text) override { warnings.emplace_back(text); }
   void RunFinished() override { log.push_back("finished"); }
 
   std::vector<std::string> log;
   std::vector<std::string> errors;
+  std::vector<std::string> warnings;
   bool rowBeforeWorkersEnded = false;
   BenchmarkState& state_;
   std::string threads_;
@@ -126,6 +133,7 @@ class TestRunnerTest : public ::testing::Test {
     workerRecord = std::make_unique<WorkerRecord>();
     disks = DiskRecord{};
     state.testSelection.RealTimePriority = false;
+    state.testSelection.quickTests = true;  // the steady runs have tests of their own below
   }
 
   BenchmarkState state;  // the fixture lives on the heap
@@ -283,6 +291,34 @@ void SpoilCrunch(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.lastS
 void SpoilCrunchInteger(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.lastState()).q = 1; }
 void SpoilFloatingPoint(FloatingPointKernel& k) { ++const_cast<FloatingPointState&>(k.lastState()).K; }
 
+// A Whetstone kernel whose multiplications go wrong while the trigonometric module runs, and
+// right again afterwards: the later modules overwrite everything that module computed.
+struct TrigonometryGoesWrong : WhetstoneKernel {
+  std::int32_t Run(std::int32_t LOOP) {
+    Prepare(LOOP);
+    Module1();
+    Module2();
+    Module3();
+    Module4();
+    Module6();
+    T = std::nextafter(T, 1.0);
+    Module7();
+    T = 0.499975;
+    Module8();
+    Module9();
+    Module10();
+    Module11();
+    return LOOP;
+  }
+};
+void TrigonometryWrongInSecondThread(WorkerSlots& slots, int index) {
+  if (index == 1) {
+    RunKernelWorker<TrigonometryGoesWrong>(slots, index, TestId::Whetstone);
+  } else {
+    RunKernelWorker<WhetstoneKernel>(slots, index, TestId::Whetstone);
+  }
+}
+
 // Worker 1 runs the spoiled kernel, every other worker the right one.
 template <TestId Test, class Kernel, void (*Spoil)(Kernel&)>
 void WrongInSecondThread(WorkerSlots& slots, int index) {
@@ -324,12 +360,140 @@ TEST_F(TestRunnerTest, RealWorkersCheckTheirResultsAndAWrongOneInOneThreadCostsI
                   "program was built wrongly. The test records no score.");
   }
 
-  Select(state.testSelection, {TestId::NumberCrunch});
+  Select(state.testSelection, {TestId::Whetstone, TestId::NumberCrunch});
   routines[4] = WrongInSecondThread<TestId::NumberCrunch, NumberCrunchKernel, SpoilCrunchInteger>;
+  // Whetstone's final working variables are right; what its trigonometric module computed is not.
+  routines[1] = TrigonometryWrongInSecondThread;
   TestRunner wrongInteger(StartThread, routines);
   const ScriptedHost integer = RunTests(state, "2", wrongInteger);
-  ASSERT_EQ(integer.errors.size(), 1u);
-  EXPECT_NE(integer.errors[0].find("Number crunch (worker thread 2 of 2)"), std::string::npos);
+  ASSERT_EQ(integer.errors.size(), 2u);
+  EXPECT_NE(integer.errors[0].find("Whetstone (worker thread 2 of 2)"), std::string::npos);
+  EXPECT_NE(integer.errors[1].find("Number crunch (worker thread 2 of 2)"), std::string::npos);
+  EXPECT_TRUE(Codes(state.thisResults).empty());
+}
+
+// What the steady stand-ins are to do; a fresh one for every test.
+struct SteadyScript {
+  std::array<std::atomic<int>, kTestCount> calls{};
+  std::array<int, kTestCount> pausedCall{};     // this call sleeps instead of working
+  std::array<int, kTestCount> wrongFromCall{};  // from this call on the result differs
+};
+std::unique_ptr<SteadyScript> steadyScript;
+
+// Works on the processor for a millisecond per unit of the length factor it is given, so that
+// sizing has a work to size; a paused call is off the processor, as a stopped process is.
+template <int Test>
+void SpinningWorker(WorkerSlots& slots, int index) {
+  SteadyScript& script = *steadyScript;
+  const int call = ++script.calls[Test];
+  const auto slot = static_cast<std::size_t>(index);
+  if (call == script.pausedCall[Test]) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  } else {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(*slots.LengthFactor);
+    while (std::chrono::steady_clock::now() < end) {
+    }
+  }
+  slots.WorkerResults[slot] = 1;
+  slots.WorkerDoneEvents[slot].Set();
+  if (script.wrongFromCall[Test] > 0 && call >= script.wrongFromCall[Test]) slots.outcomes[slot].bits[0] = 1;
+}
+
+const WorkerRoutineTable kSpinning = {SpinningWorker<0>, SpinningWorker<1>, SpinningWorker<2>,
+                                      SpinningWorker<3>, SpinningWorker<4>, SpinningWorker<5>,
+                                      SpinningWorker<6>};
+
+class SteadyRunTest : public TestRunnerTest {
+ protected:
+  void SetUp() override {
+    TestRunnerTest::SetUp();
+    state.testSelection.quickTests = false;
+    steadyScript = std::make_unique<SteadyScript>();
+    settings.floorSeconds = 0.02;       // 20 ms a round: too short to lose the slack's 30 ms
+    settings.tolerancePercent = 100.0;  // any three kept rounds agree
+    settings.maxRounds = 6;
+    settings.budgetSeconds = 30.0;
+  }
+  SteadySettings settings;
+};
+
+TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAgain) {
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Memory});
+  steadyScript->pausedCall[0] = 3;  // Dhrystone's second round (the first call sizes)
+  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  const ScriptedHost host = RunTests(state, "1", runner);
+
+  const std::vector<std::string> progress = [&] {
+    std::vector<std::string> lines;
+    for (const std::string& line : host.log) {
+      if (line.rfind("progress", 0) == 0) lines.push_back(line);
+    }
+    return lines;
+  }();
+  const std::vector<std::string> expected = {
+      "progress Sizing: 1/2 Dhrystone 2.1", "progress Sizing: 2/2 Memory throughput",
+      "progress Round 1: 1/2 Dhrystone 2.1", "progress Round 1: 2/2 Memory throughput",
+      "progress Round 2: 1/2 Dhrystone 2.1", "progress Round 2: 2/2 Memory throughput",
+      "progress Round 3: 1/2 Dhrystone 2.1", "progress Round 3: 2/2 Memory throughput",
+      "progress Round 4: 1/2 Dhrystone 2.1"};  // Memory agreed after three kept rounds
+  EXPECT_EQ(progress, expected);
+  EXPECT_EQ(host.log.back(), "finished");
+
+  ASSERT_EQ(runner.SteadyTests().size(), 2u);
+  const SteadyTest& dhrystone = runner.SteadyTests()[0];
+  ASSERT_EQ(dhrystone.samples.size(), 4u);
+  EXPECT_TRUE(dhrystone.samples[1].disturbed);
+  EXPECT_LT(dhrystone.samples[1].processorShare, 0.5);
+  EXPECT_EQ(dhrystone.Kept(), 3);
+  EXPECT_TRUE(dhrystone.agreed);
+  // Only the number of passes grew, by the factor that makes an interval last the floor.
+  EXPECT_GE(dhrystone.factor, 2);
+  EXPECT_EQ(dhrystone.loopCount, WorkerLoopCount(TestId::Dhrystone, 2 * dhrystone.factor));
+  for (int round : {0, 2, 3}) EXPECT_GE(dhrystone.samples[static_cast<std::size_t>(round)].seconds, 0.02) << round;
+  EXPECT_EQ(runner.SteadyTests()[1].samples.size(), 3u);
+
+  // Each row holds the best of its test's kept rounds, which the paused round was not.
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'm'}));
+  EXPECT_EQ(static_cast<std::uint32_t>(ReadValue(ValueText(state.thisResults[0]))), *dhrystone.Score());
+  EXPECT_GT(*dhrystone.Score(), dhrystone.samples[1].score);
+  EXPECT_EQ(state.resultCount, 2);
+  EXPECT_TRUE(host.errors.empty());
+  EXPECT_TRUE(host.warnings.empty());
+}
+
+TEST_F(SteadyRunTest, AWorkerThatGoesWrongInALaterRoundLosesTheScoreAlsoAlone) {
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Queens});
+  steadyScript->wrongFromCall[0] = 3;  // right while sized and in round 1
+  settings.tolerancePercent = 0.0;     // no agreement: every round is measured up to the cap
+  settings.maxRounds = 3;
+  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  const ScriptedHost host = RunTests(state, "1", runner);
+  ASSERT_EQ(host.errors.size(), 1u);
+  EXPECT_NE(host.errors[0].find("wrong result in the test Dhrystone 2.1 (worker thread 1 of 1)"),
+            std::string::npos) << host.errors[0];
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q'}));
+  EXPECT_TRUE(runner.SteadyTests()[0].lostScore);
+  EXPECT_EQ(steadyScript->calls[0], 3);  // not measured after the wrong round
+  // Queens reached the cap without agreeing: said, with its median recorded all the same.
+  EXPECT_EQ(steadyScript->calls[2], 4);
+  ASSERT_EQ(host.warnings.size(), 1u);
+  EXPECT_EQ(host.warnings[0].rfind("The test Eight queens problem did not settle: the best 3 of its 3 rounds spread ", 0), 0u)
+      << host.warnings[0];
+}
+
+TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
+  state.testSelection.quickTests = true;
+  Select(state.testSelection, {TestId::Queens, TestId::Matrix});
+  steadyScript->pausedCall[2] = 1;
+  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  const ScriptedHost host = RunTests(state, "1", runner);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q', 'c'}));  // the score stays
+  EXPECT_TRUE(runner.SteadyTests().empty());
+  EXPECT_EQ(steadyScript->calls[2], 1);
+  ASSERT_EQ(host.warnings.size(), 1u);
+  EXPECT_EQ(host.warnings[0].rfind("The test Eight queens problem was disturbed: its workers ran for ", 0), 0u)
+      << host.warnings[0];
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress 1/2 Eight queens problem"), 1);
 }
 
 // What a worker passes to its kernel, for both length factors, a wrapping product included.
