@@ -7,8 +7,9 @@
 # seconds-long processor test of a peer reaches on this machine now, the floor to read ours
 # against.
 #
-# For steady runs (the default) it also prints what the best kept round of each run would have
-# given instead of the median: the choice of statistic is made from these two columns.
+# For steady runs (the default, whose score is a test's best kept round) it also prints what the
+# median of each run's kept rounds would have given instead: the choice of statistic is made
+# from these columns.
 #
 # Usage: bench/repeatability.sh [BUILD_DIR (default build)] [extra quorvane-cli options ...]
 #   RUNS=5 (default) runs per thread count; bench/repeatability.sh build --quick measures the
@@ -53,7 +54,7 @@ def spread(values):
     median = statistics.median(values)
     return (max(values) - min(values)) / median * 100 if median else float("nan")
 
-names, scores, best, walls, loads, warnings = {}, {}, {}, {}, {}, {}
+names, scores, medians, walls, loads, warnings = {}, {}, {}, {}, {}, {}
 steady = False
 for threads in (1, 2):
     for run in range(1, runs + 1):
@@ -69,13 +70,13 @@ for threads in (1, 2):
             if "steady" in row:
                 steady = True
                 kept = row["steady"]["samples"] or [r["score"] for r in row["steady"]["rounds"]]
-                best.setdefault((row["code"], threads), []).append(max(kept))
+                medians.setdefault((row["code"], threads), []).append(statistics.median(kept))
 
-mode = "steady (score = median of kept rounds)" if steady else "quick (fixed work, one interval)"
+mode = "steady (score = best kept round)" if steady else "quick (fixed work, one interval)"
 print(f"{runs} runs per thread count, {mode}; spread = (max - min) / median over the runs")
 header = f"{'test':<22}{'-j 1':>9}{'-j 2':>9}"
 if steady:
-    header += f"{'best -j 1':>11}{'best -j 2':>11}"
+    header += f"{'median -j 1':>13}{'median -j 2':>13}"
 print(header)
 worst = 0.0
 for code, name in names.items():
@@ -87,7 +88,7 @@ for code, name in names.items():
         line += f"{value:>8.1f}%"
     if steady:
         for threads in (1, 2):
-            line += f"{spread(best[(code, threads)]):>10.1f}%"
+            line += f"{spread(medians[(code, threads)]):>12.1f}%"
     print(line)
 for threads in (1, 2):
     wall = ", ".join(f"{w:.1f}" for w in walls[threads])

@@ -97,10 +97,11 @@ bool RoundsAgree(const SteadyTest& test, const SteadySettings& settings) {
   return test.BestRoundsSpreadPercent(settings.agreeingRounds) <= settings.tolerancePercent;
 }
 
-bool MeasureInRound(const SteadyTest& test, int round, double elapsedSeconds, double roundSeconds,
-                    const SteadySettings& settings, std::int32_t lengthFactor) {
-  if (test.lostScore || test.agreed || round > settings.maxRounds) return false;
-  if (round <= settings.agreeingRounds) return true;
+bool MeasureAgain(const SteadyTest& test, double elapsedSeconds, double roundSeconds,
+                  const SteadySettings& settings, std::int32_t lengthFactor) {
+  const auto rounds = static_cast<int>(test.samples.size());
+  if (test.lostScore || test.agreed || rounds >= settings.maxRounds) return false;
+  if (rounds < settings.agreeingRounds) return true;
   return elapsedSeconds + roundSeconds <= settings.budgetSeconds * LengthScale(lengthFactor);
 }
 

@@ -25,7 +25,7 @@ struct SteadySettings {
   int agreeingRounds = 3;          // how many of the best kept rounds must agree (and the rounds
                                    // every test is measured at least)
   int maxRounds = 8;               // rounds of one test at most, disturbed ones included
-  double budgetSeconds = 45.0;     // a further round starts only within this (twice with long)
+  double budgetSeconds = 50.0;     // a further round starts only within this (twice with long)
   // A round is disturbed when its workers ran for less than this share of the processor time
   // the interval offered them ...
   double disturbedShare = 0.9;
@@ -65,7 +65,8 @@ struct SteadyTest {
   std::int32_t factor = 1;        // the specified passes are multiplied by this
   std::int32_t loopCount = 0;     // what each worker's kernel was given in one interval
   double calibrationSeconds = 0;  // the interval of the specified passes
-  std::vector<SteadySample> samples;  // in round order
+  std::vector<SteadySample> samples;  // in round order; the sizing interval is the first when
+                                      // its work needed no factor
   bool lostScore = false;  // a worker failed or computed a wrong result: no score
   bool agreed = false;     // the best kept rounds agreed within the tolerance
   // What worker 0 computed in the first kept round: every later round must compute the same.
@@ -96,11 +97,12 @@ std::int32_t SizingFactor(double calibrationSeconds, double floorSeconds, std::i
 // True when the best `settings.agreeingRounds` kept rounds of `test` lie within the tolerance.
 bool RoundsAgree(const SteadyTest& test, const SteadySettings& settings);
 
-// Whether `test` is measured in round `round` (1-based): not once its score is lost or its rounds
-// agree or it reached the round cap; beyond the first `agreeingRounds` rounds only while
-// `elapsedSeconds` plus `roundSeconds` (what the round's tests will take) stay within the budget.
-bool MeasureInRound(const SteadyTest& test, int round, double elapsedSeconds, double roundSeconds,
-                    const SteadySettings& settings, std::int32_t lengthFactor);
+// Whether `test` is measured once more: not once its score is lost, its rounds agree or it has
+// `maxRounds` rounds; until it has `agreeingRounds` rounds always; beyond that only while
+// `elapsedSeconds` plus `roundSeconds` (what the coming round's tests will take) stay within the
+// budget.
+bool MeasureAgain(const SteadyTest& test, double elapsedSeconds, double roundSeconds,
+                  const SteadySettings& settings, std::int32_t lengthFactor);
 
 // The lines a finished steady test gives the user, each naming it: its rounds did not agree, or
 // most were disturbed. Empty when it settled.

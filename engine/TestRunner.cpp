@@ -263,19 +263,22 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
                                  info.loopsPerLengthFactor, info.largestLoopCount);
     record.loopCount = WorkerLoopCount(test, L * record.factor);
     steadyTests_.push_back(record);
+    // Work that already lasts the floor needs no factor: its sizing interval is its first round.
+    if (record.factor == 1 && !record.lostScore) RecordSteadyRound(steadyTests_.back(), interval, threads);
   }
+  WriteSteadyRows(state, host);
   // The rounds: every test still measuring once per round, in test order.
-  for (int round = 1; round <= steady_.maxRounds; ++round) {
+  for (int round = 1;; ++round) {
     double roundSeconds = 0.0;
     for (const SteadyTest& record : steadyTests_) {
-      if (MeasureInRound(record, round, 0.0, 0.0, steady_, L)) roundSeconds += record.LastSeconds();
+      if (MeasureAgain(record, 0.0, 0.0, steady_, L)) roundSeconds += record.LastSeconds();
     }
     const double elapsed = elapsedSeconds();
     bool measured = false;
     step = 0;
     for (SteadyTest& record : steadyTests_) {
       ++step;
-      if (!MeasureInRound(record, round, elapsed, roundSeconds, steady_, L)) continue;
+      if (!MeasureAgain(record, elapsed, roundSeconds, steady_, L)) continue;
       host.Progress({step, steps, InfoOf(record.test).name, true, round});
       MeasureSteadyRound(state, host, record, threads);
       measured = true;
@@ -294,26 +297,28 @@ void TestRunner::MeasureSteadyRound(BenchmarkState& state, RunHost& host, Steady
   Interval interval = MeasureInterval(record.test, threads, &scaledLengthFactor_);
   // The same work computes the same results in every round: a worker 0 that strays from what it
   // computed in the first round went wrong, as one that strays from worker 0 does.
-  if (interval.wrongWorker < 0 && interval.started == interval.workers && interval.failed == 0) {
-    if (!record.firstOutcome) {
-      record.firstOutcome = slots_.outcomes[0];
-    } else if (!(*record.firstOutcome == slots_.outcomes[0])) {
-      interval.wrongWorker = 0;
-    }
+  if (interval.wrongWorker < 0 && interval.started == interval.workers && interval.failed == 0 &&
+      record.firstOutcome && !(*record.firstOutcome == slots_.outcomes[0])) {
+    interval.wrongWorker = 0;
   }
   if (ShowFailure(host, record.test, interval)) {
     record.lostScore = true;
   } else {
-    SteadySample sample;
-    sample.score = ComputeScore(record.test, interval.measure.ticks, interval.measure.frequency,
-                                scaledLengthFactor_, threads, memoryWorkerCount_);
-    sample.seconds = interval.measure.Seconds();
-    sample.processorShare = interval.measure.ProcessorShare();
-    sample.disturbed = interval.measure.Disturbed(steady_);
-    record.samples.push_back(sample);
-    record.agreed = RoundsAgree(record, steady_);
+    RecordSteadyRound(record, interval, threads);
   }
   WriteSteadyRows(state, host);
+}
+
+void TestRunner::RecordSteadyRound(SteadyTest& record, const Interval& interval, std::int32_t threads) {
+  if (!record.firstOutcome) record.firstOutcome = slots_.outcomes[0];
+  SteadySample sample;
+  sample.score = ComputeScore(record.test, interval.measure.ticks, interval.measure.frequency,
+                              *slots_.LengthFactor, threads, memoryWorkerCount_);
+  sample.seconds = interval.measure.Seconds();
+  sample.processorShare = interval.measure.ProcessorShare();
+  sample.disturbed = interval.measure.Disturbed(steady_);
+  record.samples.push_back(sample);
+  record.agreed = RoundsAgree(record, steady_);
 }
 
 void TestRunner::WriteSteadyRows(BenchmarkState& state, RunHost& host) const {

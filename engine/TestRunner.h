@@ -79,6 +79,10 @@ class TestRunner {
   void MeasureSteadyRound(BenchmarkState& state, RunHost& host, SteadyTest& record,
                           std::int32_t threads);
 
+  // Adds the sample of `interval`, an interval without failure whose workers ran with the
+  // length factor the slots point at, to `record`'s rounds.
+  void RecordSteadyRound(SteadyTest& record, const Interval& interval, std::int32_t threads);
+
   // Writes the row of every steady test that has a score, in test order, from row 0.
   void WriteSteadyRows(BenchmarkState& state, RunHost& host) const;
 

@@ -105,21 +105,26 @@ TEST(SteadyMeasurement, TheBestKeptRoundsMustAgreeAndTheScoreIsTheBestKeptRound)
 
 TEST(SteadyMeasurement, ATestIsMeasuredAgainUntilItAgreesWithinTheRoundCapAndTheBudget) {
   SteadySettings settings;
-  settings.maxRounds = 6;
+  settings.maxRounds = 5;
   settings.budgetSeconds = 20.0;
-  SteadyTest test = WithSamples({Sample(1000)});
-  // The first three rounds are always measured, whatever the time.
-  EXPECT_TRUE(MeasureInRound(test, 3, 100.0, 10.0, settings, 2));
-  // Then only while the round fits in the budget, which doubles with long tests.
-  EXPECT_TRUE(MeasureInRound(test, 4, 12.0, 8.0, settings, 2));
-  EXPECT_FALSE(MeasureInRound(test, 4, 12.5, 8.0, settings, 2));
-  EXPECT_TRUE(MeasureInRound(test, 4, 30.0, 8.0, settings, 4));
-  EXPECT_FALSE(MeasureInRound(test, 7, 0.0, 0.0, settings, 2));  // the cap
+  SteadyTest test = WithSamples({Sample(1000), Sample(1000, true)});
+  // Until a test has three rounds it is measured whatever the time.
+  EXPECT_TRUE(MeasureAgain(test, 100.0, 10.0, settings, 2));
+  test.samples.push_back(Sample(990));
+  // Then only while the coming round fits in the budget, which doubles with long tests.
+  EXPECT_TRUE(MeasureAgain(test, 12.0, 8.0, settings, 2));
+  EXPECT_FALSE(MeasureAgain(test, 12.5, 8.0, settings, 2));
+  EXPECT_TRUE(MeasureAgain(test, 30.0, 8.0, settings, 4));
+  test.samples.push_back(Sample(980));
+  EXPECT_TRUE(MeasureAgain(test, 0.0, 0.0, settings, 2));
+  test.samples.push_back(Sample(970));
+  EXPECT_FALSE(MeasureAgain(test, 0.0, 0.0, settings, 2));  // the cap: five rounds
+  test.samples.resize(1);
   test.agreed = true;
-  EXPECT_FALSE(MeasureInRound(test, 2, 0.0, 0.0, settings, 2));
+  EXPECT_FALSE(MeasureAgain(test, 0.0, 0.0, settings, 2));
   test.agreed = false;
   test.lostScore = true;
-  EXPECT_FALSE(MeasureInRound(test, 1, 0.0, 0.0, settings, 2));
+  EXPECT_FALSE(MeasureAgain(test, 0.0, 0.0, settings, 2));
 }
 
 TEST(SteadyMeasurement, TheUserIsToldOfRoundsThatDidNotAgreeOrWereMostlyDisturbed) {

@@ -461,6 +461,21 @@ TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAg
   EXPECT_TRUE(host.warnings.empty());
 }
 
+TEST_F(SteadyRunTest, WorkThatAlreadyLastsTheFloorTakesItsSizingIntervalAsItsFirstRound) {
+  Select(state.testSelection, {TestId::Queens});
+  settings.floorSeconds = 0.0005;  // the fixed work's 2 ms already last longer
+  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  const ScriptedHost host = RunTests(state, "1", runner);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress Sizing: 1/1 Eight queens problem"), 1);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress Round 2: 1/1 Eight queens problem"), 1);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress Round 3: 1/1 Eight queens problem"), 0);
+  EXPECT_EQ(steadyScript->calls[2], 3);
+  ASSERT_EQ(runner.SteadyTests().size(), 1u);
+  EXPECT_EQ(runner.SteadyTests()[0].factor, 1);
+  EXPECT_EQ(runner.SteadyTests()[0].samples.size(), 3u);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q'}));
+}
+
 TEST_F(SteadyRunTest, AWorkerThatGoesWrongInALaterRoundLosesTheScoreAlsoAlone) {
   Select(state.testSelection, {TestId::Dhrystone, TestId::Queens});
   steadyScript->wrongFromCall[0] = 3;  // right while sized and in round 1
