@@ -69,6 +69,11 @@ void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
   box.exec();
 }
 
+void ShowWarningBox(QWidget* owner, const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Ok, owner);
+  box.exec();
+}
+
 void ShowSpreadBox(QWidget* owner, const QString& table) {
   QMessageBox box(QMessageBox::Information, kMessageCaption, QString(), QMessageBox::Ok, owner);
   box.setTextFormat(Qt::RichText);
@@ -135,6 +140,7 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
       showMessage_(ShowStopBox),
       openUrl_(),
       showSpread_(ShowSpreadBox),
+      showMeasurementWarnings_(ShowWarningBox),
       readEnvironment_(ReadThisEnvironment) {
   setWindowTitle(QString::fromLatin1(kTitle));
   auto* client = new QWidget;
@@ -162,6 +168,7 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
 
   BuildMenus(driveAvailable);
   SetCheck(command::kRealTime, state_.testSelection.RealTimePriority);
+  SetCheck(command::kQuickTests, state_.testSelection.quickTests);
   resize(760, 560);
 }
 
@@ -213,6 +220,9 @@ void CMainFrame::SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(c
 void CMainFrame::SetMessageShower(MessageShower shower) { showMessage_ = std::move(shower); }
 void CMainFrame::SetUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
 void CMainFrame::SetSpreadShower(SpreadShower shower) { showSpread_ = std::move(shower); }
+void CMainFrame::SetMeasurementWarningShower(MessageShower shower) {
+  showMeasurementWarnings_ = std::move(shower);
+}
 void CMainFrame::SetEnvironmentReader(EnvironmentReader reader) { readEnvironment_ = std::move(reader); }
 
 int CMainFrame::FirstVisibleLine() const { return reportView_->FirstVisibleLine(); }
@@ -323,6 +333,8 @@ void CMainFrame::OnRepeatThree(int id) {
   SetCheck(id, repeatThree_);
 }
 
+void CMainFrame::OnQuickTests(int id) { SetCheck(id, ToggleQuickTests(state_.testSelection)); }
+
 // The run --------------------------------------------------------------------------------------
 
 void CMainFrame::OnRunSelectedTests(int) {
@@ -362,7 +374,12 @@ void CMainFrame::OnRunSelectedTests(int) {
   if (runThread) {
     wait.exec();
     runThread->join();
+    // The run's thread is joined: the host's warnings are this thread's to read now.
     if (!runs.rows().empty()) showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
+    const QStringList& warnings = host.MeasurementWarnings();
+    if (!warnings.isEmpty()) {
+      showMeasurementWarnings_(this, warnings.join(QLatin1Char('\n')), kMessageCaption);
+    }
   } else {
     showMessage_(this, QStringLiteral("The benchmark could not start its thread. No test was run."),
                  kMessageCaption);

@@ -72,6 +72,9 @@ class CMainFrame : public QMainWindow {
 
   void SetFileChooser(FileChooser chooser);
   void SetSpreadShower(SpreadShower shower);
+  // Shows, when a run has ended, the lines on how its tests were measured (disturbed, or their
+  // rounds did not agree), one a line, in one box with the warning icon. Not an error.
+  void SetMeasurementWarningShower(MessageShower shower);
   // Where a run takes the machine's environment from before it starts (this computer's).
   void SetEnvironmentReader(EnvironmentReader reader);
   void SetMessageShower(MessageShower shower);
@@ -102,6 +105,7 @@ class CMainFrame : public QMainWindow {
   void OnLongTests(int id);
   void OnRealTime(int id);
   void OnRepeatThree(int id);
+  void OnQuickTests(int id);
   void OnEnterDescription(int id);
   void OnShowDescription(int id);
   void OnShowChart(int id);
@@ -136,6 +140,7 @@ class CMainFrame : public QMainWindow {
   MessageShower showMessage_;
   UrlOpener openUrl_;
   SpreadShower showSpread_;
+  MessageShower showMeasurementWarnings_;
   EnvironmentReader readEnvironment_;
   bool repeatThree_ = false;  // "Repeat 3 times (median)"
 };

@@ -38,5 +38,6 @@ constexpr int kAbout = 57664;
 constexpr int kShowChart = 40110;
 constexpr int kSaveChart = 40111;
 constexpr int kRepeatThree = 40100;  // "Repeat 3 times (median)"
+constexpr int kQuickTests = 40101;   // "Quick tests (fixed work)"
 
 }  // namespace quorvane::command

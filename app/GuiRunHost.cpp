@@ -47,7 +47,8 @@ void GuiRunHost::RepetitionStarted(int repetition, int of) {
 }
 
 void GuiRunHost::Progress(const RunProgress& progress) {
-  const QString name = repetition_ + FromStoreText(progress.name);
+  const QString name =
+      repetition_ + FromStoreText(ProgressPrefix(progress)) + FromStoreText(progress.name);
   OnUiThread([&] { calls_.showProgress(name, progress.step, progress.steps); });
 }
 
@@ -55,6 +56,10 @@ void GuiRunHost::ShowError(std::string_view text, std::string_view caption) {
   const QString message = FromStoreText(text);
   const QString title = FromStoreText(caption);
   OnUiThread([&] { calls_.showError(message, title); });
+}
+
+void GuiRunHost::ShowMeasurementWarning(std::string_view text) {
+  measurementWarnings_ << repetition_ + FromStoreText(text);
 }
 
 }  // namespace quorvane

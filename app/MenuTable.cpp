@@ -50,6 +50,8 @@ constexpr std::array kItems = {
     MenuItem{Popup::Options, command::kLongTests, "Long tests", &F::OnLongTests, true},
     MenuItem{Popup::Options, command::kRealTime, "RealTime Class Process", &F::OnRealTime, true},
     MenuItem{Popup::Options, command::kRepeatThree, "Repeat 3 times (median)", &F::OnRepeatThree, true},
+    MenuItem{Popup::Options, command::kQuickTests, "Quick tests (fixed work)", &F::OnQuickTests,
+             true},
     Separator(Popup::Options),
     MenuItem{Popup::Options, command::kEnterDescription, "Enter Description",
              &F::OnEnterDescription, false},

@@ -40,12 +40,22 @@ using namespace quorvane;
 
 namespace {
 
-// Stand-in workers that wait until the test lets them finish, so that the wait dialog can be
-// looked at while the run lasts.
-std::atomic<bool> gWorkersMayFinish{true};
+// Stand-in workers. Worker 0 of a timed interval counts the interval as arrived and waits until
+// the test lets one more interval end, so that the wait dialog can be looked at while the run
+// lasts. Before that it may sit idle for a while: its interval is then one whose workers did not
+// have the processors (a sleeping thread takes no processor time, however slow the machine).
+constexpr int kEveryInterval = 1 << 30;
+std::atomic<int> gIntervalsLetThrough{kEveryInterval};
+std::atomic<int> gIntervalsArrived{0};
+std::atomic<int> gIdleMilliseconds{0};
 
 void HeldWorker(WorkerSlots& workerSlots, int index) {
-  while (!gWorkersMayFinish) QThread::msleep(1);
+  if (index == 0) {
+    QThread::msleep(static_cast<unsigned long>(gIdleMilliseconds.load()));
+    ++gIntervalsArrived;
+    while (gIntervalsLetThrough.load() <= 0) QThread::msleep(1);
+    --gIntervalsLetThrough;  // only worker 0 takes from it, one interval after the other
+  }
   workerSlots.WorkerResults[static_cast<std::size_t>(index)] = 1;
   workerSlots.WorkerDoneEvents[static_cast<std::size_t>(index)].Set();
 }
@@ -121,9 +131,13 @@ class MainFrameTest : public QObject {
     QTemporaryDir folder;
     std::unique_ptr<BenchmarkState> state = std::make_unique<BenchmarkState>();
     CDescriptionDlg dialog{*state};
-    TestRunner runner{StartThread, kHeldWorkers, DiskTestEnvironment{}, StandInDiskTest};
+    // Steady runs of few short rounds: two at least, three at most, agreeing within 100 %.
+    TestRunner runner{StartThread, kHeldWorkers, DiskTestEnvironment{}, StandInDiskTest,
+                      SteadySettings{.floorSeconds = 0.005, .tolerancePercent = 100.0,
+                                     .agreeingRounds = 2, .maxRounds = 3}};
     std::unique_ptr<CMainFrame> frame;
     QStringList messages;  // "unowned: " before those no window owns
+    QStringList measurementWarnings;  // "caption|text" of each end-of-run box, "unowned: " as above
     QString answer;  // what every file dialog gives
     QList<FileDialogKind> asked;
     QString threadCount = QStringLiteral("3");  // the description's answer; empty: Cancel
@@ -134,6 +148,10 @@ class MainFrameTest : public QObject {
       frame = std::make_unique<CMainFrame>(*state, dialog, runner, drives);
       frame->SetMessageShower([this](QWidget* owner, const QString& text, const QString&) {
         messages << (owner ? text : QStringLiteral("unowned: ") + text);
+      });
+      frame->SetMeasurementWarningShower([this](QWidget* owner, const QString& text, const QString& caption) {
+        measurementWarnings << (owner == frame.get() ? QString() : QStringLiteral("unowned: ")) + caption +
+                                   QLatin1Char('|') + text;
       });
       frame->SetFileChooser([this](QWidget* owner, FileDialogKind kind) {
         asked << kind;
@@ -160,6 +178,13 @@ class MainFrameTest : public QObject {
   };
 
  private slots:
+  // Every test starts with workers that neither wait nor sit idle, whatever one before it left.
+  void init() {
+    gIntervalsLetThrough = kEveryInterval;
+    gIntervalsArrived = 0;
+    gIdleMilliseconds = 0;
+  }
+
   // The whole menu bar, with the drives that can be tested only; its check marks.
   void theMenuHasItsItemsAndCheckMarks() {
     Setup s(DrivesFrom('C', 'D'), true);
@@ -170,7 +195,8 @@ class MainFrameTest : public QObject {
                             "Number crunching=40040|Floating point unit=40036|Memory throughput=40002|"
                             "Disk throughput[Drive C=40012|Drive D=40013]|-|Select all CPU tests=40046|"
                             "Deselect all CPU tests=40047|-|Run selected tests=40003]|"
-                            "Options[Long tests=40038|RealTime Class Process=40050|Repeat 3 times (median)=40100|-|"
+                            "Options[Long tests=40038|RealTime Class Process=40050|Repeat 3 times (median)=40100|"
+                            "Quick tests (fixed work)=40101|-|"
                             "Enter Description=40044|Show Description/Results=40045|Show Chart=40110]|"
                             "Info[Help=57670|-|About=57664]"));
     QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO 0.7.16 "));
@@ -195,10 +221,21 @@ class MainFrameTest : public QObject {
     }
     s.frame->TriggerCommand(command::kRealTime);
     QVERIFY(!s.state->testSelection.RealTimePriority && !s.Checked(command::kRealTime));
+    // Steady runs unless "Quick tests (fixed work)" is checked.
+    QVERIFY(!s.state->testSelection.quickTests && !s.Checked(command::kQuickTests));
+    for (bool quick : {true, false}) {
+      s.frame->TriggerCommand(command::kQuickTests);
+      QCOMPARE(s.state->testSelection.quickTests, quick);
+      QCOMPARE(s.Checked(command::kQuickTests), quick);
+    }
+    s.frame->ActionFor(command::kQuickTests)->trigger();  // a click: the mark stays the state's
+    QVERIFY(s.state->testSelection.quickTests && s.Checked(command::kQuickTests));
   }
 
-  // A run repeated three times shows its progress, warns of a busy machine, shows its rows and
-  // the spread once (a single run: everyCommandTwice); a cancelled description runs nothing.
+  // A quick run repeated three times shows its progress, warns of a busy machine, shows its rows,
+  // the spread once (a single run: everyCommandTwice) and, in one box, how its tests were measured;
+  // a cancelled description runs nothing. A steady run (the default) shows each test's sizing and
+  // rounds in the wait dialog and records a row for each test.
   void aRunFromTheMenuShowsItsProgressAndItsRows() {
     Setup s;
     s.frame->TriggerCommand(command::kWhetstones);
@@ -207,39 +244,117 @@ class MainFrameTest : public QObject {
     s.frame->SetSpreadShower([&tables](QWidget*, const QString& table) { tables << table; });
     s.frame->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 50.0}; });
     s.frame->TriggerCommand(command::kRepeatThree);
-    QVERIFY(s.Checked(command::kRepeatThree));
+    s.frame->TriggerCommand(command::kQuickTests);
+    QVERIFY(s.Checked(command::kRepeatThree) && s.Checked(command::kQuickTests));
     // The first test's workers are held until the wait dialog (modal, and not closed by the user)
-    // has been read: its progress and its warning.
-    gWorkersMayFinish = false;
+    // has been read: its progress and its warning. Every interval's workers sit idle first, so
+    // each of the six is measured as disturbed.
+    gIntervalsLetThrough = 0;
+    gIdleMilliseconds = 100;
     QStringList seen;
     std::function<void()> look = [&] {
       CWaitDlg* wait = s.frame->waitDialog();
       if (!wait || wait->progressText().isEmpty()) return QTimer::singleShot(5, look);
       wait->close();
       if (wait->isModal() && wait->isVisible()) seen = QStringList{wait->progressText(), wait->warningText()};
-      gWorkersMayFinish = true;
+      gIntervalsLetThrough = kEveryInterval;
     };
     QTimer::singleShot(0, look);
     s.frame->TriggerCommand(command::kRunSelectedTests);
+    gIdleMilliseconds = 0;
     QCOMPARE(seen.value(0), QStringLiteral("Repetition 1 of 3: Whetstone, 1 of 2"));
     QVERIFY2(seen.value(1).startsWith(QStringLiteral("Other programs are taking 50.0 %")), qPrintable(seen.value(1)));
     QVERIFY(s.state->descriptionConfirmed && !s.frame->waitDialog());
     // The report shows the runs' rows (which tests a selection runs: the runner's own test).
     QVERIFY(s.Shown(4).startsWith(QStringLiteral("Memory throughput         ")));
-    s.threadCount.clear();  // Cancel: no run, so no second spread table
+    // The measurement warnings of all repetitions, in run order, one a line, in one box of the
+    // window's own (their wording: test_steady_measurement).
+    QCOMPARE(s.measurementWarnings.size(), 1);
+    const QStringList warned = s.measurementWarnings.value(0).split(QLatin1Char('\n'));
+    QCOMPARE(warned.size(), 6);
+    for (int i = 0; i < warned.size(); ++i) {
+      const QString expected = QStringLiteral("Repetition %1 of 3: The test %2 was disturbed: its workers ran for ")
+                                   .arg(i / 2 + 1)
+                                   .arg(i % 2 ? QStringLiteral("Memory throughput") : QStringLiteral("Whetstone"));
+      QVERIFY2(warned[i].startsWith(i == 0 ? QStringLiteral("Quorvane|") + expected : expected), qPrintable(warned[i]));
+    }
+    s.threadCount.clear();  // Cancel: no run, so no second spread table and no second box
     s.frame->TriggerCommand(command::kRunSelectedTests);
     QVERIFY(!s.state->descriptionConfirmed);
     // The table of the runs made (its rows: test_repeated_runs), once.
     QCOMPARE(tables.size(), 1);
     QVERIFY2(tables[0].startsWith(QStringLiteral("Spread over 3 repetitions:\n")), qPrintable(tables[0]));
+    QCOMPARE(s.measurementWarnings.size(), 1);
     QVERIFY(s.messages.isEmpty());
+
+    // A single steady run. Each timed interval waits until the test has read the progress that
+    // the wait dialog shows while the interval lasts (shown before it started), so every interval
+    // is seen once. Two rounds are always measured (Setup's settings); the third only when they
+    // did not agree.
+    s.threadCount = QStringLiteral("3");
+    s.frame->TriggerCommand(command::kRepeatThree);
+    s.frame->TriggerCommand(command::kQuickTests);
+    QVERIFY(!s.state->testSelection.quickTests);
+    s.measurementWarnings.clear();
+    QStringList progress;  // of each interval
+    gIntervalsLetThrough = 0;
+    gIntervalsArrived = 0;
+    QTimer reading;
+    QObject::connect(&reading, &QTimer::timeout, [&] {
+      if (gIntervalsArrived.load() == progress.size()) return;  // none waits to be read
+      CWaitDlg* wait = s.frame->waitDialog();
+      progress << (wait ? wait->progressText() : QStringLiteral("no wait dialog"));
+      gIntervalsLetThrough = 1;
+    });
+    reading.start(2);
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    reading.stop();
+    gIntervalsLetThrough = kEveryInterval;
+    const QStringList twoRounds = {QStringLiteral("Sizing: Whetstone, 1 of 2"),
+                                   QStringLiteral("Sizing: Memory throughput, 2 of 2"),
+                                   QStringLiteral("Round 1: Whetstone, 1 of 2"),
+                                   QStringLiteral("Round 1: Memory throughput, 2 of 2"),
+                                   QStringLiteral("Round 2: Whetstone, 1 of 2"),
+                                   QStringLiteral("Round 2: Memory throughput, 2 of 2")};
+    QCOMPARE(progress.mid(0, 6), twoRounds);
+    QVERIFY2(progress.size() <= 8, qPrintable(progress.join(QLatin1Char('|'))));
+    for (const QString& third : progress.mid(6)) {
+      QVERIFY2(third.startsWith(QStringLiteral("Round 3: ")), qPrintable(third));
+    }
+    // A row for each test, each the best of its kept rounds.
+    QCOMPARE(s.state->resultCount, 2);
+    QCOMPARE(s.state->thisResults[0].code, 'w');
+    QCOMPARE(s.state->thisResults[1].code, 'm');
+    QVERIFY(s.Shown(3).startsWith(QStringLiteral("Whetstone ")));
+    QVERIFY(s.Shown(4).startsWith(QStringLiteral("Memory throughput ")));
+    // What the rounds gave to tell (disturbed, not agreed) comes at the end, without a repetition.
+    for (const QString& box : s.measurementWarnings) {
+      QVERIFY2(box.startsWith(QStringLiteral("Quorvane|The test ")), qPrintable(box));
+    }
+    QCOMPARE(tables.size(), 1);
+    QVERIFY(s.messages.isEmpty());
+
     // The run's texts are Windows-1252 bytes: its progress and messages show their characters.
+    // A steady run names the round (or the sizing) after the repetition; a quick run neither.
     QStringList shown;
     GuiRunHost host({{}, {}, [&](const QString& name, int, int) { shown << name; },
                      [&](const QString& text, const QString& caption) { shown << text << caption; }});
     host.Progress({1, 7, "Test \x80"});
     host.ShowError("\x93G:\\\x94 \x96 full", "\x80rror");
     QCOMPARE(shown.join(QLatin1Char('|')), QString::fromUtf8("Test \u20ac|\u201cG:\\\u201d \u2013 full|\u20acrror"));
+    shown.clear();
+    host.Progress({2, 7, "Whetstone", true, 0});
+    host.Progress({2, 7, "Whetstone", true, 12});
+    host.Progress({2, 7, "Whetstone", false, 3});
+    host.ShowMeasurementWarning("The test \x80 did not settle.");
+    host.RepetitionStarted(2, 3);
+    host.Progress({2, 7, "Whetstone", true, 1});
+    host.ShowMeasurementWarning("The test \x93W\x94 was disturbed.");
+    QCOMPARE(shown, (QStringList{"Sizing: Whetstone", "Round 12: Whetstone", "Whetstone",
+                                 "Repetition 2 of 3: Round 1: Whetstone"}));
+    QCOMPARE(host.MeasurementWarnings(),
+             (QStringList{QString::fromUtf8("The test \u20ac did not settle."),
+                          QString::fromUtf8("Repetition 2 of 3: The test \u201cW\u201d was disturbed.")}));
   }
 
   // Each file dialog as the menus show it: title, first name, filters as the user reads them,
