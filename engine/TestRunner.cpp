@@ -340,7 +340,7 @@ void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int
     host.RepetitionStarted(repetition, repetitions);
     runner.OnRunSelectedTests(state, host);
     runs.Add(state.thisResults);
-    if (steadyRuns != nullptr) steadyRuns->push_back(runner.SteadyTests());
+    if (steadyRuns != nullptr && !runner.SteadyTests().empty()) steadyRuns->push_back(runner.SteadyTests());
   }
   state.resultCount = runs.WriteMedians(state.thisResults);
   host.ResultsChanged();

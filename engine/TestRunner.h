@@ -109,7 +109,8 @@ class TestRunner {
 };
 
 // "Run selected tests" `repetitions` times, each a whole run announced to the host; every
-// repetition's rows go into `runs`, and its steady rounds into `steadyRuns` when given.
+// repetition's rows go into `runs`, and its steady rounds (if it measured any) into `steadyRuns`
+// when given.
 // Afterwards thisResults holds each row's median in a single run's order and the host is told
 // the results changed.
 void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
