@@ -86,7 +86,7 @@ std::int32_t SizingFactor(double calibrationSeconds, double floorSeconds, std::i
   const std::int64_t perFactor =
       static_cast<std::int64_t>(std::max(lengthFactor, 1)) * std::max(loopsPerLengthFactor, 1);
   const std::int64_t largest = std::max<std::int64_t>(1, largestLoopCount / perFactor);
-  if (!(calibrationSeconds > 0.0)) return static_cast<std::int32_t>(largest);
+  if (!(calibrationSeconds > 0.0)) return 1;  // nothing to size by: the fixed work as it is
   const double wanted = std::ceil(floorSeconds / calibrationSeconds);
   if (!(wanted < static_cast<double>(largest))) return static_cast<std::int32_t>(largest);
   return static_cast<std::int32_t>(std::max(1.0, wanted));

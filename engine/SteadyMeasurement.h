@@ -90,7 +90,8 @@ struct SteadyTest {
 double LengthScale(std::int32_t lengthFactor);
 
 // The factor that makes an interval of `calibrationSeconds` last at least `floorSeconds`: a
-// whole number from 1 up to what keeps every loop count of the kernel within 32 bits.
+// whole number from 1 up to what keeps every loop count of the kernel within 32 bits; 1 when the
+// interval measured no time.
 std::int32_t SizingFactor(double calibrationSeconds, double floorSeconds, std::int32_t lengthFactor,
                           std::int32_t loopsPerLengthFactor, std::int32_t largestLoopCount);
 

@@ -257,8 +257,11 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
     record.test = test;
     const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
     record.lostScore = ShowFailure(host, test, interval);
-    // What the interval would have lasted had its workers had the processors throughout.
-    record.calibrationSeconds = interval.measure.Seconds() * std::min(1.0, interval.measure.ProcessorShare());
+    // A disturbed interval counts for what it would have lasted had its workers had the
+    // processors throughout. (Not an undisturbed one: a coarse thread clock, as Windows keeps,
+    // reads a short interval's processor time as nothing.)
+    record.calibrationSeconds = interval.measure.Seconds();
+    if (interval.measure.Disturbed(steady_)) record.calibrationSeconds *= interval.measure.ProcessorShare();
     record.factor = SizingFactor(record.calibrationSeconds, steady_.floorSeconds * LengthScale(L), L,
                                  info.loopsPerLengthFactor, info.largestLoopCount);
     record.loopCount = WorkerLoopCount(test, L * record.factor);

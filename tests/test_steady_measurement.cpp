@@ -40,9 +40,10 @@ TEST(SteadyMeasurement, SizingReachesTheFloorWithinThirtyTwoBitLoopCounts) {
   EXPECT_EQ(largest, 59);
   EXPECT_LE(static_cast<std::int64_t>(WorkerLoopCount(TestId::Whetstone, 2 * largest)) * 899, INT32_MAX);
   EXPECT_GT(static_cast<std::int64_t>(WorkerLoopCount(TestId::Whetstone, 2 * (largest + 1))) * 899, INT32_MAX);
-  // A calibration that measured no time at all, or nonsense, takes the largest factor.
-  EXPECT_EQ(SizingFactor(0.0, 1.0, 2, whetstone.loopsPerLengthFactor, whetstone.largestLoopCount), 59);
-  EXPECT_EQ(SizingFactor(-1.0, 1.0, 4, 4000000, INT32_MAX), 134);
+  // A calibration that measured no time at all, or nonsense, sizes nothing.
+  EXPECT_EQ(SizingFactor(0.0, 1.0, 2, whetstone.loopsPerLengthFactor, whetstone.largestLoopCount), 1);
+  EXPECT_EQ(SizingFactor(-1.0, 1.0, 4, 4000000, INT32_MAX), 1);
+  EXPECT_EQ(SizingFactor(1e-9, 1.0, 4, 4000000, INT32_MAX), 134);  // 16,000,000 x 134 < 2^31
   // The floor and budget scale: twice with long tests.
   EXPECT_DOUBLE_EQ(LengthScale(4), 2.0 * LengthScale(2));
 }
