@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -377,8 +378,8 @@ struct SteadyScript {
 };
 std::unique_ptr<SteadyScript> steadyScript;
 
-// Works on the processor for a millisecond per unit of the length factor it is given, so that
-// sizing has a work to size; a paused call is off the processor, as a stopped process is.
+// Works on the processor for 2 ms whatever work it is given; a paused call is off the processor
+// for 80 ms, as a stopped process is.
 template <int Test>
 void SpinningWorker(WorkerSlots& slots, int index) {
   SteadyScript& script = *steadyScript;
@@ -387,7 +388,7 @@ void SpinningWorker(WorkerSlots& slots, int index) {
   if (call == script.pausedCall[Test]) {
     std::this_thread::sleep_for(std::chrono::milliseconds(80));
   } else {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(*slots.LengthFactor);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
     while (std::chrono::steady_clock::now() < end) {
     }
   }
@@ -406,16 +407,18 @@ class SteadyRunTest : public TestRunnerTest {
     TestRunnerTest::SetUp();
     state.testSelection.quickTests = false;
     steadyScript = std::make_unique<SteadyScript>();
-    settings.floorSeconds = 0.02;       // 20 ms a round: too short to lose the slack's 30 ms
-    settings.tolerancePercent = 100.0;  // any three kept rounds agree
-    settings.maxRounds = 6;
+    // No stand-in interval reaches the floor: every test is sized, and its sizing interval is
+    // never its first round.
+    settings.floorSeconds = 10.0;
+    settings.tolerancePercent = 1e9;  // any three kept rounds agree, however far apart
+    settings.maxRounds = 8;
     settings.budgetSeconds = 30.0;
   }
   SteadySettings settings;
 };
 
 TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAgain) {
-  Select(state.testSelection, {TestId::Dhrystone, TestId::Memory});
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone});
   steadyScript->pausedCall[0] = 3;  // Dhrystone's second round (the first call sizes)
   TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
   const ScriptedHost host = RunTests(state, "1", runner);
@@ -427,32 +430,41 @@ TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAg
     }
     return lines;
   }();
+  // Sizing, then rounds of every test still measuring, in test order; each test at least three.
   const std::vector<std::string> expected = {
-      "progress Sizing: 1/2 Dhrystone 2.1", "progress Sizing: 2/2 Memory throughput",
-      "progress Round 1: 1/2 Dhrystone 2.1", "progress Round 1: 2/2 Memory throughput",
-      "progress Round 2: 1/2 Dhrystone 2.1", "progress Round 2: 2/2 Memory throughput",
-      "progress Round 3: 1/2 Dhrystone 2.1", "progress Round 3: 2/2 Memory throughput",
-      "progress Round 4: 1/2 Dhrystone 2.1"};  // Memory agreed after three kept rounds
-  EXPECT_EQ(progress, expected);
+      "progress Sizing: 1/2 Dhrystone 2.1", "progress Sizing: 2/2 Whetstone",
+      "progress Round 1: 1/2 Dhrystone 2.1", "progress Round 1: 2/2 Whetstone",
+      "progress Round 2: 1/2 Dhrystone 2.1", "progress Round 2: 2/2 Whetstone",
+      "progress Round 3: 1/2 Dhrystone 2.1"};
+  ASSERT_GE(progress.size(), expected.size());
+  EXPECT_EQ(std::vector<std::string>(progress.begin(), progress.begin() + 7), expected);
   EXPECT_EQ(host.log.back(), "finished");
 
   ASSERT_EQ(runner.SteadyTests().size(), 2u);
   const SteadyTest& dhrystone = runner.SteadyTests()[0];
-  ASSERT_EQ(dhrystone.samples.size(), 4u);
+  const SteadyTest& whetstone = runner.SteadyTests()[1];
+  // The paused round was set aside and the test measured until three rounds were kept (a busy
+  // machine may set aside more).
+  ASSERT_GE(dhrystone.samples.size(), 4u);
   EXPECT_TRUE(dhrystone.samples[1].disturbed);
   EXPECT_LT(dhrystone.samples[1].processorShare, 0.5);
   EXPECT_EQ(dhrystone.Kept(), 3);
-  EXPECT_TRUE(dhrystone.agreed);
-  // Only the number of passes grew, by the factor that makes an interval last the floor.
+  EXPECT_EQ(whetstone.Kept(), 3);
+  EXPECT_TRUE(dhrystone.agreed && whetstone.agreed);
+  for (const SteadyTest* test : {&dhrystone, &whetstone}) {
+    const std::string name(InfoOf(test->test).name);
+    EXPECT_EQ(static_cast<std::size_t>(std::count_if(progress.begin(), progress.end(), [&](const std::string& line) {
+                return line.ends_with(name);
+              })),
+              1 + test->samples.size()) << name;
+  }
+  // Only the number of passes grew, by the factor sized from the fixed work's interval.
   EXPECT_GE(dhrystone.factor, 2);
+  EXPECT_EQ(dhrystone.factor, SizingFactor(dhrystone.calibrationSeconds, 10.0, 2, 4000000, INT32_MAX));
   EXPECT_EQ(dhrystone.loopCount, WorkerLoopCount(TestId::Dhrystone, 2 * dhrystone.factor));
-  // The smallest factor that makes the fixed work's interval last the floor.
-  EXPECT_GE(dhrystone.factor * dhrystone.calibrationSeconds, 0.02);
-  EXPECT_LT((dhrystone.factor - 1) * dhrystone.calibrationSeconds, 0.02);
-  EXPECT_EQ(runner.SteadyTests()[1].samples.size(), 3u);
 
   // Each row holds the best of its test's kept rounds, which the paused round was not.
-  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'm'}));
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w'}));
   EXPECT_EQ(static_cast<std::uint32_t>(ReadValue(ValueText(state.thisResults[0]))), *dhrystone.Score());
   EXPECT_GT(*dhrystone.Score(), dhrystone.samples[1].score);
   EXPECT_EQ(state.resultCount, 2);
@@ -488,11 +500,12 @@ TEST_F(SteadyRunTest, AWorkerThatGoesWrongInALaterRoundLosesTheScoreAlsoAlone) {
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q'}));
   EXPECT_TRUE(runner.SteadyTests()[0].lostScore);
   EXPECT_EQ(steadyScript->calls[0], 3);  // not measured after the wrong round
-  // Queens reached the cap without agreeing: said, with its median recorded all the same.
+  // Queens reached the cap without agreeing: said, with its best round recorded all the same.
   EXPECT_EQ(steadyScript->calls[2], 4);
-  ASSERT_EQ(host.warnings.size(), 1u);
-  EXPECT_EQ(host.warnings[0].rfind("The test Eight queens problem did not settle: the best 3 of its 3 rounds spread ", 0), 0u)
-      << host.warnings[0];
+  EXPECT_EQ(std::count_if(host.warnings.begin(), host.warnings.end(), [](const std::string& line) {
+              return line.starts_with("The test Eight queens problem did not settle: the best ");
+            }),
+            1);
 }
 
 TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
@@ -504,7 +517,7 @@ TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q', 'c'}));  // the score stays
   EXPECT_TRUE(runner.SteadyTests().empty());
   EXPECT_EQ(steadyScript->calls[2], 1);
-  ASSERT_EQ(host.warnings.size(), 1u);
+  ASSERT_GE(host.warnings.size(), 1u);  // Matrix's 2 ms may be disturbed too on a busy machine
   EXPECT_EQ(host.warnings[0].rfind("The test Eight queens problem was disturbed: its workers ran for ", 0), 0u)
       << host.warnings[0];
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress 1/2 Eight queens problem"), 1);
