@@ -251,8 +251,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
   for (TestId test : kAllTests) {
     if (!TestFlag(state.testSelection, test)) continue;
     const TestInfo& info = InfoOf(test);
-    RunProgress progress{++step, steps, info.name, true, 0};
-    host.Progress(progress);
+    host.Progress({++step, steps, info.name, true, 0});
     SteadyTest record;
     record.test = test;
     const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);

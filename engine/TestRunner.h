@@ -50,7 +50,6 @@ class TestRunner {
   // The rounds of each processor and memory test of the last run, in test order; empty after a
   // quick run.
   const std::vector<SteadyTest>& SteadyTests() const { return steadyTests_; }
-  const SteadySettings& Steady() const { return steady_; }
 
  private:
   // What one timed interval of a test gave.

@@ -337,26 +337,12 @@ class MainFrameTest : public QObject {
     QVERIFY(s.messages.isEmpty());
 
     // The run's texts are Windows-1252 bytes: its progress and messages show their characters.
-    // A steady run names the round (or the sizing) after the repetition; a quick run neither.
     QStringList shown;
     GuiRunHost host({{}, {}, [&](const QString& name, int, int) { shown << name; },
                      [&](const QString& text, const QString& caption) { shown << text << caption; }});
     host.Progress({1, 7, "Test \x80"});
     host.ShowError("\x93G:\\\x94 \x96 full", "\x80rror");
     QCOMPARE(shown.join(QLatin1Char('|')), QString::fromUtf8("Test \u20ac|\u201cG:\\\u201d \u2013 full|\u20acrror"));
-    shown.clear();
-    host.Progress({2, 7, "Whetstone", true, 0});
-    host.Progress({2, 7, "Whetstone", true, 12});
-    host.Progress({2, 7, "Whetstone", false, 3});
-    host.ShowMeasurementWarning("The test \x80 did not settle.");
-    host.RepetitionStarted(2, 3);
-    host.Progress({2, 7, "Whetstone", true, 1});
-    host.ShowMeasurementWarning("The test \x93W\x94 was disturbed.");
-    QCOMPARE(shown, (QStringList{"Sizing: Whetstone", "Round 12: Whetstone", "Whetstone",
-                                 "Repetition 2 of 3: Round 1: Whetstone"}));
-    QCOMPARE(host.MeasurementWarnings(),
-             (QStringList{QString::fromUtf8("The test \u20ac did not settle."),
-                          QString::fromUtf8("Repetition 2 of 3: The test \u201cW\u201d was disturbed.")}));
   }
 
   // Each file dialog as the menus show it: title, first name, filters as the user reads them,
