@@ -22,8 +22,10 @@ fi
 work="$(mktemp -d)"
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# Ends Wine's server, if one runs (it exits by itself when idle; -k then finds none and fails).
+stop_wine() { wineserver -k >/dev/null 2>&1 || true; }
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
+  stop_wine
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -60,12 +62,12 @@ echo "--- a drive that is not a fixed disk: the same message and status on both 
 # Y: is made a CD-ROM drive of the prefix: a letter that exists but is not a fixed disk.
 mkdir -p "$work/cdrom"
 ln -s "$work/cdrom" "$WINEPREFIX/dosdevices/y:"
-wineserver -k  # Wine learns of a new drive letter when it starts again
+stop_wine  # Wine learns of a new drive letter when it starts again
 drives() { wine "$cli_exe" --list-drives 2>/dev/null | tr -d '\r'; }
 grep -q '^Y ' <<<"$(drives)" ||
   { echo "windows stage: Wine does not show the new drive Y: as a fixed disk"; exit 1; }
 wine reg add 'HKLM\Software\Wine\Drives' /v 'y:' /d cdrom /f >/dev/null 2>&1
-wineserver -k  # the drive types are read when Wine starts again
+stop_wine  # the drive types are read when Wine starts again
 if grep -q '^Y ' <<<"$(drives)"; then
   echo "windows stage: the CD-ROM drive Y: is offered for the disk test"
   exit 1
