@@ -4,19 +4,9 @@
 #define NOMINMAX 1
 #include <windows.h>
 
+#include "platform/WideText_internal.h"
+
 namespace quorvane {
-
-namespace {
-
-std::string Narrow(const wchar_t* wide) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1) return {};
-  std::string text(static_cast<std::size_t>(size - 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, -1, text.data(), size, nullptr, nullptr);
-  return text;
-}
-
-}  // namespace
 
 std::vector<DriveMapping> MapSystemDrives() {
   std::vector<DriveMapping> drives;
@@ -32,7 +22,7 @@ std::vector<DriveMapping> MapSystemDrives() {
     DriveMapping drive;
     drive.letter = letter;
     drive.mountPoint = std::string{letter, ':', '\\'};
-    drive.fsType = known ? Narrow(fsName) : std::string();
+    drive.fsType = known ? Utf8FromWide(fsName) : std::string();
     drive.device = std::string{letter, ':'};
     drive.available = !known || (flags & FILE_READ_ONLY_VOLUME) == 0;
     drives.push_back(drive);

@@ -6,6 +6,9 @@
 
 #include <string>
 
+#include "platform/SystemText.h"
+#include "platform/WideText_internal.h"
+
 // Windows reports about the machine through its registry and its calls, not through files:
 // `root` names a file tree only on systems that have one, and is not read here. What the system
 // does not state (cache, memory type and speed, bus clock, each drive's disk) stays empty.
@@ -13,28 +16,6 @@
 namespace quorvane {
 
 namespace {
-
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size, nullptr,
-                      nullptr);
-  return text;
-}
-
-// Control characters become blanks; runs of blanks become one; none at either end.
-std::string Clean(const std::string& raw) {
-  std::string text;
-  for (char c : raw) {
-    const char shown = static_cast<unsigned char>(c) < 0x20 || c == 0x7f ? ' ' : c;
-    if (shown == ' ' && (text.empty() || text.back() == ' ')) continue;
-    text += shown;
-  }
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
 
 std::string RegistryText(const wchar_t* key, const wchar_t* name) {
   DWORD bytes = 0;
@@ -48,7 +29,7 @@ std::string RegistryText(const wchar_t* key, const wchar_t* name) {
     return {};
   }
   value.resize(value.find(L'\0') == std::wstring::npos ? value.size() : value.find(L'\0'));
-  return Clean(Utf8(value));
+  return CleanSystemText(Utf8FromWide(value));
 }
 
 bool RegistryNumber(const wchar_t* key, const wchar_t* name, DWORD& number) {
@@ -60,10 +41,10 @@ bool RegistryNumber(const wchar_t* key, const wchar_t* name, DWORD& number) {
 constexpr const wchar_t* kProcessorKey = L"HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0";
 constexpr const wchar_t* kFirmwareKey = L"HARDWARE\\DESCRIPTION\\System\\BIOS";
 
-std::string JoinedWithBlank(const std::string& a, const std::string& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return a + " " + b;
+// A firmware field as the description takes it: empty when the maker left a placeholder.
+std::string FirmwareText(const wchar_t* name) {
+  std::string text = RegistryText(kFirmwareKey, name);
+  return IsPlaceholderText(text) ? std::string() : text;
 }
 
 std::string ProcessorPackages() {
@@ -107,10 +88,10 @@ std::string WindowsVersion() {
 
 DetectedMachine DetectMachine(const std::filesystem::path&, const std::vector<DriveMapping>& drives) {
   DetectedMachine machine;
-  machine.brand = RegistryText(kFirmwareKey, L"SystemManufacturer");
-  machine.model = RegistryText(kFirmwareKey, L"SystemProductName");
-  machine.motherboard = JoinedWithBlank(RegistryText(kFirmwareKey, L"BaseBoardManufacturer"),
-                                        RegistryText(kFirmwareKey, L"BaseBoardProduct"));
+  machine.brand = FirmwareText(L"SystemManufacturer");
+  machine.model = FirmwareText(L"SystemProductName");
+  machine.motherboard = JoinMakerAndName(FirmwareText(L"BaseBoardManufacturer"),
+                                         FirmwareText(L"BaseBoardProduct"));
   machine.cpu = RegistryText(kProcessorKey, L"ProcessorNameString");
   DWORD megahertz = 0;
   if (RegistryNumber(kProcessorKey, L"~MHz", megahertz) && megahertz > 0) {

@@ -1,0 +1,45 @@
+// The cleaning and joining of the texts the system reports, which both systems' machine
+// detection share.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/SystemText.h"
+
+namespace quorvane {
+namespace {
+
+TEST(SystemText, ControlCharactersBlanksAndBrokenUtf8AreMadeFitToShow) {
+  EXPECT_EQ(CleanSystemText("  Intel(R)\tCore(TM)\r\n i7 \x7f "), "Intel(R) Core(TM) i7");
+  // C1 controls (U+0080..U+009F) count as controls, U+00A0 and above do not.
+  EXPECT_EQ(CleanSystemText("a\xC2\x85" "b\xC2\xA0" "c"), "a b\xC2\xA0" "c");
+  // Bytes that are not UTF-8 (a lone continuation, an overlong form, a surrogate, a cut
+  // sequence) each become '?'; valid sequences stay.
+  EXPECT_EQ(CleanSystemText("\x80x\xC0\xAF\xED\xA0\x80\xE2\x82"), "?x???????");
+  EXPECT_EQ(CleanSystemText("Stra\xC3\x9F" "e \xF0\x9F\x92\xBE"), "Stra\xC3\x9F" "e \xF0\x9F\x92\xBE");
+  EXPECT_EQ(CleanSystemText("\x01\x02 "), "");
+}
+
+TEST(SystemText, PlaceholdersAreKnownWithoutRegardToCaseAndMakersAreNotRepeated) {
+  EXPECT_TRUE(IsPlaceholderText("To Be Filled By O.E.M."));
+  EXPECT_TRUE(IsPlaceholderText("DEFAULT STRING"));
+  EXPECT_FALSE(IsPlaceholderText("Default strings"));
+  EXPECT_FALSE(IsPlaceholderText(""));
+  EXPECT_EQ(JoinMakerAndName("ASUSTeK", "ASUSTEK PRIME B450"), "ASUSTEK PRIME B450");
+  EXPECT_EQ(JoinMakerAndName("Dell Inc.", "0X8DXD"), "Dell Inc. 0X8DXD");
+  EXPECT_EQ(JoinMakerAndName("", "B450"), "B450");
+  EXPECT_EQ(JoinMakerAndName("MSI", ""), "MSI");
+}
+
+TEST(SystemText, LeadingNumbersStopAtTheFirstNonDigitAndNeverWrap) {
+  std::size_t used = 0;
+  EXPECT_EQ(LeadingNumber(" \t3400 MHz", &used), 3400u);
+  EXPECT_EQ(used, 6u);
+  EXPECT_EQ(LeadingNumber("18446744073709551615"), UINT64_MAX);
+  EXPECT_FALSE(LeadingNumber("18446744073709551616").has_value());
+  EXPECT_FALSE(LeadingNumber("-1").has_value());
+  EXPECT_FALSE(LeadingNumber("  ").has_value());
+}
+
+}  // namespace
+}  // namespace quorvane
