@@ -7,6 +7,7 @@
 #include "cli_invoke.h"
 #include "engine/EnvironmentWarnings.h"
 #include "fixture_tree.h"
+#include "generated/Version.h"
 #include "platform/MachineEnvironment.h"
 
 namespace quorvane {
@@ -123,7 +124,7 @@ TEST(EnvironmentWarnings, CliWarnsOnStderrAndItsJsonHoldsTheEnvironmentAndBuildS
   EXPECT_EQ(environment.at("virtualMachine"), "unknown");
   EXPECT_EQ(environment.at("warnings").size(), 2u);
   const nlohmann::json& build = environment.at("build");
-  EXPECT_EQ(build.at("version"), "0.7.16");
+  EXPECT_EQ(build.at("version"), QUORVANE_VERSION);
   EXPECT_NE(build.at("kernelFlags").get<std::string>().find("-falign-functions=64"), std::string::npos);
   for (const char* key : {"compiler", "cLibrary", "mathLibrary"}) {
     EXPECT_FALSE(build.at(key).get<std::string>().empty()) << key;
