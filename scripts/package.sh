@@ -6,9 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir="${1:-build-package}"
+# A folder configured before keeps its generator and options.
 fresh=()
-[ -f "$dir/CMakeCache.txt" ] || fresh=(-DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF)
-cmake -S . -B "$dir" -G Ninja "${fresh[@]}" -DQUORVANE_BUILD_PACKAGE=ON >/dev/null
+[ -f "$dir/CMakeCache.txt" ] || fresh=(-G Ninja -DQUORVANE_BUILD_TESTS=OFF -DQUORVANE_BUILD_BENCH=OFF)
+cmake -S . -B "$dir" "${fresh[@]}" -DQUORVANE_BUILD_PACKAGE=ON >/dev/null
 cmake --build "$dir" -j "$(nproc)" >&2
 rm -f "$dir"/quorvane_*.deb
 (cd "$dir" && cpack -G DEB >&2)

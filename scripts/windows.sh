@@ -54,8 +54,7 @@ grep -q '^Eight queens problem  *[0-9][0-9]* ' "$work/queens" ||
 # The Linux program, from the normal build when there is one.
 linux_cli="$PWD/build/cli/quorvane-cli"
 if [ ! -x "$linux_cli" ]; then
-  cmake -S . -B build -G Ninja >/dev/null
-  cmake --build build -j "$(nproc)" --target quorvane-cli
+  QUORVANE_GENERATOR="Unix Makefiles" QUORVANE_BUILD_TARGETS=quorvane-cli scripts/build.sh build
 fi
 
 echo "--- a drive that is not a fixed disk: the same message and status on both systems"
