@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <system_error>
@@ -25,7 +27,8 @@ constexpr char kSqliteMagic[] = "SQLite format 3";  // and its NUL: 16 bytes
 
 // The schema of each version, applied in order from the file's version to the current one.
 constexpr std::array<const char*, kHistorySchemaVersion> kMigrations = {
-    // 1: runs, and their rows for listings without reading the file bytes.
+    // 1: a compact table of runs for listings (each row's code and value in `scores`), and the
+    // bytes of each run's result file and details in a table of their own.
     "CREATE TABLE runs ("
     "  id INTEGER PRIMARY KEY,"
     "  time_utc INTEGER NOT NULL,"
@@ -35,14 +38,11 @@ constexpr std::array<const char*, kHistorySchemaVersion> kMigrations = {
     "  long_tests INTEGER NOT NULL,"
     "  repetitions INTEGER NOT NULL,"
     "  steady INTEGER NOT NULL,"
+    "  scores TEXT NOT NULL);"
+    "CREATE TABLE run_files ("
+    "  run_id INTEGER PRIMARY KEY REFERENCES runs(id) ON DELETE CASCADE,"
     "  result_file BLOB NOT NULL,"
     "  details_json TEXT NOT NULL);"
-    "CREATE TABLE scores ("
-    "  run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,"
-    "  row INTEGER NOT NULL,"
-    "  code TEXT NOT NULL,"
-    "  value INTEGER NOT NULL,"
-    "  PRIMARY KEY (run_id, row)) WITHOUT ROWID;"
     "CREATE INDEX runs_by_machine ON runs(machine_identity, time_utc);",
 };
 
@@ -77,10 +77,42 @@ bool Execute(sqlite3* database, const char* sql) {
 }
 
 std::string ColumnText(sqlite3_stmt* statement, int column) {
-  const auto* text = sqlite3_column_text(statement, column);
-  return text == nullptr ? std::string()
-                         : std::string(reinterpret_cast<const char*>(text),
-                                       static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+  const auto length = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+  return text == nullptr ? std::string() : std::string(text, length);
+}
+
+// The rows of this machine's table as the `scores` column keeps them: "code:value" for each
+// row, the code as its byte's number (a drive block's rows have a blank, a loaded file any
+// byte), separated by commas.
+std::string ScoresText(const ResultTable& results) {
+  std::string text;
+  for (const ResultEntry& entry : results) {
+    if (entry.code == '\0') break;
+    if (!text.empty()) text += ',';
+    text += std::to_string(static_cast<unsigned char>(entry.code));
+    text += ':';
+    text += std::to_string(ReadUnsignedValue(ValueText(entry)));
+  }
+  return text;
+}
+
+// The rows of a `scores` column; what cannot be read ends them.
+std::vector<RunScore> ScoresOf(const unsigned char* text) {
+  std::vector<RunScore> scores;
+  if (text == nullptr) return scores;
+  const char* at = reinterpret_cast<const char*>(text);
+  while (*at != '\0') {
+    char* end = nullptr;
+    const unsigned long code = std::strtoul(at, &end, 10);
+    if (end == at || *end != ':' || code > 255) break;
+    at = end + 1;
+    const unsigned long long value = std::strtoull(at, &end, 10);
+    if (end == at || value > UINT32_MAX) break;
+    scores.push_back({static_cast<char>(code), static_cast<std::uint32_t>(value)});
+    at = *end == ',' ? end + 1 : end;
+  }
+  return scores;
 }
 
 // The name a listing shows for this machine: brand and model, else the processor, as UTF-8.
@@ -92,10 +124,10 @@ std::string MachineName(const MachineDescription& machine) {
   return Windows1252ToUtf8(name.empty() ? FieldText(machine.cpu) : std::string_view(name));
 }
 
-// The columns id .. details_json of `runs`, in the order the queries below select them.
+// The columns of `runs` that a listing shows, in the order SummaryOf reads them.
 constexpr const char* kRunColumns =
     "id, time_utc, machine_identity, machine_name, threads, long_tests, repetitions, steady, "
-    "details_json";
+    "scores";
 
 RunSummary SummaryOf(sqlite3_stmt* statement) {
   RunSummary run;
@@ -107,7 +139,7 @@ RunSummary SummaryOf(sqlite3_stmt* statement) {
   run.facts.longTests = sqlite3_column_int(statement, 5) != 0;
   run.facts.repetitions = sqlite3_column_int(statement, 6);
   run.facts.steady = sqlite3_column_int(statement, 7) != 0;
-  run.facts.detailsJson = ColumnText(statement, 8);
+  run.scores = ScoresOf(sqlite3_column_text(statement, 8));
   return run;
 }
 
@@ -151,7 +183,8 @@ HistoryFileKind ClassifyHistoryFile(const fs::path& path) {
   int result = sqlite3_open_v2(path.string().c_str(), &database,
                                SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr);
   if (result == SQLITE_OK) {
-    result = sqlite3_exec(database, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+    result =
+        sqlite3_exec(database, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
   }
   sqlite3_close(database);
   return (result & 0xFF) == SQLITE_CORRUPT || (result & 0xFF) == SQLITE_NOTADB
@@ -269,18 +302,19 @@ std::string HistoryStore::Failure(const char* what) const {
 std::optional<std::int64_t> HistoryStore::Add(const BenchmarkState& state, const RunFacts& facts,
                                               std::string& error) {
   const std::string bytes = ResultFileBytes(state);
+  const std::string name = MachineName(state.thisMachine);
+  const std::string scores = ScoresText(state.thisResults);
+  const std::string& details = facts.detailsJson.empty() ? std::string("{}") : facts.detailsJson;
   if (!Execute(database_, "BEGIN IMMEDIATE")) {
     error = Failure("written");
     return std::nullopt;
   }
-  Statement insert(database_,
-                   "INSERT INTO runs (time_utc, machine_identity, machine_name, threads, "
-                   "long_tests, repetitions, steady, result_file, details_json) "
-                   "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-  const std::string name = MachineName(state.thisMachine);
-  bool written = insert.ok();
+  Statement run(database_,
+                "INSERT INTO runs (time_utc, machine_identity, machine_name, threads, long_tests, "
+                "repetitions, steady, scores) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+  bool written = run.ok();
   if (written) {
-    sqlite3_stmt* s = insert.get();
+    sqlite3_stmt* s = run.get();
     sqlite3_bind_int64(s, 1, facts.timeUtc);
     sqlite3_bind_text(s, 2, facts.machineIdentity.c_str(), -1, SQLITE_STATIC);
     sqlite3_bind_text(s, 3, name.c_str(), -1, SQLITE_STATIC);
@@ -288,22 +322,18 @@ std::optional<std::int64_t> HistoryStore::Add(const BenchmarkState& state, const
     sqlite3_bind_int(s, 5, facts.longTests ? 1 : 0);
     sqlite3_bind_int(s, 6, facts.repetitions);
     sqlite3_bind_int(s, 7, facts.steady ? 1 : 0);
-    sqlite3_bind_blob(s, 8, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
-    sqlite3_bind_text(s, 9, facts.detailsJson.empty() ? "{}" : facts.detailsJson.c_str(), -1,
-                      SQLITE_STATIC);
+    sqlite3_bind_text(s, 8, scores.c_str(), -1, SQLITE_STATIC);
     written = sqlite3_step(s) == SQLITE_DONE;
   }
   const std::int64_t id = sqlite3_last_insert_rowid(database_);
-  Statement score(database_, "INSERT INTO scores (run_id, row, code, value) VALUES (?, ?, ?, ?)");
-  written = written && score.ok();
-  for (int row = 0; written && row < kResultRows && state.thisResults[row].code != '\0'; ++row) {
-    const ResultEntry& entry = state.thisResults[static_cast<std::size_t>(row)];
-    sqlite3_reset(score.get());
-    sqlite3_bind_int64(score.get(), 1, id);
-    sqlite3_bind_int(score.get(), 2, row);
-    sqlite3_bind_text(score.get(), 3, &entry.code, 1, SQLITE_STATIC);
-    sqlite3_bind_int64(score.get(), 4, ReadUnsignedValue(ValueText(entry)));
-    written = sqlite3_step(score.get()) == SQLITE_DONE;
+  Statement files(database_,
+                  "INSERT INTO run_files (run_id, result_file, details_json) VALUES (?, ?, ?)");
+  written = written && files.ok();
+  if (written) {
+    sqlite3_bind_int64(files.get(), 1, id);
+    sqlite3_bind_blob(files.get(), 2, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+    sqlite3_bind_text(files.get(), 3, details.c_str(), -1, SQLITE_STATIC);
+    written = sqlite3_step(files.get()) == SQLITE_DONE;
   }
   if (!written || !Execute(database_, "COMMIT")) {
     error = Failure("written");
@@ -314,10 +344,9 @@ std::optional<std::int64_t> HistoryStore::Add(const BenchmarkState& state, const
 }
 
 std::optional<std::vector<RunSummary>> HistoryStore::List(std::string& error) {
-  const std::string runsSql = std::string("SELECT ") + kRunColumns + " FROM runs ORDER BY id DESC";
-  Statement runs(database_, runsSql.c_str());
-  Statement scores(database_, "SELECT run_id, code, value FROM scores ORDER BY run_id DESC, row");
-  if (!runs.ok() || !scores.ok()) {
+  const std::string sql = std::string("SELECT ") + kRunColumns + " FROM runs ORDER BY id DESC";
+  Statement runs(database_, sql.c_str());
+  if (!runs.ok()) {
     error = Failure("read");
     return std::nullopt;
   }
@@ -328,25 +357,13 @@ std::optional<std::vector<RunSummary>> HistoryStore::List(std::string& error) {
     error = Failure("read");
     return std::nullopt;
   }
-  // Both in descending run order: the scores are handed to their runs in one pass.
-  std::size_t at = 0;
-  while ((step = sqlite3_step(scores.get())) == SQLITE_ROW) {
-    const std::int64_t run = sqlite3_column_int64(scores.get(), 0);
-    while (at < list.size() && list[at].id > run) ++at;
-    if (at == list.size() || list[at].id != run) continue;
-    const std::string code = ColumnText(scores.get(), 1);
-    list[at].scores.push_back(
-        {code.empty() ? '\0' : code[0], static_cast<std::uint32_t>(sqlite3_column_int64(scores.get(), 2))});
-  }
-  if (step != SQLITE_DONE) {
-    error = Failure("read");
-    return std::nullopt;
-  }
   return list;
 }
 
 std::optional<RunRecord> HistoryStore::Find(std::int64_t id, std::string& error) {
-  const std::string sql = std::string("SELECT ") + kRunColumns + ", result_file FROM runs WHERE id = ?";
+  const std::string sql = std::string("SELECT ") + kRunColumns +
+                          ", details_json, result_file FROM runs JOIN run_files ON run_id = id "
+                          "WHERE id = ?";
   Statement run(database_, sql.c_str());
   if (!run.ok()) {
     error = Failure("read");
@@ -364,25 +381,10 @@ std::optional<RunRecord> HistoryStore::Find(std::int64_t id, std::string& error)
   }
   RunRecord record;
   record.summary = SummaryOf(run.get());
-  const auto* blob = static_cast<const char*>(sqlite3_column_blob(run.get(), 9));
+  record.summary.facts.detailsJson = ColumnText(run.get(), 9);
+  const auto* blob = static_cast<const char*>(sqlite3_column_blob(run.get(), 10));
   record.resultFile.assign(blob == nullptr ? "" : blob,
-                           static_cast<std::size_t>(sqlite3_column_bytes(run.get(), 9)));
-  Statement scores(database_, "SELECT code, value FROM scores WHERE run_id = ? ORDER BY row");
-  if (!scores.ok()) {
-    error = Failure("read");
-    return std::nullopt;
-  }
-  sqlite3_bind_int64(scores.get(), 1, id);
-  int step = SQLITE_ROW;
-  while ((step = sqlite3_step(scores.get())) == SQLITE_ROW) {
-    const std::string code = ColumnText(scores.get(), 0);
-    record.summary.scores.push_back({code.empty() ? '\0' : code[0],
-                                     static_cast<std::uint32_t>(sqlite3_column_int64(scores.get(), 1))});
-  }
-  if (step != SQLITE_DONE) {
-    error = Failure("read");
-    return std::nullopt;
-  }
+                           static_cast<std::size_t>(sqlite3_column_bytes(run.get(), 10)));
   return record;
 }
 

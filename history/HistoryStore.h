@@ -61,7 +61,8 @@ class HistoryStore {
   std::optional<std::int64_t> Add(const BenchmarkState& state, const RunFacts& facts,
                                   std::string& error);
 
-  // Every run, newest first. Nothing with `error` set when the history cannot be read.
+  // Every run, newest first, with its facts but their details (facts.detailsJson stays empty:
+  // Find gives them). Nothing with `error` set when the history cannot be read.
   std::optional<std::vector<RunSummary>> List(std::string& error);
 
   // The run `id`; nothing with `error` set when there is none ("no run N in FILE") or the
