@@ -4,7 +4,7 @@
 # comparison scripts in bench/ need (quorvane-cli, a C compiler, binutils and Python).
 set -euo pipefail
 
-packages=(cmake g++ ninja-build libcli11-dev nlohmann-json3-dev libsqlite3-dev)
+packages=(cmake g++ ninja-build pkg-config libcli11-dev nlohmann-json3-dev libsqlite3-dev libsystemd-dev)
 case "${1:-}" in
   --run) packages+=(qt6-base-dev fonts-dejavu-core) ;;
   --bench) packages+=(gcc binutils python3) ;;

@@ -9,6 +9,8 @@
 #include "fixture_tree.h"
 #include "generated/Version.h"
 #include "platform/MachineEnvironment.h"
+#include "platform/MachineIdentity.h"
+#include "tests/temp_folder.h"
 
 namespace quorvane {
 namespace {
@@ -133,6 +135,30 @@ TEST(EnvironmentWarnings, CliWarnsOnStderrAndItsJsonHoldsTheEnvironmentAndBuildS
   run = test_support::Invoke({"-q", "--description", "--json"}, {}, busy);
   EXPECT_EQ(reads, 1);
   EXPECT_FALSE(nlohmann::json::parse(run.out).contains("environment"));
+}
+
+}  // namespace
+}  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// The machine identity: the same on every call, derived from the system's machine id but never
+// that id, and nothing where the system has none.
+TEST(MachineIdentity, IsStableAndNeverTheSystemsOwnId) {
+  const std::string identity = ThisMachineIdentity();
+  std::string systemId = test_support::FileBytes("/etc/machine-id");
+  while (!systemId.empty() && (systemId.back() == '\n' || systemId.back() == ' ')) {
+    systemId.pop_back();
+  }
+  if (systemId.size() != 32) {
+    EXPECT_TRUE(identity.empty()) << identity;
+    return;
+  }
+  EXPECT_EQ(identity.size(), 32u);
+  EXPECT_EQ(identity.find_first_not_of("0123456789abcdef"), std::string::npos) << identity;
+  EXPECT_EQ(ThisMachineIdentity(), identity);
+  EXPECT_NE(identity, systemId);
 }
 
 }  // namespace
