@@ -18,6 +18,7 @@
 #include "platform/DriveMap.h"
 #include "platform/Event.h"
 #include "platform/MachineEnvironment.h"
+#include "platform/MachineIdentity.h"
 #include "platform/Priority.h"
 #include "platform/SaveFile.h"
 #include "platform/UnbufferedFile.h"
@@ -48,6 +49,21 @@ TEST(WindowsMachineEnvironment, ProcessorTimesAdvanceAndOurOwnWorkCountsAsOurs) 
   EXPECT_TRUE(environment.otherLoadPercent);  // its range is OtherLoadPercent's, tested on Linux
   EXPECT_EQ(environment.governor, "unknown");
   EXPECT_EQ(CLibraryVersion().rfind("MinGW-w64 ", 0), 0u) << CLibraryVersion();
+}
+
+// The identity comes from the installation's MachineGuid, which Wine's prefix has too: 128 bits
+// in hexadecimal, the same on every call, never the guid's own text.
+TEST(WindowsMachineIdentity, IsDerivedFromMachineGuidAndStable) {
+  char guid[64] = {};
+  DWORD bytes = sizeof guid;
+  ASSERT_EQ(RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Cryptography", "MachineGuid",
+                         RRF_RT_REG_SZ, nullptr, guid, &bytes),
+            ERROR_SUCCESS);
+  const std::string identity = ThisMachineIdentity();
+  EXPECT_EQ(identity.size(), 32u);
+  EXPECT_EQ(identity.find_first_not_of("0123456789abcdef"), std::string::npos) << identity;
+  EXPECT_EQ(ThisMachineIdentity(), identity);
+  EXPECT_EQ(std::string(guid).find(identity.substr(0, 8)), std::string::npos);
 }
 
 TEST(WindowsUnbufferedFile, RoundTripExclusiveCreationAndDelete_CacheBypassLeftToRealWindows) {
