@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 
+#include "history/HistoryLocation.h"
+#include "history/HistoryRecording.h"
 #include "history/HistoryStore.h"
 #include "report/ResultFile.h"
 #include "tests/temp_folder.h"
@@ -252,6 +255,66 @@ TEST(HistoryStore, TwoProcessesRecordAtOnceAndAKilledWriterLosesNoEarlierRun) {
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
   sqlite3_finalize(check);
   sqlite3_close(database);
+}
+
+}  // namespace
+}  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+TEST(HistoryLocation, TheChosenFileThenTheDataFolderThenHome) {
+  std::map<std::string, std::string> variables;
+  const EnvironmentLookup lookup = [&variables](const char* name) -> std::optional<std::string> {
+    const auto found = variables.find(name);
+    return found == variables.end() ? std::nullopt : std::optional<std::string>(found->second);
+  };
+  EXPECT_TRUE(DefaultHistoryPath(lookup).empty());
+  variables["HOME"] = "/home/ann";
+  EXPECT_EQ(DefaultHistoryPath(lookup), "/home/ann/.local/share/quorvane/history.sqlite3");
+  variables["XDG_DATA_HOME"] = "relative/data";  // not absolute: ignored
+  EXPECT_EQ(DefaultHistoryPath(lookup), "/home/ann/.local/share/quorvane/history.sqlite3");
+  variables["XDG_DATA_HOME"] = "/data";
+  EXPECT_EQ(DefaultHistoryPath(lookup), "/data/quorvane/history.sqlite3");
+  variables["QUORVANE_HISTORY"] = "";  // set but empty: as if not set
+  EXPECT_EQ(DefaultHistoryPath(lookup), "/data/quorvane/history.sqlite3");
+  variables["QUORVANE_HISTORY"] = "runs.db";
+  EXPECT_EQ(DefaultHistoryPath(lookup), "runs.db");
+}
+
+TEST(HistoryRecording, AHistoryThatCannotTakeTheRunCostsOneLineAndADamagedOneIsPassedBy) {
+  TempFolder folder;
+  const auto state = FinishedRun(42);
+  // Below a regular file no folder can be made.
+  folder.File("plain", "x");
+  RecordingOutcome outcome = RecordRun(folder / "plain" / "history.sqlite3", *state, Facts(1));
+  EXPECT_FALSE(outcome.id);
+  EXPECT_NE(outcome.warning.find("not recorded"), std::string::npos) << outcome.warning;
+  EXPECT_EQ(outcome.warning.find('\n'), std::string::npos);
+
+  // Another program holding the history locked: the run waits a few seconds, then goes on.
+  const auto path = folder / "history.sqlite3";
+  ASSERT_TRUE(RecordRun(path, *state, Facts(2)).id);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  outcome = RecordRun(path, *state, Facts(3));
+  EXPECT_FALSE(outcome.id);
+  EXPECT_NE(outcome.warning.find("another program holds it locked"), std::string::npos)
+      << outcome.warning;
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_TRUE(RecordRun(path, *state, Facts(4)).id);
+
+  // A damaged history stays as it is; the runs go beside it, with a note each time.
+  std::string damaged = FileBytes(path);
+  damaged[21] = 0;  // a payload fraction SQLite refuses
+  folder.File("damaged.sqlite3", damaged);
+  outcome = RecordRun(folder / "damaged.sqlite3", *state, Facts(5));
+  EXPECT_TRUE(outcome.id);
+  EXPECT_NE(outcome.warning.find((folder / "damaged.2.sqlite3").string()), std::string::npos)
+      << outcome.warning;
+  EXPECT_TRUE(FileBytes(folder / "damaged.sqlite3") == damaged);
 }
 
 }  // namespace
