@@ -74,8 +74,9 @@ void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
 // The message of a failed file command followed by the file and the reason (the system's text,
 // in the locale's encoding).
 QString FileFailureText(FileOutcome outcome, const QString& path, const std::string& reason) {
-  return QString::fromStdString(OutcomeMessageFor(outcome, QDir::toNativeSeparators(path).toStdString(),
-                                                  QString::fromLocal8Bit(reason).toStdString()));
+  const std::string name = QDir::toNativeSeparators(path).toStdString();
+  const std::string why = QString::fromLocal8Bit(reason).toStdString();
+  return QString::fromStdString(OutcomeMessageFor(outcome, name, why));
 }
 
 void ShowWarningBox(QWidget* owner, const QString& text, const QString& caption) {
@@ -301,7 +302,8 @@ void CMainFrame::OnFileCompare(int) { ReadInto(true); }
 void CMainFrame::OnFileSaveAs(int) {
   const QString path = chooseFile_(this, FileDialogKind::SaveAs);
   if (path.isEmpty()) return;
-  if (const std::error_code reason = SaveFileContents(path.toStdString(), ResultFileBytes(state_))) {
+  const std::error_code reason = SaveFileContents(path.toStdString(), ResultFileBytes(state_));
+  if (reason) {
     ShowFileMessage(FileFailureText(FileOutcome::CannotCreate, path, reason.message()));
   }
 }
@@ -309,7 +311,9 @@ void CMainFrame::OnFileSaveAs(int) {
 void CMainFrame::OnFileExport(int) {
   const QString path = chooseFile_(this, FileDialogKind::Export);
   if (path.isEmpty()) return;
-  if (const std::error_code reason = SaveFileContents(path.toStdString(), ExportBytes(state_.ReportText))) {
+  const std::error_code reason =
+      SaveFileContents(path.toStdString(), ExportBytes(state_.ReportText));
+  if (reason) {
     ShowFileMessage(FileFailureText(FileOutcome::CannotCreate, path, reason.message()));
   }
 }

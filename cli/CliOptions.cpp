@@ -91,7 +91,8 @@ std::string ParseField(const std::string& assignment, CliOptions& options) {
 CLI::Validator DecimalNumber(int lowest, int highest) {
   return CLI::Validator(
       [lowest, highest](std::string& word) -> std::string {
-        const bool digits = !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
+        const bool digits =
+            !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
         if (!digits) return "Value " + word + " is not a number";
         const std::size_t first = std::min(word.find_first_not_of('0'), word.size() - 1);
         const std::string significant = word.substr(first);

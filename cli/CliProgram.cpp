@@ -99,11 +99,13 @@ void PrintReport(const BenchmarkState& state, std::ostream& out) {
 
 // Load or Compare: a file that is read replaces the target's results and the report is rebuilt.
 // False after printing the message of a failure, with the file and the reason.
-bool ReadInto(BenchmarkState& state, FileTarget target, const std::string& path, std::ostream& err) {
+bool ReadInto(BenchmarkState& state, FileTarget target, const std::string& path,
+              std::ostream& err) {
   const ExplainedOutcome read = ReadResultFileWithReason(state, target, path);
   BuildReport(state);
   if (read.outcome == FileOutcome::Done) return true;
-  err << OutcomeMessageFor(read.outcome, TerminalText(path), TerminalText(read.reason)) << std::endl;
+  err << OutcomeMessageFor(read.outcome, TerminalText(path), TerminalText(read.reason))
+      << std::endl;
   return false;
 }
 
@@ -175,7 +177,9 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   auto state = std::make_unique<BenchmarkState>();
 
   if (options.load && !ReadInto(*state, FileTarget::ThisMachine, *options.load, err)) return 1;
-  if (options.compare && !ReadInto(*state, FileTarget::OtherMachine, *options.compare, err)) return 1;
+  if (options.compare && !ReadInto(*state, FileTarget::OtherMachine, *options.compare, err)) {
+    return 1;
+  }
 
   if (!options.load && !options.noDetect) {
     ApplyDetectedDescription(detect ? detect() : DetectMachine("/", drives), state->thisMachine,

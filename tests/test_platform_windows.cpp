@@ -162,10 +162,10 @@ TEST(WindowsOpenFile, OnlyADiskFileIsReadAndNoMoreThanTheLimit) {
   TempFolder folder;
   const fs::path path = folder.path() / "r.qv3";
   folder.File("r.qv3", "\r\nx\r\n\x80\x81");
-  ReadFileResult read = ReadRegularFile(path, 6);
+  ReadFileResult read = ReadRegularFile(path, 7);  // all 7 bytes
   EXPECT_EQ(read.status, ReadStatus::Read);
   EXPECT_EQ(read.bytes, "\r\nx\r\n\x80\x81");
-  EXPECT_EQ(ReadRegularFile(path, 5).status, ReadStatus::TooLong);
+  EXPECT_EQ(ReadRegularFile(path, 6).status, ReadStatus::TooLong);
   // A device is refused by its type, a folder and a missing file with the system's reason.
   EXPECT_EQ(ReadRegularFile("NUL", 6).status, ReadStatus::NotRegular);
   read = ReadRegularFile(folder.path(), 6);

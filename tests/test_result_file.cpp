@@ -240,8 +240,9 @@ TEST(ResultFile, OnlyRegularFilesUpToOneMebibyteAreReadAndAFailureSaysWhy) {
   EXPECT_EQ(ReadInChild(pipe, "not a regular file", 10), 0);
   EXPECT_EQ(ReadInChild("/dev/zero", "not a regular file", 10), 0);
   // Reasons from the system.
-  for (const auto& [path, reason] : {std::pair<fs::path, std::string>{folder / "absent.qv3", "No such file or directory"},
-                                     {folder.path(), "Is a directory"}}) {
+  const std::pair<fs::path, std::string> unreadable[] = {
+      {folder / "absent.qv3", "No such file or directory"}, {folder.path(), "Is a directory"}};
+  for (const auto& [path, reason] : unreadable) {
     auto state = FilledState();
     const std::string before = Tables(*state);
     const ExplainedOutcome read = ReadResultFileWithReason(*state, FileTarget::OtherMachine, path);
@@ -257,13 +258,15 @@ TEST(ResultFile, OnlyRegularFilesUpToOneMebibyteAreReadAndAFailureSaysWhy) {
   ASSERT_EQ(padded.size(), std::size_t{1} << 20);
   folder.File("limit.qv3", padded);
   auto state = FilledState();
-  EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, folder / "limit.qv3"), FileOutcome::Done);
+  EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, folder / "limit.qv3"),
+            FileOutcome::Done);
   EXPECT_EQ(FieldText(state->thisMachine.brand), "Acme" + std::string(59, 'a'));
   padded.insert(head.size(), "a");
   folder.File("over.qv3", padded);
   state = FilledState();
   const std::string before = Tables(*state);
-  const ExplainedOutcome read = ReadResultFileWithReason(*state, FileTarget::ThisMachine, folder / "over.qv3");
+  const ExplainedOutcome read =
+      ReadResultFileWithReason(*state, FileTarget::ThisMachine, folder / "over.qv3");
   EXPECT_EQ(read.outcome, FileOutcome::NotResultFile);
   EXPECT_EQ(read.reason, "larger than 1 MiB");
   EXPECT_EQ(Tables(*state), before);

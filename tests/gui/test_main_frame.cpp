@@ -532,9 +532,11 @@ class MainFrameTest : public QObject {
     const QString pipe = s.folder.filePath(QStringLiteral("pipe.qv3"));
     QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const QString unread[][2] = {{QString(), QString()},
-                                 {missing, "Can't open file! (" + missing + ": No such file or directory)"},
+                                 {missing, "Can't open file! (" + missing + ": No such file or "
+                                                                             "directory)"},
                                  {pipe, "Can't open file! (" + pipe + ": not a regular file)"},
-                                 {exported, "This is not a Quorvane Mk III file! (" + exported + ")"}};
+                                 {exported, "This is not a Quorvane Mk III file! (" + exported +
+                                                ")"}};
     alarm(60);
     for (int id : {command::kFileLoad, command::kFileCompare}) {
       for (const auto& [file, message] : unread) {
@@ -552,8 +554,8 @@ class MainFrameTest : public QObject {
     QCOMPARE(s.messages.back(), "Cannot save file! (" + s.answer + ": No such file or directory)");
     using K = FileDialogKind;
     QCOMPARE(s.asked, (QList<K>{K::ChartPicture, K::ChartPicture, K::ChartPicture, K::SaveAs, K::Load, K::Compare,
-                                K::Compare, K::Export, K::Load, K::Load, K::Load, K::Load, K::Compare, K::Compare,
-                                K::Compare, K::Compare, K::SaveAs}));
+                                K::Compare, K::Export, K::Load, K::Load, K::Load, K::Load,
+                                K::Compare, K::Compare, K::Compare, K::Compare, K::SaveAs}));
   }
 
   // Help first: the page beside the program whatever the current folder, nothing opened while it
