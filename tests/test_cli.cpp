@@ -191,7 +191,8 @@ bool PrintableLine(const std::string& line) {
 TEST(CliMessages, PathsAndTextsShowTheirControlCharactersEscaped) {
   // C0, DEL and C1 controls and bytes that are not UTF-8 escaped; the rest as it is.
   EXPECT_EQ(TerminalText("a\x1B[2J\x07\x7F\tb\n"), "a\\x1B[2J\\x07\\x7F\\x09b\\x0A");
-  EXPECT_EQ(TerminalText("\xC2\x9B" "1m \xC2\x85\xC2\x80"), "\\u009B1m \\u0085\\u0080");
+  EXPECT_EQ(TerminalText("\xC2\x9B" "1m \xC2\x85\xC2\x80\xC2\x9F"),
+            "\\u009B1m \\u0085\\u0080\\u009F");
   EXPECT_EQ(TerminalText("\x9B" "1m\xFF\xC0\xAF\xE2\x82"), "\\x9B1m\\xFF\\xC0\\xAF\\xE2\\x82");
   const std::string kept = "Z\xC3\xBCrich \xE2\x82\xAC C:\\x\\y \xC2\xA0\xF0\x9F\x98\x80~";
   EXPECT_EQ(TerminalText(kept), kept);
