@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -66,7 +67,16 @@ QString ShowFileDialog(QWidget* owner, FileDialogKind kind) {
 
 void ShowStopBox(QWidget* owner, const QString& text, const QString& caption) {
   QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, owner);
+  box.setTextFormat(Qt::PlainText);  // a file name is shown as it is, never as markup
   box.exec();
+}
+
+// The message of a failed file command followed by the file and the reason (the system's text,
+// in the locale's encoding).
+QString FileFailureText(FileOutcome outcome, const QString& path, const std::string& reason) {
+  const std::string name = QDir::toNativeSeparators(path).toStdString();
+  const std::string why = QString::fromLocal8Bit(reason).toStdString();
+  return QString::fromStdString(OutcomeMessageFor(outcome, name, why));
 }
 
 void ShowWarningBox(QWidget* owner, const QString& text, const QString& caption) {
@@ -276,9 +286,9 @@ void CMainFrame::ReadInto(bool comparison) {
   const FileTarget target = comparison ? FileTarget::OtherMachine : FileTarget::ThisMachine;
   const QString path = chooseFile_(this, comparison ? FileDialogKind::Compare : FileDialogKind::Load);
   if (path.isEmpty()) return;
-  const FileOutcome outcome = ReadResultFile(state_, target, path.toStdString());
-  if (outcome != FileOutcome::Done) {
-    ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+  const ExplainedOutcome read = ReadResultFileWithReason(state_, target, path.toStdString());
+  if (read.outcome != FileOutcome::Done) {
+    ShowFileMessage(FileFailureText(read.outcome, path, read.reason));
     return;
   }
   reportView_->SetFirstVisibleLine(0);
@@ -292,15 +302,20 @@ void CMainFrame::OnFileCompare(int) { ReadInto(true); }
 void CMainFrame::OnFileSaveAs(int) {
   const QString path = chooseFile_(this, FileDialogKind::SaveAs);
   if (path.isEmpty()) return;
-  const FileOutcome outcome = SaveResultFile(state_, path.toStdString());
-  if (outcome != FileOutcome::Done) ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+  const std::error_code reason = SaveFileContents(path.toStdString(), ResultFileBytes(state_));
+  if (reason) {
+    ShowFileMessage(FileFailureText(FileOutcome::CannotCreate, path, reason.message()));
+  }
 }
 
 void CMainFrame::OnFileExport(int) {
   const QString path = chooseFile_(this, FileDialogKind::Export);
   if (path.isEmpty()) return;
-  const FileOutcome outcome = ExportReport(state_.ReportText, path.toStdString());
-  if (outcome != FileOutcome::Done) ShowFileMessage(QString::fromLatin1(OutcomeMessage(outcome).data()));
+  const std::error_code reason =
+      SaveFileContents(path.toStdString(), ExportBytes(state_.ReportText));
+  if (reason) {
+    ShowFileMessage(FileFailureText(FileOutcome::CannotCreate, path, reason.message()));
+  }
 }
 
 void CMainFrame::OnExit(int) { close(); }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/TerminalText.h"
 #include "report/Report.h"
 
 namespace quorvane {
@@ -25,7 +26,7 @@ void CliHost::Progress(const RunProgress& progress) {
 }
 
 void CliHost::ShowMeasurementWarning(std::string_view text) {
-  err_ << "quorvane-cli: warning: " << text << std::endl;
+  err_ << "quorvane-cli: warning: " << TerminalText(text) << std::endl;
 }
 
 void CliHost::ShowError(std::string_view text, std::string_view caption) {
@@ -34,7 +35,7 @@ void CliHost::ShowError(std::string_view text, std::string_view caption) {
   for (char& c : line) {
     if (c == '\n') c = ' ';
   }
-  err_ << "quorvane-cli: " << line << std::endl;
+  err_ << "quorvane-cli: " << TerminalText(line) << std::endl;
 }
 
 }  // namespace quorvane

@@ -84,6 +84,30 @@ std::string ParseField(const std::string& assignment, CliOptions& options) {
   return {};
 }
 
+// A number option's check, made on the word before it is converted: decimal digits only (no
+// sign, space, base prefix, point or exponent), "Value X is not a number" otherwise, and "Value X
+// not in range MIN to MAX" for digits outside the range. The word is handed on without leading
+// zeros, so that the conversion cannot take "010" for an octal number.
+CLI::Validator DecimalNumber(int lowest, int highest) {
+  return CLI::Validator(
+      [lowest, highest](std::string& word) -> std::string {
+        const bool digits =
+            !word.empty() && word.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits) return "Value " + word + " is not a number";
+        const std::size_t first = std::min(word.find_first_not_of('0'), word.size() - 1);
+        const std::string significant = word.substr(first);
+        const std::string highestText = std::to_string(highest);
+        const bool above = significant.size() > highestText.size() ||
+                           (significant.size() == highestText.size() && significant > highestText);
+        if (above || std::stoi(significant) < lowest) {
+          return "Value " + word + " not in range " + std::to_string(lowest) + " to " + highestText;
+        }
+        word = significant;
+        return {};
+      },
+      "");
+}
+
 // The words of the command line that are checked after parsing.
 struct CommandLineWords {
   std::string testList;
@@ -110,7 +134,7 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
                  "worker threads, " + std::to_string(kMinThreads) + ".." + highest +
                      " (default: processors online, at most " + highest + ")")
       ->type_name("N")
-      ->check(CLI::Range(kMinThreads, kMaxThreads).description(""));
+      ->transform(DecimalNumber(kMinThreads, kMaxThreads));
   app.add_flag("--long", options.longTests, "long tests (LengthFactor 4)");
   app.add_flag("--quick", options.quick,
                "quick tests: each test's fixed work timed once, instead of sized to last a second "
@@ -119,7 +143,7 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
                  "run the selection N times, 1..99: the report, --save and --export hold each "
                  "row's median; a spread table goes to stderr")
       ->type_name("N")
-      ->check(CLI::Range(1, 99).description(""));
+      ->transform(DecimalNumber(1, 99));
   app.add_flag("--no-realtime", options.noRealtime,
                "do not raise the scheduling priority during the run");
   app.add_option("--set", words.assignments,

@@ -10,6 +10,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonReport.h"
 #include "cli/OutputTargets.h"
+#include "cli/TerminalText.h"
 #include "cli/ThreadSweep.h"
 #include "engine/BuildStamp.h"
 #include "engine/DetectedDescription.h"
@@ -97,17 +98,15 @@ void PrintReport(const BenchmarkState& state, std::ostream& out) {
 }
 
 // Load or Compare: a file that is read replaces the target's results and the report is rebuilt.
-FileOutcome ReadInto(BenchmarkState& state, FileTarget target, const std::string& path) {
-  const FileOutcome outcome = ReadResultFile(state, target, path);
+// False after printing the message of a failure, with the file and the reason.
+bool ReadInto(BenchmarkState& state, FileTarget target, const std::string& path,
+              std::ostream& err) {
+  const ExplainedOutcome read = ReadResultFileWithReason(state, target, path);
   BuildReport(state);
-  return outcome;
-}
-
-// Prints the message of a failed file operation; true when it failed.
-bool Failed(FileOutcome outcome, std::ostream& err) {
-  if (outcome == FileOutcome::Done) return false;
-  err << OutcomeMessage(outcome) << std::endl;
-  return true;
+  if (read.outcome == FileOutcome::Done) return true;
+  err << OutcomeMessageFor(read.outcome, TerminalText(path), TerminalText(read.reason))
+      << std::endl;
+  return false;
 }
 
 // Writes the bytes of --save or --export to `target` ("-": standard output, checked with the
@@ -127,7 +126,9 @@ bool WriteOutput(const std::string& target, std::string_view bytes, std::ostream
 
 void ListDrives(const std::vector<DriveMapping>& drives, std::ostream& out) {
   for (const DriveMapping& drive : drives) {
-    if (drive.available) out << drive.letter << "  " << DriveFolder(drive).string() << "  " << drive.fsType << '\n';
+    if (!drive.available) continue;
+    out << drive.letter << "  " << TerminalText(DriveFolder(drive).string()) << "  "
+        << TerminalText(drive.fsType) << '\n';
   }
 }
 
@@ -149,7 +150,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
            const SteadySettings& steady) {
   const CliParse parsed = ParseCommandLine(argc, argv);
   if (!parsed.options) {
-    if (!parsed.error.empty()) err << "quorvane-cli: " << parsed.error << std::endl;
+    if (!parsed.error.empty()) err << "quorvane-cli: " << TerminalText(parsed.error) << std::endl;
     out << parsed.output;
     return parsed.exitStatus;
   }
@@ -165,7 +166,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return 2;
   }
   if (const std::string conflict = OutputConflict(options); !conflict.empty()) {
-    err << "quorvane-cli: " << conflict << std::endl;
+    err << "quorvane-cli: " << TerminalText(conflict) << std::endl;
     return 2;
   }
   // Before anything runs: a run whose results could not be kept is not started.
@@ -175,8 +176,8 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   }
   auto state = std::make_unique<BenchmarkState>();
 
-  if (options.load && Failed(ReadInto(*state, FileTarget::ThisMachine, *options.load), err)) return 1;
-  if (options.compare && Failed(ReadInto(*state, FileTarget::OtherMachine, *options.compare), err)) {
+  if (options.load && !ReadInto(*state, FileTarget::ThisMachine, *options.load, err)) return 1;
+  if (options.compare && !ReadInto(*state, FileTarget::OtherMachine, *options.compare, err)) {
     return 1;
   }
 
@@ -197,7 +198,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     // Before the run, and outside it: what may make its scores low or unsteady.
     environment = readEnvironment ? readEnvironment() : ReadThisEnvironment();
     for (const std::string& warning : EnvironmentWarnings(*environment)) {
-      err << "quorvane-cli: warning: " << warning << std::endl;
+      err << "quorvane-cli: warning: " << TerminalText(warning) << std::endl;
     }
   }
   if (options.sweep) {
@@ -226,7 +227,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
                                         runs ? &steadyRuns : nullptr);
     if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
     if (environment) json["environment"] = EnvironmentAsJson(*environment, ThisBuild());
-    out << json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    out << JsonText(json) << '\n';
   } else if (!outputIsReport && options.sweep) {
     out << SweepTable(sweep);
   } else if (!outputIsReport) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -136,6 +137,28 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
   // A quick run's JSON stays as it always was.
   if (steadyRuns != nullptr && !steadyRuns->empty()) json["measurement"] = "steady";
   return json;
+}
+
+std::string JsonText(const nlohmann::json& json) {
+  const std::string dumped = json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  // Outside strings the dump is plain ASCII, so DEL and a C1 control (C2 80..C2 9F in UTF-8)
+  // can only stand inside a string, where an escape means the same character.
+  std::string text;
+  text.reserve(dumped.size());
+  for (std::size_t i = 0; i < dumped.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(dumped[i]);
+    const auto next = i + 1 < dumped.size() ? static_cast<unsigned char>(dumped[i + 1]) : 0u;
+    if (byte == 0x7F || (byte == 0xC2 && next >= 0x80 && next <= 0x9F)) {
+      const unsigned control = byte == 0x7F ? byte : next;
+      char escape[7];
+      std::snprintf(escape, sizeof escape, "\\u%04x", control);
+      text += escape;
+      if (byte == 0xC2) ++i;
+    } else {
+      text += dumped[i];
+    }
+  }
+  return text;
 }
 
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build) {

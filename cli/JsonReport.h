@@ -3,6 +3,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "engine/BenchmarkState.h"
 #include "engine/BuildStamp.h"
@@ -40,5 +41,10 @@ nlohmann::json SteadyAsJson(const SteadyTest& test);
 // "processor", "sharedCores", "warnings": [...], "build": {"compiler", "kernelFlags",
 // "cLibrary", "mathLibrary", "version"}}.
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build);
+
+// `json` as the text quorvane-cli prints, indented by two spaces: UTF-8, every control character
+// written as a \u00XX escape (C0 as JSON requires, DEL and C1 too, so that no terminal acts on
+// or hides them), bytes that are not UTF-8 as U+FFFD.
+std::string JsonText(const nlohmann::json& json);
 
 }  // namespace quorvane

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "cli/TerminalText.h"
 #include "platform/SaveFile.h"
 #include "report/FileOutcome.h"
 
@@ -47,8 +48,8 @@ std::string OutputConflict(const CliOptions& options) {
 }
 
 std::string SaveFailureMessage(const std::string& path, std::error_code reason) {
-  return std::string(OutcomeMessage(FileOutcome::CannotCreate)) + " (" + path + ": " +
-         reason.message() + ")";
+  return OutcomeMessageFor(FileOutcome::CannotCreate, TerminalText(path),
+                           TerminalText(reason.message()));
 }
 
 std::optional<std::string> UnwritableOutput(const CliOptions& options) {

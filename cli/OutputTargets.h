@@ -23,7 +23,8 @@ bool SameFile(const std::string& a, const std::string& b);
 // other output, or when an output to "-" meets --json; empty when there is none.
 std::string OutputConflict(const CliOptions& options);
 
-// "Cannot save file! (NAME: REASON)": the message of a failed save or export.
+// "Cannot save file! (NAME: REASON)": the message of a failed save or export, its control
+// characters escaped for a terminal.
 std::string SaveFailureMessage(const std::string& path, std::error_code reason);
 
 // The first --save or --export target that cannot be written now, with its message; checked

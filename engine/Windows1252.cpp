@@ -47,9 +47,9 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// The next code point of a UTF-8 text from `i` on, or nothing for a malformed sequence
-// (overlong forms, surrogates and values beyond U+10FFFF included).
-std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
+}  // namespace
+
+std::optional<char32_t> NextUtf8CodePoint(std::string_view text, std::size_t& i) {
   const auto lead = static_cast<unsigned char>(text[i++]);
   if (lead < 0x80) return lead;
   int more = 0;
@@ -74,13 +74,11 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& i) {
   return c;
 }
 
-}  // namespace
-
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
   std::string bytes;
   bytes.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const std::optional<char32_t> c = NextCodePoint(utf8, i);
+    const std::optional<char32_t> c = NextUtf8CodePoint(utf8, i);
     if (!c) return std::nullopt;
     const std::optional<unsigned char> byte = ByteOf(*c);
     if (!byte) return std::nullopt;
@@ -93,7 +91,7 @@ std::string Utf8ToWindows1252Lenient(std::string_view utf8) {
   std::string bytes;
   bytes.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const std::optional<char32_t> c = NextCodePoint(utf8, i);
+    const std::optional<char32_t> c = NextUtf8CodePoint(utf8, i);
     const std::optional<unsigned char> byte = c ? ByteOf(*c) : std::nullopt;
     const char out = byte ? static_cast<char>(*byte) : '?';
     bytes += out == '\r' || out == '\n' ? ' ' : out;

@@ -3,11 +3,17 @@
 // stored text safe to show. Never changes the bytes of a stored field; no user interface here.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace quorvane {
+
+// The next code point of a UTF-8 text from `i` on, `i` moved past it; nothing for a malformed
+// sequence (overlong forms, surrogates and values beyond U+10FFFF included), `i` then moved past
+// some of its bytes.
+std::optional<char32_t> NextUtf8CodePoint(std::string_view text, std::size_t& i);
 
 // The Windows-1252 bytes of a UTF-8 text, or nothing when the text is not valid UTF-8 or holds
 // a character that Windows-1252 has no byte for.

@@ -12,4 +12,12 @@ std::string_view OutcomeMessage(FileOutcome outcome) {
   return {};
 }
 
+std::string OutcomeMessageFor(FileOutcome outcome, std::string_view name, std::string_view reason) {
+  if (outcome == FileOutcome::Done) return {};
+  std::string message(OutcomeMessage(outcome));
+  message.append(" (").append(name);
+  if (!reason.empty()) message.append(": ").append(reason);
+  return message + ")";
+}
+
 }  // namespace quorvane

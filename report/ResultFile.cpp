@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 
 #include "platform/OpenFile.h"
 #include "platform/SaveFile.h"
@@ -19,23 +18,10 @@ constexpr std::size_t kRecordLength = 12;  // code, 10 value characters, check l
 constexpr std::size_t kRecordsKept = kRecordLength * kResultRows;
 constexpr std::size_t kFieldKept = kFieldMaxLength;
 
-// Bytes of a file opened for reading; a read error counts like the end of the file and is
-// remembered.
-class FileSource {
- public:
-  explicit FileSource(std::FILE* file) : file_(file) {}
-  int Get() { return std::getc(file_); }
-  bool failed() const { return std::ferror(file_) != 0; }
-
- private:
-  std::FILE* file_;
-};
-
 class MemorySource {
  public:
   explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
   int Get() { return next_ < bytes_.size() ? static_cast<unsigned char>(bytes_[next_++]) : EOF; }
-  bool failed() const { return false; }
 
  private:
   std::string_view bytes_;
@@ -186,8 +172,7 @@ template <class Source>
 FileOutcome ReadAndCommit(Source& source, BenchmarkState& state, FileTarget target) {
   TargetTables tables = CopyOf(state, target);
   EmptyResultTable(tables.results);
-  FileOutcome outcome = ReadFrom(source, tables);
-  if (source.failed()) outcome = FileOutcome::CannotOpen;
+  const FileOutcome outcome = ReadFrom(source, tables);
   if (outcome == FileOutcome::Done) Commit(tables, state, target);
   return outcome;
 }
@@ -230,13 +215,19 @@ FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::p
 
 FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
                            const std::filesystem::path& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return FileOutcome::CannotOpen;
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"),
-                                                             &std::fclose);
-  if (!file) return FileOutcome::CannotOpen;
-  FileSource source(file.get());
-  return ReadAndCommit(source, state, target);
+  return ReadResultFileWithReason(state, target, path).outcome;
+}
+
+ExplainedOutcome ReadResultFileWithReason(BenchmarkState& state, FileTarget target,
+                                          const std::filesystem::path& path) {
+  const ReadFileResult file = ReadRegularFile(path, kResultFileLimit);
+  switch (file.status) {
+    case ReadStatus::Read: return {ReadResultBytes(state, target, file.bytes), {}};
+    case ReadStatus::CannotOpen: return {FileOutcome::CannotOpen, file.error.message()};
+    case ReadStatus::NotRegular: return {FileOutcome::CannotOpen, "not a regular file"};
+    case ReadStatus::TooLong: return {FileOutcome::NotResultFile, "larger than 1 MiB"};
+  }
+  return {FileOutcome::CannotOpen, {}};
 }
 
 FileOutcome ReadResultBytes(BenchmarkState& state, FileTarget target, std::string_view bytes) {

@@ -12,6 +12,10 @@
 
 namespace quorvane {
 
+// The most bytes a result file is read up to: far above any file a writer makes (a few
+// kilobytes); a longer file is not a result file.
+inline constexpr std::size_t kResultFileLimit = 1 << 20;
+
 // The machine whose tables a read fills: this machine (Load) or the comparison machine (Compare).
 enum class FileTarget { ThisMachine, OtherMachine };
 
@@ -32,9 +36,17 @@ FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::p
 // the drive records that the file lists. The tables change only when the whole file was read:
 // Done; CannotOpen (cannot be opened or read) and NotResultFile (binary content, a first line
 // neither empty nor made of records, no marker line after it, or a drive line that does not
-// start with a drive letter) leave every table as it was. The caller rebuilds the report.
+// start with a drive letter) leave every table as it was. Only a regular file is read, never
+// more than kResultFileLimit bytes: a named pipe, device or socket is CannotOpen without waiting
+// for a writer, a longer file NotResultFile. The caller rebuilds the report.
 FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
                            const std::filesystem::path& path);
+
+// The same reading, with the reason of a failure: the system's reason for CannotOpen ("No such
+// file or directory"), "not a regular file", or for a file longer than the limit "larger than
+// 1 MiB"; empty otherwise.
+ExplainedOutcome ReadResultFileWithReason(BenchmarkState& state, FileTarget target,
+                                          const std::filesystem::path& path);
 
 // The same reading from bytes already in memory.
 FileOutcome ReadResultBytes(BenchmarkState& state, FileTarget target, std::string_view bytes);

@@ -24,7 +24,9 @@
 
 #include "cli/CliOptions.h"
 #include "cli/CliProgram.h"
+#include "cli/TerminalText.h"
 #include "cli/ThreadSweep.h"
+#include "engine/Windows1252.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
@@ -140,6 +142,107 @@ TEST(CliOptions, TestsAndFieldsAreParsed) {
   ASSERT_TRUE(parsed.options);
   EXPECT_TRUE(parsed.options->tests.empty());
   EXPECT_FALSE(parsed.options->threads);
+}
+
+TEST(CliOptions, NumbersAreDecimalDigitsOnlyNotANumberOrNotInRange) {
+  const auto parse = [](std::vector<const char*> args) {
+    args.insert(args.begin(), "quorvane-cli");
+    return ParseCommandLine(static_cast<int>(args.size()), args.data());
+  };
+  // Leading zeros change nothing: decimal, never octal.
+  CliParse parsed = parse({"-j", "010", "--repeat", "010", "-t", "q"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->threads, 10);
+  EXPECT_EQ(parsed.options->repeat, 10);
+  parsed = parse({"--threads", "000000000000000000000128", "--repeat", "099", "-t", "q"});
+  ASSERT_TRUE(parsed.options) << parsed.error;
+  EXPECT_EQ(parsed.options->threads, 128);
+  EXPECT_EQ(parsed.options->repeat, 99);
+  const struct {
+    const char* option;
+    const char* word;
+    const char* says;
+  } bad[] = {{"-j", "two", "is not a number"}, {"-j", "0x10", "is not a number"},
+             {"-j", "1e1", "is not a number"}, {"-j", " 2", "is not a number"},
+             {"-j", "2 ", "is not a number"}, {"-j", "+2", "is not a number"},
+             {"-j", "", "is not a number"}, {"-j", "2.0", "is not a number"},
+             {"-j", "\xD9\xA2", "is not a number"},  // an Arabic-Indic digit two
+             {"--repeat", "0o7", "is not a number"}, {"--repeat", "3\t", "is not a number"},
+             {"-j", "0", "not in range 1 to 128"}, {"-j", "000", "not in range 1 to 128"},
+             {"-j", "129", "not in range 1 to 128"}, {"-j", "0129", "not in range 1 to 128"},
+             {"-j", "99999999999999999999", "not in range 1 to 128"},
+             {"--repeat", "0", "not in range 1 to 99"},
+             {"--repeat", "100", "not in range 1 to 99"}};
+  for (const auto& [option, word, says] : bad) {
+    const std::string name = std::string(option) == "-j" ? "--threads" : option;
+    const CliRun run = Invoke({option, word, "-t", "q"});
+    EXPECT_EQ(run.status, 2) << word;
+    EXPECT_EQ(run.err,
+              "quorvane-cli: " + name + ": Value " + TerminalText(word) + " " + says + "\n");
+  }
+}
+
+// Every byte of a message is printable ASCII but the line end: nothing a terminal acts on.
+bool PrintableLine(const std::string& line) {
+  if (line.empty() || line.back() != '\n') return false;
+  return std::all_of(line.begin(), line.end() - 1, [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+TEST(CliMessages, PathsAndTextsShowTheirControlCharactersEscaped) {
+  // C0, DEL and C1 controls and bytes that are not UTF-8 escaped; the rest as it is.
+  EXPECT_EQ(TerminalText("a\x1B[2J\x07\x7F\tb\n"), "a\\x1B[2J\\x07\\x7F\\x09b\\x0A");
+  EXPECT_EQ(TerminalText("\xC2\x9B" "1m \xC2\x85\xC2\x80\xC2\x9F"),
+            "\\u009B1m \\u0085\\u0080\\u009F");
+  EXPECT_EQ(TerminalText("\x9B" "1m\xFF\xC0\xAF\xE2\x82"), "\\x9B1m\\xFF\\xC0\\xAF\\xE2\\x82");
+  const std::string kept = "Z\xC3\xBCrich \xE2\x82\xAC C:\\x\\y \xC2\xA0\xF0\x9F\x98\x80~";
+  EXPECT_EQ(TerminalText(kept), kept);
+
+  // The path of a file that cannot be written, read or compared, and words of a bad command line.
+  const std::string hostile = "/nonexistent/\x1B[2J\x1B]0;owned\x07.qv3";
+  const std::string shown = "/nonexistent/\\x1B[2J\\x1B]0;owned\\x07.qv3";
+  const std::string absent = " (" + shown + ": No such file or directory)\n";
+  const struct {
+    std::vector<const char*> words;
+    std::string err;  // empty: checked for printable bytes only
+  } runs[] = {
+      {{"-t", "q", "--save", hostile.c_str()}, "Cannot save file!" + absent},
+      {{"--load", hostile.c_str()}, "Can't open file!" + absent},
+      {{"--load", SavedRun().c_str(), "--compare", hostile.c_str()}, "Can't open file!" + absent},
+      {{"--tests", "\x1B[2J"}, ""}, {{"-j", "\x1B]0;x\x07"}, ""}, {{"--set", "colour\x9B=1"}, ""},
+      {{"--drive", "\xC2\x9B"}, ""}, {{"\x1B[31m"}, ""}, {{"--repeat", "\x7F"}, ""}};
+  for (const auto& [words, err] : runs) {
+    const CliRun run = Invoke(words);
+    EXPECT_NE(run.status, 0);
+    EXPECT_TRUE(PrintableLine(run.err)) << run.err;
+    if (!err.empty()) EXPECT_EQ(run.err, err);
+  }
+}
+
+TEST(CliJson, EveryByteOfATextIsItsWindows1252CharacterWithEveryControlEscaped) {
+  const TempFolder folder;
+  // DEL, the five bytes Windows-1252 leaves undefined, ESC, BEL, euro and a single guillemet.
+  const std::string brand =
+      "A\x7F" "B\x81" "C\x8D" "D\x8F" "E\x90" "F\x9D" "G\x1B" "H\x07" "I\x80" "J\x9B" "K";
+  const std::string file = folder / "controls.qv3";
+  std::string fields;
+  for (int line = 1; line < 14; ++line) fields += "\r\n";
+  std::ofstream(file, std::ios::binary) << "\r\nx\r\n" + brand + fields;
+  CliRun run = Invoke({"--load", file.c_str(), "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"brand\": \"A\\u007fB\\u0081C\\u008dD\\u008fE\\u0090F\\u009dG\\u001bH"
+                         "\\u0007I\xE2\x82\xAC" "J\xE2\x80\xBAK\""),
+            std::string::npos) << run.out;
+  for (std::size_t i = 0; i < run.out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(run.out[i]);
+    const auto next = i + 1 < run.out.size() ? static_cast<unsigned char>(run.out[i + 1]) : 0u;
+    const bool c1 = c == 0xC2 && next >= 0x80 && next <= 0x9F;
+    EXPECT_FALSE((c < 0x20 && c != '\n') || c == 0x7F || c1) << i;
+  }
+  EXPECT_EQ(nlohmann::json::parse(run.out)["description"]["brand"], Windows1252ToUtf8(brand));
+  // The report shows each control as '?'.
+  run = Invoke({"--load", file.c_str(), "--description"});
+  EXPECT_NE(run.out.find("A?B?C?D?E?F?G?H?I\xE2\x82\xAC" "J\xE2\x80\xBAK"), std::string::npos)
+      << run.out;
 }
 
 TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAloneOrRemovedOnSigterm) {
@@ -329,6 +432,7 @@ TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
   TempFolder folder;
   const std::string absent = folder / "absent.qv3", bad = folder / "bad.qv3", missing = folder / "no/such/x.qv3";
   const std::string here = folder.path().string();
+  const std::string kNoSuchFile = "No such file or directory";
   std::ofstream(bad, std::ios::binary) << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
   // Files that cannot be read, and outputs checked before the run: no progress, no report,
   // nothing made.
@@ -336,9 +440,15 @@ TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
     std::vector<const char*> words;
     std::string err;
   } failed[] = {
-      {{"--load", absent.c_str()}, "Can't open file!\n"},
-      {{"--load", bad.c_str(), "-t", "q", "-q"}, "This is not a Quorvane Mk III file!\n"},
-      {{"--compare", bad.c_str(), "-t", "q", "-q"}, "This is not a Quorvane Mk III file!\n"},
+      {{"--load", absent.c_str()}, "Can't open file! (" + absent + ": " + kNoSuchFile + ")\n"},
+      {{"--load", SavedRun().c_str(), "--compare", absent.c_str()},
+       "Can't open file! (" + absent + ": " + kNoSuchFile + ")\n"},
+      {{"--load", bad.c_str(), "-t", "q", "-q"},
+       "This is not a Quorvane Mk III file! (" + bad + ")\n"},
+      {{"--compare", bad.c_str(), "-t", "q", "-q"},
+       "This is not a Quorvane Mk III file! (" + bad + ")\n"},
+      {{"--load", here.c_str()}, "Can't open file! (" + here + ": Is a directory)\n"},
+      {{"--compare", "/dev/zero"}, "Can't open file! (/dev/zero: not a regular file)\n"},
       {{"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()}, "Cannot save file! (" + missing + ": No such file or directory)\n"},
       {{"-q", "-t", "q", "--export", here.c_str()}, "Cannot save file! (" + here + ": Is a directory)\n"}};
   for (const auto& [words, err] : failed) {
@@ -348,6 +458,15 @@ TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
     EXPECT_TRUE(run.out.empty()) << err;
   }
   EXPECT_EQ(folder.EntryCount(), 1u);  // bad.qv3
+
+  // A named pipe is not read: refused at once, not waited on until someone writes (the built
+  // program, stopped after a deadline when it waits; the shell's timeout gives 124).
+  const std::string fifo = folder / "fifo.qv3";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const CliRun refused = Shell("timeout 20 " QUORVANE_CLI_PATH " --load '" + fifo + "' 2>&1");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "Can't open file! (" + fifo + ": not a regular file)\n");
+  fs::remove(fifo);
 
   // A named pipe passes the check but has no reader when the export comes: the message names
   // it and the reason, and the report of the run is printed all the same.

@@ -19,6 +19,7 @@
 #include "platform/Event.h"
 #include "platform/MachineEnvironment.h"
 #include "platform/MachineIdentity.h"
+#include "platform/OpenFile.h"
 #include "platform/Priority.h"
 #include "platform/SaveFile.h"
 #include "platform/UnbufferedFile.h"
@@ -171,6 +172,24 @@ TEST(WindowsSaveFile, NewReplacedAndRefusedTargetsLeaveNoTemporaryFile) {
 
   EXPECT_EQ(folder.EntryCount(), 2u) << "r.qv3 and ro.qv3, no temporary file";
   SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);  // else the folder cannot go
+}
+
+TEST(WindowsOpenFile, OnlyADiskFileIsReadAndNoMoreThanTheLimit) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "r.qv3";
+  folder.File("r.qv3", "\r\nx\r\n\x80\x81");
+  ReadFileResult read = ReadRegularFile(path, 7);  // all 7 bytes
+  EXPECT_EQ(read.status, ReadStatus::Read);
+  EXPECT_EQ(read.bytes, "\r\nx\r\n\x80\x81");
+  EXPECT_EQ(ReadRegularFile(path, 6).status, ReadStatus::TooLong);
+  // A device is refused by its type, a folder and a missing file with the system's reason.
+  EXPECT_EQ(ReadRegularFile("NUL", 6).status, ReadStatus::NotRegular);
+  read = ReadRegularFile(folder.path(), 6);
+  EXPECT_EQ(read.status, ReadStatus::CannotOpen);
+  EXPECT_EQ(read.error, std::errc::is_a_directory);
+  read = ReadRegularFile(folder.path() / "missing.qv3", 6);
+  EXPECT_EQ(read.status, ReadStatus::CannotOpen);
+  EXPECT_EQ(read.error, std::errc::no_such_file_or_directory);
 }
 
 }  // namespace

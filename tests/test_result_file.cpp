@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -213,6 +214,62 @@ TEST(ResultFile, ASaveThatFailsPartWayLeavesTheExistingFileAsItWas) {
   auto kept = FreshState();  // read back whole: the file was written back byte for byte above
   ASSERT_EQ(ReadResultFile(*kept, FileTarget::ThisMachine, path), FileOutcome::Done);
   EXPECT_EQ(ResultFileBytes(*kept), kSevenTestsAndDriveC);
+}
+
+// Reads `path` in a child process that the alarm ends after `seconds` (a reader that blocks
+// fails the test instead of hanging it): 0 for CannotOpen with `reason`, 1 for another outcome.
+int ReadInChild(const fs::path& path, const std::string& reason, unsigned seconds) {
+  const pid_t child = fork();
+  if (child == 0) {
+    alarm(seconds);
+    auto state = FreshState();
+    const ExplainedOutcome read = ReadResultFileWithReason(*state, FileTarget::ThisMachine, path);
+    _exit(read.outcome == FileOutcome::CannotOpen && read.reason == reason ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+TEST(ResultFile, OnlyRegularFilesUpToOneMebibyteAreReadAndAFailureSaysWhy) {
+  TempFolder folder;
+  // A named pipe nobody writes and an endless device are refused at once, without waiting or
+  // reading (SIGALRM, -14, when the reader blocks).
+  const fs::path pipe = folder / "pipe.qv3";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(ReadInChild(pipe, "not a regular file", 10), 0);
+  EXPECT_EQ(ReadInChild("/dev/zero", "not a regular file", 10), 0);
+  // Reasons from the system.
+  const std::pair<fs::path, std::string> unreadable[] = {
+      {folder / "absent.qv3", "No such file or directory"}, {folder.path(), "Is a directory"}};
+  for (const auto& [path, reason] : unreadable) {
+    auto state = FilledState();
+    const std::string before = Tables(*state);
+    const ExplainedOutcome read = ReadResultFileWithReason(*state, FileTarget::OtherMachine, path);
+    EXPECT_EQ(read.outcome, FileOutcome::CannotOpen);
+    EXPECT_EQ(read.reason, reason);
+    EXPECT_EQ(Tables(*state), before);
+  }
+  // A genuine file padded to the limit by a long brand line (read past after 63 characters)
+  // is read; one byte more is not a result file, and changes nothing.
+  const std::string head = "d     54789G\r\nx\r\nAcme";
+  const std::string tail = "\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK\r\nL\r\n1\r\n1";
+  std::string padded = head + std::string(kResultFileLimit - head.size() - tail.size(), 'a') + tail;
+  ASSERT_EQ(padded.size(), std::size_t{1} << 20);
+  folder.File("limit.qv3", padded);
+  auto state = FilledState();
+  EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, folder / "limit.qv3"),
+            FileOutcome::Done);
+  EXPECT_EQ(FieldText(state->thisMachine.brand), "Acme" + std::string(59, 'a'));
+  padded.insert(head.size(), "a");
+  folder.File("over.qv3", padded);
+  state = FilledState();
+  const std::string before = Tables(*state);
+  const ExplainedOutcome read =
+      ReadResultFileWithReason(*state, FileTarget::ThisMachine, folder / "over.qv3");
+  EXPECT_EQ(read.outcome, FileOutcome::NotResultFile);
+  EXPECT_EQ(read.reason, "larger than 1 MiB");
+  EXPECT_EQ(Tables(*state), before);
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include <QWheelEvent>
 #include <QtTest>
 #include <atomic>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -524,9 +526,18 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kShowDescription);
     s.frame->OnVScroll(QAbstractSlider::SliderMove, 2);
     const ReportLines shownBefore = s.frame->reportView()->lines();
+    // Each message names the file and why. A named pipe nobody writes is refused at once (the
+    // alarm ends the test program if the read waits for a writer).
+    const QString missing = s.folder.filePath(QStringLiteral("missing.qv3"));
+    const QString pipe = s.folder.filePath(QStringLiteral("pipe.qv3"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     const QString unread[][2] = {{QString(), QString()},
-                                 {s.folder.filePath(QStringLiteral("missing.qv3")), QStringLiteral("Can't open file!")},
-                                 {exported, QStringLiteral("This is not a Quorvane Mk III file!")}};
+                                 {missing, "Can't open file! (" + missing + ": No such file or "
+                                                                             "directory)"},
+                                 {pipe, "Can't open file! (" + pipe + ": not a regular file)"},
+                                 {exported, "This is not a Quorvane Mk III file! (" + exported +
+                                                ")"}};
+    alarm(60);
     for (int id : {command::kFileLoad, command::kFileCompare}) {
       for (const auto& [file, message] : unread) {
         s.messages.clear();
@@ -537,13 +548,14 @@ class MainFrameTest : public QObject {
         QCOMPARE(s.frame->FirstVisibleLine(), 2);
       }
     }
+    alarm(0);
     s.answer = s.folder.filePath(QStringLiteral("no/such/folder.qv3"));
     s.frame->TriggerCommand(command::kFileSaveAs);
-    QCOMPARE(s.messages.back(), QStringLiteral("Cannot save file!"));
+    QCOMPARE(s.messages.back(), "Cannot save file! (" + s.answer + ": No such file or directory)");
     using K = FileDialogKind;
     QCOMPARE(s.asked, (QList<K>{K::ChartPicture, K::ChartPicture, K::ChartPicture, K::SaveAs, K::Load, K::Compare,
-                                K::Compare, K::Export, K::Load, K::Load, K::Load, K::Compare, K::Compare, K::Compare,
-                                K::SaveAs}));
+                                K::Compare, K::Export, K::Load, K::Load, K::Load, K::Load,
+                                K::Compare, K::Compare, K::Compare, K::Compare, K::SaveAs}));
   }
 
   // Help first: the page beside the program whatever the current folder, nothing opened while it
