@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <utility>
 
 #include "dialogs/DescriptionExchange.h"
 #include "dialogs/DescriptionWindow.h"
@@ -91,7 +92,7 @@ void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow, DescriptionOpenin
       working = WorkingValuesOf(state.thisMachine, state.thisDrives, working.currentDrive);
     } else {
       state.thisDrives = ownDrives;  // Cancel puts the loaded records back
-      ShowDrive(working, state.thisDrives, working.currentDrive);
+      ShowDrive(working, ownDrives, working.currentDrive);
     }
   }
   const DescriptionControls& controls = newWindow.controls();
@@ -166,7 +167,7 @@ void CDescriptionDlg::Impl::OnOK() {
   state.descriptionConfirmed = true;
   if (editsLoaded) {
     WriteChangedMachineFields(working, shownAtOpening, state.thisMachine);
-    working = workingAtOpening;  // this machine's own values, for the next run
+    working = std::move(workingAtOpening);  // this machine's own values, for the next run
   } else {
     WriteMachine(working, state.thisMachine);
     ownMachine = state.thisMachine;

@@ -119,7 +119,7 @@ int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, in
   };
   for (char letter = kFirstDrive; letter <= kLastDrive; ++letter) {
     if (!state.testSelection.runDrive[static_cast<std::size_t>(letter - 'A')]) continue;
-    if (StopRequested()) break;
+    if (StopRequested()) break;  // after the drive measured last
     if (state.resultCount + kDriveBlockRows > kResultRows) {
       host.ShowError(std::string("The result table has no room for more drives: drive ") + letter +
                          " and the drives after it were not measured.",
@@ -218,7 +218,7 @@ int TestRunner::RunQuick(BenchmarkState& state, RunHost& host, std::int32_t thre
   for (TestId test : kAllTests) {
     // Each flag is read when the run reaches its test.
     if (!TestFlag(state.testSelection, test)) continue;
-    if (StopRequested()) break;
+    if (StopRequested()) break;  // after the test measured last
     const TestInfo& info = InfoOf(test);
     host.Progress({++step, steps, info.name});
     const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
@@ -252,7 +252,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
   int step = 0;
   for (TestId test : kAllTests) {
     if (!TestFlag(state.testSelection, test)) continue;
-    if (StopRequested()) break;
+    if (StopRequested()) break;  // no further test is sized
     const TestInfo& info = InfoOf(test);
     host.Progress({++step, steps, info.name, true, 0});
     SteadyTest record;
@@ -273,7 +273,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
   }
   WriteSteadyRows(state, host);
   // The rounds: every test still measuring once per round, in test order.
-  for (int round = 1; !StopRequested(); ++round) {
+  for (int round = 1;; ++round) {
     double roundSeconds = 0.0;
     for (const SteadyTest& record : steadyTests_) {
       if (MeasureAgain(record, 0.0, 0.0, steady_, L)) roundSeconds += record.LastSeconds();
@@ -283,7 +283,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
     step = 0;
     for (SteadyTest& record : steadyTests_) {
       ++step;
-      if (StopRequested()) break;
+      if (StopRequested()) break;  // the round ends after the test measured last
       if (!MeasureAgain(record, elapsed, roundSeconds, steady_, L)) continue;
       host.Progress({step, steps, InfoOf(record.test).name, true, round});
       MeasureSteadyRound(state, host, record, threads);

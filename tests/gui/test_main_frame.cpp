@@ -533,6 +533,21 @@ class MainFrameTest : public QObject {
     QCOMPARE(text(s.state->thisMachine.brand), "");
     QCOMPARE(text(s.state->thisMachine.threads), "3");
     QVERIFY(!IsDriveDescribed(s.state->thisDrives, 0));
+    // The store holds this machine's description again: what Enter Description types is this
+    // machine's, and the next run offers it.
+    s.beforeAnswer = [&](QDialog& dialog) {
+      dialog.findChild<QLineEdit*>("brand")->setText(QStringLiteral("Mine"));
+      return true;
+    };
+    s.frame->TriggerCommand(command::kEnterDescription);
+    shown.clear();
+    s.threadCount.clear();
+    s.beforeAnswer = [&](QDialog& dialog) {
+      record(dialog);
+      return true;
+    };
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    QCOMPARE(shown, (QStringList{"Mine", "3", ""}));
   }
 
   // Each file dialog as the menus show it: title, first name, filters as the user reads them,
