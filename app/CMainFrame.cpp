@@ -400,7 +400,9 @@ void CMainFrame::OnRunSelectedTests(int) {
     runThread->join();
     LockForRun(false);
     // The run's thread is joined: the host's warnings are this thread's to read now.
-    if (!closeAfterRun_ && !runs.rows().empty()) showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
+    if (!closeAfterRun_ && !runs.rows().empty()) {
+      showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
+    }
     const QStringList& warnings = host.MeasurementWarnings();
     if (!closeAfterRun_ && !warnings.isEmpty()) {
       showMeasurementWarnings_(this, warnings.join(QLatin1Char('\n')), kMessageCaption);

@@ -49,9 +49,11 @@ std::vector<ChartRow> RowsOf(const ResultsModel& model) {
 // The height the rows need: the margins, the heading, the rows and half a row before the totals.
 int HeightOf(const std::vector<ChartRow>& rows) {
   if (rows.empty()) return 0;
-  const bool totals = std::any_of(rows.begin(), rows.end(), [](const ChartRow& row) { return row.total; });
+  const bool totals =
+      std::any_of(rows.begin(), rows.end(), [](const ChartRow& row) { return row.total; });
   const int count = static_cast<int>(rows.size());
-  return 2 * ChartView::kMargin + (count + 1) * ChartView::kRowHeight + (totals ? ChartView::kRowHeight / 2 : 0);
+  return 2 * ChartView::kMargin + (count + 1) * ChartView::kRowHeight +
+         (totals ? ChartView::kRowHeight / 2 : 0);
 }
 
 }  // namespace

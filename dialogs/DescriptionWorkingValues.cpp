@@ -48,8 +48,8 @@ DescriptionWorkingValues WorkingValuesFromStore(const BenchmarkState& state) {
   return values;
 }
 
-DescriptionWorkingValues WorkingValuesOf(const MachineDescription& machine, const DriveTable& drives,
-                                         int currentDrive) {
+DescriptionWorkingValues WorkingValuesOf(const MachineDescription& machine,
+                                         const DriveTable& drives, int currentDrive) {
   DescriptionWorkingValues values;
   values.threads = ReadValue(FieldText(machine.threads));
   if (values.threads == 0) values.threads = 1;

@@ -51,8 +51,8 @@ DescriptionWorkingValues WorkingValuesFromStore(const BenchmarkState& state);
 
 // The values of `machine` (a loaded description): thread count and texts as above, and drive
 // `currentDrive` shown from `drives` as ShowDrive does.
-DescriptionWorkingValues WorkingValuesOf(const MachineDescription& machine, const DriveTable& drives,
-                                         int currentDrive);
+DescriptionWorkingValues WorkingValuesOf(const MachineDescription& machine,
+                                         const DriveTable& drives, int currentDrive);
 
 // True when the 14 fields of `a` and `b` hold the same texts.
 bool SameMachineTexts(const MachineDescription& a, const MachineDescription& b);
