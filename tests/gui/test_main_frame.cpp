@@ -425,6 +425,10 @@ class MainFrameTest : public QObject {
     QCOMPARE(answers.size(), 1);
     QVERIFY2(answers[0].startsWith(QStringLiteral("A benchmark run is in progress. Stop it")), qPrintable(answers[0]));
     yes = {true};
+    // Dhrystone's workers sit idle first, so its interval is disturbed: a box the window would
+    // show at the end of the run, had it not closed.
+    gIdleMilliseconds = 100;
+    const qsizetype boxes = s.measurementWarnings.size();
     QCOMPARE(runDoing([&](CWaitDlg& wait) {
                s.frame->close();
                QVERIFY(s.frame->isVisible() && wait.isVisible());  // until the run has ended
@@ -433,7 +437,8 @@ class MainFrameTest : public QObject {
              QStringLiteral("d"));
     QCOMPARE(answers.size(), 2);
     QVERIFY(!s.frame->isVisible());
-    QVERIFY(s.messages.isEmpty() && s.measurementWarnings.isEmpty());
+    QCOMPARE(s.measurementWarnings.size(), boxes);  // a window that closes shows no more boxes
+    QVERIFY(s.messages.isEmpty());
   }
 
   // The chart scrolls when its rows do not fit: a scroll bar in a small window, none in a large
