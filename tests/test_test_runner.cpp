@@ -617,12 +617,15 @@ TEST_F(TestRunnerTest, AStopEndsRepeatedRunsAndMayComeFromAnotherThread) {
   // From another thread, while the workers run.
   runner.ClearStopRequest();
   workerRecord = std::make_unique<WorkerRecord>();
-  std::thread asker([&runner, &record = *workerRecord] {
-    while (record.started[0] == 0) std::this_thread::yield();
+  std::atomic<bool> ended{false};
+  std::thread asker([&runner, &ended, &record = *workerRecord] {
+    while (record.started[0] == 0 && !ended) std::this_thread::yield();
     runner.RequestStop();
   });
   RunTests(state, "2", runner);
+  ended = true;
   asker.join();
+  EXPECT_GT(workerRecord->started[0], 0);  // the cleared request did not stop this run at once
   EXPECT_TRUE(runner.StopRequested());
 }
 
