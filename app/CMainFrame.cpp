@@ -2,12 +2,15 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QUrl>
@@ -84,6 +87,12 @@ void ShowWarningBox(QWidget* owner, const QString& text, const QString& caption)
   box.exec();
 }
 
+bool AskWithMessageBox(QWidget* owner, const QString& text, const QString& caption) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 void ShowSpreadBox(QWidget* owner, const QString& table) {
   QMessageBox box(QMessageBox::Information, kMessageCaption, QString(), QMessageBox::Ok, owner);
   box.setTextFormat(Qt::RichText);
@@ -145,12 +154,14 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
       reportView_(new ReportView),
       scrollBar_(new QScrollBar(Qt::Vertical)),
       chartView_(new ChartView),
+      chartArea_(new QScrollArea),
       views_(new QStackedWidget),
       chooseFile_(ShowFileDialog),
       showMessage_(ShowStopBox),
       openUrl_(),
       showSpread_(ShowSpreadBox),
       showMeasurementWarnings_(ShowWarningBox),
+      askQuestion_(AskWithMessageBox),
       readEnvironment_(ReadThisEnvironment) {
   setWindowTitle(QString::fromLatin1(kTitle));
   auto* client = new QWidget;
@@ -159,9 +170,13 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
   layout->setSpacing(0);
   layout->addWidget(reportView_, 1);
   layout->addWidget(scrollBar_);
-  // The report with its scroll bar, or the chart in its place.
+  // The report with its scroll bar, or the chart in its place, scrolled when its rows do not fit.
+  chartArea_->setWidget(chartView_);
+  chartArea_->setWidgetResizable(true);
+  chartArea_->setFrameShape(QFrame::NoFrame);
+  chartArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   views_->addWidget(client);
-  views_->addWidget(chartView_);
+  views_->addWidget(chartArea_);
   setCentralWidget(views_);
 
   scrollBar_->setRange(0, kLastScrollPosition);
@@ -233,6 +248,7 @@ void CMainFrame::SetSpreadShower(SpreadShower shower) { showSpread_ = std::move(
 void CMainFrame::SetMeasurementWarningShower(MessageShower shower) {
   showMeasurementWarnings_ = std::move(shower);
 }
+void CMainFrame::SetQuestionAsker(QuestionAsker asker) { askQuestion_ = std::move(asker); }
 void CMainFrame::SetEnvironmentReader(EnvironmentReader reader) { readEnvironment_ = std::move(reader); }
 
 int CMainFrame::FirstVisibleLine() const { return reportView_->FirstVisibleLine(); }
@@ -254,7 +270,7 @@ void CMainFrame::ShowReport() {
   }
 }
 
-bool CMainFrame::ChartShown() const { return views_->currentWidget() == chartView_; }
+bool CMainFrame::ChartShown() const { return views_->currentWidget() == chartArea_; }
 
 void CMainFrame::ShowChart(bool shown) {
   views_->setCurrentIndex(shown ? 1 : 0);
@@ -353,11 +369,13 @@ void CMainFrame::OnQuickTests(int id) { SetCheck(id, ToggleQuickTests(state_.tes
 // The run --------------------------------------------------------------------------------------
 
 void CMainFrame::OnRunSelectedTests(int) {
-  descriptionDlg_.DoModal(this);
+  descriptionDlg_.DoModal(this, DescriptionOpening::ConfirmRun);
   if (!state_.descriptionConfirmed) return;
 
   CWaitDlg wait(this);
   waitDialog_ = &wait;
+  runner_.ClearStopRequest();  // before the run's thread starts: a Stop from now on counts
+  connect(&wait, &CWaitDlg::StopRequested, this, [this] { runner_.RequestStop(); });
   GuiRunHost host({[this] { ShowReport(); },
                           [this] {
                             BuildReport(state_);
@@ -387,12 +405,21 @@ void CMainFrame::OnRunSelectedTests(int) {
     QMetaObject::invokeMethod(&wait, "Finish", Qt::QueuedConnection);
   });
   if (runThread) {
-    wait.exec();
+    // The wait dialog is not modal to Qt, which would drop the window's close box while it
+    // shows: the menus and views are locked instead, so the close box alone still answers.
+    LockForRun(true);
+    QEventLoop untilFinished;
+    connect(&wait, &QDialog::finished, &untilFinished, &QEventLoop::quit);
+    wait.show();
+    untilFinished.exec();
     runThread->join();
+    LockForRun(false);
     // The run's thread is joined: the host's warnings are this thread's to read now.
-    if (!runs.rows().empty()) showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
+    if (!closeAfterRun_ && !runs.rows().empty()) {
+      showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
+    }
     const QStringList& warnings = host.MeasurementWarnings();
-    if (!warnings.isEmpty()) {
+    if (!closeAfterRun_ && !warnings.isEmpty()) {
       showMeasurementWarnings_(this, warnings.join(QLatin1Char('\n')), kMessageCaption);
     }
   } else {
@@ -400,11 +427,45 @@ void CMainFrame::OnRunSelectedTests(int) {
                  kMessageCaption);
   }
   waitDialog_ = nullptr;
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    close();
+  }
+}
+
+void CMainFrame::LockForRun(bool locked) {
+  menuBar()->setEnabled(!locked);
+  views_->setEnabled(!locked);
+}
+
+void CMainFrame::StopRunAndClose() {
+  if (!waitDialog_) {
+    close();
+    return;
+  }
+  closeAfterRun_ = true;
+  runner_.RequestStop();
+  waitDialog_->ShowStopping();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (!waitDialog_) {
+    QMainWindow::closeEvent(event);
+    return;
+  }
+  event->ignore();  // the run's thread uses this window until the run has ended
+  if (closeAfterRun_) return;
+  const QString question = QStringLiteral(
+      "A benchmark run is in progress. Stop it after the current test and close the window?\n"
+      "The results measured so far are kept.");
+  if (askQuestion_(this, question, kMessageCaption)) StopRunAndClose();
 }
 
 // Options and views ------------------------------------------------------------------------------
 
-void CMainFrame::OnEnterDescription(int) { descriptionDlg_.DoModal(this); }
+void CMainFrame::OnEnterDescription(int) {
+  descriptionDlg_.DoModal(this, DescriptionOpening::EnterDescription);
+}
 
 void CMainFrame::OnShowDescription(int) {
   ShowDescription(state_);

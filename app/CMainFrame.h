@@ -19,6 +19,7 @@
 class QAction;
 class QFileDialog;
 class QMenu;
+class QScrollArea;
 class QScrollBar;
 class QStackedWidget;
 class QUrl;
@@ -79,15 +80,24 @@ class CMainFrame : public QMainWindow {
   void SetEnvironmentReader(EnvironmentReader reader);
   void SetMessageShower(MessageShower shower);
   void SetUrlOpener(UrlOpener opener);
+  // Asks a yes/no question with the question icon; true for Yes. A message box unless replaced.
+  using QuestionAsker =
+      std::function<bool(QWidget* owner, const QString& text, const QString& caption)>;
+  void SetQuestionAsker(QuestionAsker asker);
 
   int FirstVisibleLine() const;
   ReportView* reportView() const { return reportView_; }
   QScrollBar* scrollBar() const { return scrollBar_; }
   ChartView* chartView() const { return chartView_; }
+  // The scrolling area the chart is shown in.
+  QScrollArea* chartArea() const { return chartArea_; }
   // True while the chart is shown in place of the report.
   bool ChartShown() const;
   // The wait dialog while a run lasts, else nullptr.
   CWaitDlg* waitDialog() const { return waitDialog_; }
+  // Closes the window: at once when no run lasts; otherwise asks the run to stop after its
+  // current test and closes when it has ended. Asks the user nothing.
+  void StopRunAndClose();
   // The program's own help window while it is open, else nullptr.
   HelpWindow* helpWindow() const { return helpWindow_.data(); }
 
@@ -120,7 +130,14 @@ class CMainFrame : public QMainWindow {
   // Shows a message of the file commands (owned by this window).
   void ShowFileMessage(const QString& text);
 
+ protected:
+  // Closing the window while a run lasts asks whether to stop the run: Yes stops it and closes
+  // the window when it has ended, No lets it go on. Without a run the window closes.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
+  // Keeps the user out of the menus and views while a run lasts (true), or lets them in again.
+  void LockForRun(bool locked);
   void BuildMenus(const std::array<bool, 26>& driveAvailable);
   void SetCheck(int id, bool checked);
   void ReadInto(bool comparison);
@@ -132,6 +149,7 @@ class CMainFrame : public QMainWindow {
   ReportView* reportView_;
   QScrollBar* scrollBar_;
   ChartView* chartView_;
+  QScrollArea* chartArea_;
   QStackedWidget* views_;
   CWaitDlg* waitDialog_ = nullptr;
   QPointer<HelpWindow> helpWindow_;
@@ -141,8 +159,10 @@ class CMainFrame : public QMainWindow {
   UrlOpener openUrl_;
   SpreadShower showSpread_;
   MessageShower showMeasurementWarnings_;
+  QuestionAsker askQuestion_;
   EnvironmentReader readEnvironment_;
   bool repeatThree_ = false;  // "Repeat 3 times (median)"
+  bool closeAfterRun_ = false;  // the window closes when the run has ended
 };
 
 }  // namespace quorvane

@@ -1,6 +1,7 @@
 #include "app/CWaitDlg.h"
 
 #include <QCloseEvent>
+#include <QPushButton>
 
 #include "ui_CWaitDlg.h"
 
@@ -11,8 +12,11 @@ CWaitDlg::CWaitDlg(QWidget* parent)
       ui_(std::make_unique<Ui::CWaitDlg>()) {
   ui_->setupUi(this);
   setWindowTitle(QString());
-  setModal(true);
   ui_->warningText->hide();
+  connect(ui_->stopButton, &QPushButton::clicked, this, [this] {
+    ShowStopping();
+    emit StopRequested();
+  });
 }
 
 CWaitDlg::~CWaitDlg() = default;
@@ -21,6 +25,11 @@ void CWaitDlg::ShowProgress(const QString& name, int step, int steps) {
   ui_->progressText->setText(QStringLiteral("%1, %2 of %3").arg(name).arg(step).arg(steps));
   ui_->progressBar->setRange(0, steps);
   ui_->progressBar->setValue(step - 1);
+}
+
+void CWaitDlg::ShowStopping() {
+  ui_->stopButton->setText(QStringLiteral("Stopping..."));
+  ui_->stopButton->setEnabled(false);
 }
 
 void CWaitDlg::Finish() {

@@ -46,6 +46,16 @@ std::vector<ChartRow> RowsOf(const ResultsModel& model) {
   return rows;
 }
 
+// The height the rows need: the margins, the heading, the rows and half a row before the totals.
+int HeightOf(const std::vector<ChartRow>& rows) {
+  if (rows.empty()) return 0;
+  const bool totals =
+      std::any_of(rows.begin(), rows.end(), [](const ChartRow& row) { return row.total; });
+  const int count = static_cast<int>(rows.size());
+  return 2 * ChartView::kMargin + (count + 1) * ChartView::kRowHeight +
+         (totals ? ChartView::kRowHeight / 2 : 0);
+}
+
 }  // namespace
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent) {
@@ -54,7 +64,10 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent) {
   setForegroundRole(QPalette::Text);
 }
 
-void ChartView::SetModel(ResultsModel model) { model_ = std::move(model); }
+void ChartView::SetModel(ResultsModel model) {
+  model_ = std::move(model);
+  setMinimumHeight(HeightOf(RowsOf(model_)));
+}
 
 void ChartView::paintEvent(QPaintEvent*) {
   const std::vector<ChartRow> rows = RowsOf(model_);

@@ -2,7 +2,8 @@
 // performance, the comparison machine at 100 percent drawn as a vertical line, each compared
 // test with its name and percent, the tests of this machine alone with their value and no bar,
 // and the totals below. It draws its own copy of the model, taken when the report changes, so
-// painting never reads the store; sizes follow the widget, colours the palette.
+// painting never reads the store; widths follow the widget, colours the palette. Its minimum
+// height is what its rows need, so that a scrolling area around it scrolls when they do not fit.
 #pragma once
 
 #include <QWidget>
@@ -22,7 +23,7 @@ class ChartView : public QWidget {
 
   explicit ChartView(QWidget* parent = nullptr);
 
-  // Takes a copy of the model to draw.
+  // Takes a copy of the model to draw and sets the minimum height its rows need.
   void SetModel(ResultsModel model);
   const ResultsModel& model() const { return model_; }
 

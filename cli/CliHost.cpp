@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/TerminalText.h"
+#include "cli/ThreadSweep.h"
 #include "report/Report.h"
 
 namespace quorvane {
@@ -20,6 +21,7 @@ void CliHost::ResultsChanged() { BuildReport(state_); }
 
 void CliHost::Progress(const RunProgress& progress) {
   if (quiet_) return;
+  if (sweepThreads_ > 0) err_ << SweepProgressPrefix(sweepThreads_);
   if (repetitions_ > 1) err_ << "Repetition " << repetition_ << " of " << repetitions_ << ": ";
   err_ << ProgressPrefix(progress) << "Running " << progress.name << " (" << progress.step << " of " << progress.steps
        << ")..." << std::endl;

@@ -28,6 +28,10 @@ class CliHost : public RunHost {
     repetitions_ = of;
   }
 
+  // In a thread sweep: each progress line names the run's thread count first
+  // ("8 threads: Round 2: Running Whetstone (2 of 7)..."). Call before the run.
+  void NameThreadCount(int threads) { sweepThreads_ = threads; }
+
   // Number of errors shown so far.
   int errors() const { return errors_; }
 
@@ -39,6 +43,7 @@ class CliHost : public RunHost {
   int errors_ = 0;
   int repetition_ = 1;
   int repetitions_ = 1;
+  int sweepThreads_ = 0;  // 0: not a sweep
 };
 
 }  // namespace quorvane

@@ -28,6 +28,10 @@ std::vector<int> SweepThreadCounts(int limit) {
   return counts;
 }
 
+std::string SweepProgressPrefix(int threads) {
+  return std::to_string(threads) + (threads == 1 ? " thread: " : " threads: ");
+}
+
 std::optional<double> SpeedUp(const std::vector<SweepRun>& runs, const SweepRun& run, char code) {
   const SweepRun* base = nullptr;
   for (const SweepRun& candidate : runs) {

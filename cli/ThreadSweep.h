@@ -16,6 +16,9 @@ namespace quorvane {
 // 1, 2, 4, ... below `limit`, then `limit` itself (1 for a limit below 2).
 std::vector<int> SweepThreadCounts(int limit);
 
+// What a sweep's progress line says before the test: "1 thread: ", "8 threads: ".
+std::string SweepProgressPrefix(int threads);
+
 // The processor and memory results of one run with `threads` worker threads.
 struct SweepRun {
   int threads = 1;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <utility>
 
 #include "dialogs/DescriptionExchange.h"
 #include "dialogs/DescriptionWindow.h"
@@ -27,10 +28,20 @@ struct CDescriptionDlg::Impl {
   Impl(BenchmarkState& benchmarkState, MachineDetector detector)
       : state(benchmarkState),
         working(WorkingValuesFromStore(benchmarkState)),
+        ownMachine(benchmarkState.thisMachine),
+        ownDrives(benchmarkState.thisDrives),
         detect(std::move(detector)) {}
 
   BenchmarkState& state;
+  // This machine's own values between openings; during an opening the values it shows.
   DescriptionWorkingValues working;
+  // This machine's description and drive records as the dialog last wrote or found them: while
+  // the store holds other texts, it holds a loaded description.
+  MachineDescription ownMachine;
+  DriveTable ownDrives;
+  // This opening edits a loaded description; what its controls showed when it opened.
+  bool editsLoaded = false;
+  DescriptionWorkingValues shownAtOpening;
   MachineDetector detect;
   Warner warner;
   QPointer<DescriptionWindow> window;
@@ -40,7 +51,7 @@ struct CDescriptionDlg::Impl {
   DriveTable drivesAtOpening{};
   DescriptionWorkingValues workingAtOpening;
 
-  void Open(DescriptionWindow& newWindow);
+  void Open(DescriptionWindow& newWindow, DescriptionOpening opening);
   bool ExchangeData(ExchangeDirection direction);
   void Warn(QWidget* parent, const QString& text) const;
 
@@ -70,10 +81,20 @@ bool CDescriptionDlg::Impl::ExchangeData(ExchangeDirection direction) {
       [this](QWidget* parent, const QString& text) { Warn(parent, text); });
 }
 
-void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
+void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow, DescriptionOpening opening) {
   window = &newWindow;
   drivesAtOpening = state.thisDrives;
   workingAtOpening = working;
+  editsLoaded = false;
+  if (!SameMachineTexts(state.thisMachine, ownMachine)) {  // a loaded description
+    if (opening == DescriptionOpening::EnterDescription) {
+      editsLoaded = true;
+      working = WorkingValuesOf(state.thisMachine, state.thisDrives, working.currentDrive);
+    } else {
+      state.thisDrives = ownDrives;  // Cancel puts the loaded records back
+      ShowDrive(working, ownDrives, working.currentDrive);
+    }
+  }
   const DescriptionControls& controls = newWindow.controls();
   QObject::connect(controls.driveSpin, &DriveSpin::StepRequested, &newWindow,
                    [this](int delta) { OnDriveSpin(delta); });
@@ -90,6 +111,7 @@ void CDescriptionDlg::Impl::Open(DescriptionWindow& newWindow) {
   QObject::connect(controls.okButton, &QPushButton::clicked, &newWindow, [this] { OnOK(); });
   newWindow.SetCancelHandler([this] { OnCancel(); });
   ExchangeData(ExchangeDirection::ToControls);
+  if (editsLoaded) shownAtOpening = ShownValues(controls, working);
 }
 
 void CDescriptionDlg::Impl::OnDriveSpin(int delta) {
@@ -143,7 +165,14 @@ void CDescriptionDlg::Impl::OnOK() {
   // neither the description nor the confirmation changed.
   if (!ExchangeData(ExchangeDirection::FromControls)) return;
   state.descriptionConfirmed = true;
-  WriteMachine(working, state.thisMachine);
+  if (editsLoaded) {
+    WriteChangedMachineFields(working, shownAtOpening, state.thisMachine);
+    working = std::move(workingAtOpening);  // this machine's own values, for the next run
+  } else {
+    WriteMachine(working, state.thisMachine);
+    ownMachine = state.thisMachine;
+    ownDrives = state.thisDrives;
+  }
   window->done(QDialog::Accepted);
 }
 
@@ -162,10 +191,10 @@ CDescriptionDlg::CDescriptionDlg(BenchmarkState& state, MachineDetector detect)
 
 CDescriptionDlg::~CDescriptionDlg() = default;
 
-bool CDescriptionDlg::DoModal(QWidget* owner) {
+bool CDescriptionDlg::DoModal(QWidget* owner, DescriptionOpening opening) {
   if (impl_->window) return false;  // already open: one window at a time
   QPointer<DescriptionWindow> window = new DescriptionWindow(owner);
-  impl_->Open(*window);
+  impl_->Open(*window, opening);
   const int result = window->exec();
   // The owner may have taken the window with it while it was open.
   delete window.data();

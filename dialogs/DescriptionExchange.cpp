@@ -112,4 +112,11 @@ bool ExchangeData(const DescriptionControls& controls, DescriptionWorkingValues&
   return FromControls(controls, values, warn);
 }
 
+DescriptionWorkingValues ShownValues(const DescriptionControls& controls,
+                                     DescriptionWorkingValues values) {
+  values.threads = ReadWholeNumber(controls.threads->text()).value_or(0);
+  for (const TextStep& step : kTextSteps) values.*step.text = (controls.*step.control)->text();
+  return values;
+}
+
 }  // namespace quorvane

@@ -35,4 +35,10 @@ constexpr int kCpuCountMaxLength = 8;
 bool ExchangeData(const DescriptionControls& controls, DescriptionWorkingValues& values,
                   ExchangeDirection direction, const RefusalWarner& warn);
 
+// `values` with the thread count and every text as the controls show them, read without a check
+// or a warning (a thread count that is not a number reads as 0): what an opening showed, to tell
+// later which fields the user changed.
+DescriptionWorkingValues ShownValues(const DescriptionControls& controls,
+                                     DescriptionWorkingValues values);
+
 }  // namespace quorvane

@@ -48,6 +48,33 @@ DescriptionWorkingValues WorkingValuesFromStore(const BenchmarkState& state) {
   return values;
 }
 
+DescriptionWorkingValues WorkingValuesOf(const MachineDescription& machine,
+                                         const DriveTable& drives, int currentDrive) {
+  DescriptionWorkingValues values;
+  values.threads = ReadValue(FieldText(machine.threads));
+  if (values.threads == 0) values.threads = 1;
+  for (const MachineTextBinding& binding : kMachineTextBindings) {
+    values.*binding.text = FromStoreText(FieldText(machine.*binding.field));
+  }
+  ShowDrive(values, drives, currentDrive);
+  return values;
+}
+
+bool SameMachineTexts(const MachineDescription& a, const MachineDescription& b) {
+  return std::all_of(kMachineFields.begin(), kMachineFields.end(),
+                     [&](auto field) { return FieldText(a.*field) == FieldText(b.*field); });
+}
+
+void WriteChangedMachineFields(const DescriptionWorkingValues& values,
+                               const DescriptionWorkingValues& shown, MachineDescription& machine) {
+  if (values.threads != shown.threads) SetField(machine.threads, std::to_string(values.threads));
+  for (const MachineTextBinding& binding : kMachineTextBindings) {
+    if (values.*binding.text != shown.*binding.text) {
+      StoreText(machine.*binding.field, values.*binding.text);
+    }
+  }
+}
+
 void WriteMachine(const DescriptionWorkingValues& values, MachineDescription& machine) {
   SetField(machine.threads, std::to_string(values.threads));
   for (const MachineTextBinding& binding : kMachineTextBindings) {

@@ -1,6 +1,7 @@
 // The description dialog's working values (what its controls show, kept between openings) and
 // how they are taken from and written into this machine's description and drive records.
-// Knows nothing of widgets; never reads thisMachine except when the values are first built.
+// Knows nothing of widgets; reads a machine description only when it is asked to build values
+// from one.
 #pragma once
 
 #include <QString>
@@ -48,8 +49,22 @@ extern const std::array<MachineTextBinding, 13> kMachineTextBindings;
 // from thisMachine, drive C with the texts of its record.
 DescriptionWorkingValues WorkingValuesFromStore(const BenchmarkState& state);
 
+// The values of `machine` (a loaded description): thread count and texts as above, and drive
+// `currentDrive` shown from `drives` as ShowDrive does.
+DescriptionWorkingValues WorkingValuesOf(const MachineDescription& machine,
+                                         const DriveTable& drives, int currentDrive);
+
+// True when the 14 fields of `a` and `b` hold the same texts.
+bool SameMachineTexts(const MachineDescription& a, const MachineDescription& b);
+
 // Writes all 14 machine fields: `threads` as plain decimal text, the others cut at 63 characters.
 void WriteMachine(const DescriptionWorkingValues& values, MachineDescription& machine);
+
+// Writes, as WriteMachine does, only the fields whose working value differs from `shown` (what the
+// opening showed): a field the user left as it was keeps its bytes, even where the controls could
+// not show them exactly (a text cut by an input limit, a thread count that was not plain digits).
+void WriteChangedMachineFields(const DescriptionWorkingValues& values,
+                               const DescriptionWorkingValues& shown, MachineDescription& machine);
 
 // Makes `drive` (kept within C..Z) the current drive: its letter, and its three texts when the
 // record is described, otherwise empty texts.

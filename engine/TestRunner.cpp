@@ -119,6 +119,7 @@ int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, in
   };
   for (char letter = kFirstDrive; letter <= kLastDrive; ++letter) {
     if (!state.testSelection.runDrive[static_cast<std::size_t>(letter - 'A')]) continue;
+    if (StopRequested()) break;  // after the drive measured last
     if (state.resultCount + kDriveBlockRows > kResultRows) {
       host.ShowError(std::string("The result table has no room for more drives: drive ") + letter +
                          " and the drives after it were not measured.",
@@ -217,6 +218,7 @@ int TestRunner::RunQuick(BenchmarkState& state, RunHost& host, std::int32_t thre
   for (TestId test : kAllTests) {
     // Each flag is read when the run reaches its test.
     if (!TestFlag(state.testSelection, test)) continue;
+    if (StopRequested()) break;  // after the test measured last
     const TestInfo& info = InfoOf(test);
     host.Progress({++step, steps, info.name});
     const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
@@ -250,6 +252,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
   int step = 0;
   for (TestId test : kAllTests) {
     if (!TestFlag(state.testSelection, test)) continue;
+    if (StopRequested()) break;  // no further test is sized
     const TestInfo& info = InfoOf(test);
     host.Progress({++step, steps, info.name, true, 0});
     SteadyTest record;
@@ -280,6 +283,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
     step = 0;
     for (SteadyTest& record : steadyTests_) {
       ++step;
+      if (StopRequested()) break;  // the round ends after the test measured last
       if (!MeasureAgain(record, elapsed, roundSeconds, steady_, L)) continue;
       host.Progress({step, steps, InfoOf(record.test).name, true, round});
       MeasureSteadyRound(state, host, record, threads);
@@ -338,7 +342,7 @@ void TestRunner::WriteSteadyRows(BenchmarkState& state, RunHost& host) const {
 
 void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
                    RepeatedRuns& runs, std::vector<std::vector<SteadyTest>>* steadyRuns) {
-  for (int repetition = 1; repetition <= repetitions; ++repetition) {
+  for (int repetition = 1; repetition <= repetitions && !runner.StopRequested(); ++repetition) {
     host.RepetitionStarted(repetition, repetitions);
     runner.OnRunSelectedTests(state, host);
     runs.Add(state.thisResults);

@@ -7,6 +7,7 @@
 // for a worker that was not started and never writes past the last row.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <thread>
 #include <vector>
@@ -43,6 +44,19 @@ class TestRunner {
   // "Run selected tests". Blocks until the run has ended; the calling thread serves the host.
   // Not re-entrant: one run at a time per runner.
   void OnRunSelectedTests(BenchmarkState& state, RunHost& host);
+
+  // Asks the run to end after the test it is measuring: after the current quick test, steady
+  // interval (sizing or round) or drive. What was measured stays: the rows written so far, and
+  // a steady test keeps the score of the rounds it has. RunRepeatedly starts no further
+  // repetition. Any thread may call it at any time, also the host from one of its calls; the run
+  // reads the request between tests, rounds, drives and repetitions.
+  // The request holds until ClearStopRequest(): a run does not clear it when it starts, so that
+  // a stop asked for while the run's thread was still starting is not lost.
+  void RequestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+  // Forgets a stop request; the front end calls it before it starts a run. Any thread.
+  void ClearStopRequest() { stopRequested_.store(false, std::memory_order_relaxed); }
+  // True once a stop was requested and not cleared since. Any thread.
+  bool StopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
 
   // Workers of the last memory test.
   std::int32_t MemoryWorkerCount() const { return memoryWorkerCount_; }
@@ -105,11 +119,13 @@ class TestRunner {
   std::int64_t frequency_ = 1;           // the counter's, read once per run
   std::int32_t scaledLengthFactor_ = 0;  // what a steady run's workers read as their length factor
   std::vector<SteadyTest> steadyTests_;
+  std::atomic<bool> stopRequested_{false};
 };
 
 // "Run selected tests" `repetitions` times, each a whole run announced to the host; every
 // repetition's rows go into `runs`, and its steady rounds (if it measured any) into `steadyRuns`
-// when given.
+// when given. A stop request ends the repetition it reaches and starts no further one; the
+// rows of the repetitions run (the stopped one's too) are kept.
 // Afterwards thisResults holds each row's median in a single run's order and the host is told
 // the results changed.
 void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,

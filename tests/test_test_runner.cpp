@@ -104,6 +104,7 @@ class ScriptedHost : public RunHost {
   void Progress(const RunProgress& progress) override {
     log.push_back("progress " + ProgressPrefix(progress) + std::to_string(progress.step) + "/" +
                   std::to_string(progress.steps) + " " + std::string(progress.name));
+    if (stop != nullptr && stopAt == log.back()) stop->RequestStop();
   }
   void ShowError(std::string_view text, std::string_view) override { errors.emplace_back(text); }
   void ShowMeasurementWarning(std::string_view text) override { warnings.emplace_back(text); }
@@ -113,6 +114,9 @@ class ScriptedHost : public RunHost {
   std::vector<std::string> errors;
   std::vector<std::string> warnings;
   bool rowBeforeWorkersEnded = false;
+  // The progress line (as logged) at which the host asks `stop` to end the run.
+  std::string stopAt;
+  TestRunner* stop = nullptr;
   BenchmarkState& state_;
   std::string threads_;
   bool confirm_;
@@ -519,6 +523,110 @@ TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
   EXPECT_EQ(host.warnings[0].rfind("The test Eight queens problem was disturbed: its workers ran for ", 0), 0u)
       << host.warnings[0];
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress 1/2 Eight queens problem"), 1);
+}
+
+// The stop a user asks for while the run lasts, from the host's progress call (on the run's
+// thread): the run ends after the test, round or drive then announced, keeps what it measured and
+// ends as every run does.
+TEST_F(SteadyRunTest, AStopEndsTheRunAfterTheCurrentTestRoundOrDriveAndKeepsWhatWasMeasured) {
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone, TestId::Queens});
+  ToggleDrive(state.testSelection, 'C');
+  ToggleDrive(state.testSelection, 'D');
+  TestRunner runner(StartThread, kSpinning, DiskTestEnvironment{}, StandInDiskTest, settings);
+  const auto stoppedAt = [&](const std::string& line, bool quick) {
+    state.testSelection.quickTests = quick;
+    workerRecord = std::make_unique<WorkerRecord>();
+    steadyScript = std::make_unique<SteadyScript>();
+    disks = DiskRecord{};
+    runner.ClearStopRequest();
+    ScriptedHost host(state, "1", true);
+    host.stopAt = line;
+    host.stop = &runner;
+    state.testSelection.RealTimePriority = true;
+    runner.OnRunSelectedTests(state, host);
+    EXPECT_EQ(host.log.back(), "finished") << line;
+    EXPECT_FALSE(IsRealTimePriority()) << line;
+    EXPECT_EQ(host.log[host.log.size() - 3], line) << "nothing announced after " << line;
+    return host;
+  };
+  // A quick run: Whetstone is the last test measured; no drive.
+  stoppedAt("progress 2/5 Whetstone", true);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w'}));
+  EXPECT_EQ(steadyScript->calls[2], 0);
+  EXPECT_TRUE(disks.calls.empty());
+  // At a drive: its block stays, the next drive is not measured.
+  stoppedAt("progress 4/5 Disk throughput, drive C", true);
+  EXPECT_EQ(std::string(Codes(state.thisResults).data(), 4), "dwqC");
+  EXPECT_EQ(state.resultCount, 10);
+  EXPECT_EQ(disks.calls.size(), 1u);
+  // A steady run stopped in its first round: Dhrystone keeps the score of that round; the tests
+  // only sized have no sample, so no row.
+  stoppedAt("progress Round 1: 1/5 Dhrystone 2.1", false);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d'}));
+  ASSERT_EQ(runner.SteadyTests().size(), 3u);
+  EXPECT_EQ(runner.SteadyTests()[0].samples.size(), 1u);
+  EXPECT_EQ(static_cast<std::uint32_t>(ReadValue(ValueText(state.thisResults[0]))),
+            *runner.SteadyTests()[0].Score());
+  EXPECT_EQ(steadyScript->calls[1], 1);  // Whetstone sized only
+  // Stopped while sizing: the tests after it are not even sized.
+  stoppedAt("progress Sizing: 2/5 Whetstone", false);
+  EXPECT_EQ(runner.SteadyTests().size(), 2u);
+  EXPECT_EQ(steadyScript->calls[2], 0);
+  EXPECT_TRUE(Codes(state.thisResults).empty());
+
+  // The request holds until it is cleared: a run that starts with it measures nothing, but empties
+  // the rows as every confirmed run does.
+  ASSERT_TRUE(runner.StopRequested());
+  const ScriptedHost held = RunTests(state, "1", runner);
+  EXPECT_EQ(held.log, (std::vector<std::string>{"confirm", "started", "shown", "rows 0", "finished"}));
+  runner.ClearStopRequest();
+  state.testSelection.quickTests = true;
+  RunTests(state, "1", runner);
+  const std::vector<char> all = Codes(state.thisResults);
+  EXPECT_EQ(std::string(all.begin(), all.end()), "dwqC      D      ");
+}
+
+// Repeated runs: a stop in the second repetition ends it after its test and starts no third;
+// the medians come from the two repetitions' rows. A stop from another thread while the run
+// lasts is read without a race (the ThreadSanitizer stage runs this).
+TEST_F(TestRunnerTest, AStopEndsRepeatedRunsAndMayComeFromAnotherThread) {
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone});
+  TestRunner runner(StartThread, kStandIns);
+  // Asks for the stop at the first test of the second repetition.
+  struct StopInSecond : ScriptedHost {
+    using ScriptedHost::ScriptedHost;
+    void RepetitionStarted(int repetition, int) override {
+      started = repetition;
+      stop = repetition == 2 ? runner : nullptr;
+    }
+    // The medians written at the end are not a run's next row: nothing to log.
+    void ResultsChanged() override {}
+    TestRunner* runner = nullptr;
+    int started = 0;
+  } host(state, "2", true);
+  host.runner = &runner;
+  host.stopAt = "progress 1/2 Dhrystone 2.1";
+  RepeatedRuns runs;
+  RunRepeatedly(runner, state, host, 3, runs);
+  EXPECT_EQ(host.started, 2);
+  EXPECT_EQ(runs.repetitions(), 2);
+  EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w'}));
+  ASSERT_EQ(runs.rows().size(), 2u);
+  EXPECT_EQ(runs.rows()[1].missing, std::vector<int>{2});  // Whetstone not run the second time
+
+  // From another thread, while the workers run.
+  runner.ClearStopRequest();
+  workerRecord = std::make_unique<WorkerRecord>();
+  std::atomic<bool> ended{false};
+  std::thread asker([&runner, &ended, &record = *workerRecord] {
+    while (record.started[0] == 0 && !ended) std::this_thread::yield();
+    runner.RequestStop();
+  });
+  RunTests(state, "2", runner);
+  ended = true;
+  asker.join();
+  EXPECT_GT(workerRecord->started[0], 0);  // the cleared request did not stop this run at once
+  EXPECT_TRUE(runner.StopRequested());
 }
 
 // What a worker passes to its kernel, for both length factors, a wrapping product included.

@@ -49,9 +49,10 @@ void Type(QLineEdit* edit, const QString& text) {
   for (QChar c : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-// Opens the dialog modally and runs `script` once its event loop runs. A script that leaves the
+// Opens the dialog modally (by default as a run does) and runs `script` once its event loop runs. A script that leaves the
 // dialog open (a failed check returns early) fails the test, and the dialog is cancelled for it.
-bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& script) {
+bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& script,
+                DescriptionOpening opening = DescriptionOpening::ConfirmRun) {
   bool ran = false;
   QTimer::singleShot(0, [&] {
     if (!dialog.window()) return;
@@ -62,7 +63,7 @@ bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& sc
       dialog.window()->reject();
     }
   });
-  const bool accepted = dialog.DoModal(nullptr);
+  const bool accepted = dialog.DoModal(nullptr, opening);
   if (!ran && !QTest::currentTestFailed()) QTest::qFail("the dialog did not open", __FILE__, __LINE__);
   return accepted;
 }
@@ -126,7 +127,7 @@ class DescriptionDialogTest : public QObject {
                                                  "deleteButton detectButton threads"));
       QCOMPARE(Edit(window, "threads")->text(), QStringLiteral("1"));
       QCOMPARE(Shown(window, kMachineEditNames), kDetected);
-      QVERIFY(!p.dialog.DoModal(nullptr));  // one window at a time
+      QVERIFY(!p.dialog.DoModal(nullptr, DescriptionOpening::EnterDescription));  // one at a time
       QCOMPARE(p.dialog.window(), &window);
       const struct {
         int steps;

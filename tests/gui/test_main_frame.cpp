@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QImage>
+#include <QLabel>
+#include <QScrollArea>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -145,6 +147,8 @@ class MainFrameTest : public QObject {
     QString answer;  // what every file dialog gives
     QList<FileDialogKind> asked;
     QString threadCount = QStringLiteral("3");  // the description's answer; empty: Cancel
+    // Called with the description dialog before it is answered; false: OK without typing.
+    std::function<bool(QDialog&)> beforeAnswer = [](QDialog&) { return true; };
     QTimer answering;
 
     // Runs in tests are not raised to the real-time class unless `realTime`.
@@ -167,7 +171,9 @@ class MainFrameTest : public QObject {
       QObject::connect(&answering, &QTimer::timeout, [this] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog || qobject_cast<CWaitDlg*>(dialog)) return;
-        if (auto* threads = dialog->findChild<QLineEdit*>(QStringLiteral("threads"))) threads->setText(threadCount);
+        const bool type = beforeAnswer(*dialog);
+        auto* threads = dialog->findChild<QLineEdit*>(QStringLiteral("threads"));
+        if (threads && type) threads->setText(threadCount);
         auto* button = dialog->findChild<QPushButton*>(threadCount.isEmpty() ? "cancelButton" : "okButton");
         button ? button->click() : dialog->accept();
       });
@@ -260,7 +266,10 @@ class MainFrameTest : public QObject {
       CWaitDlg* wait = s.frame->waitDialog();
       if (!wait || wait->progressText().isEmpty()) return QTimer::singleShot(5, look);
       wait->close();
-      if (wait->isModal() && wait->isVisible()) seen = QStringList{wait->progressText(), wait->warningText()};
+      // The window's menus and views are locked while the run lasts; the dialog stays.
+      if (!s.frame->menuBar()->isEnabled() && !s.frame->centralWidget()->isEnabled() && wait->isVisible()) {
+        seen = QStringList{wait->progressText(), wait->warningText()};
+      }
       gIntervalsLetThrough = kEveryInterval;
     };
     QTimer::singleShot(0, look);
@@ -269,6 +278,7 @@ class MainFrameTest : public QObject {
     QCOMPARE(seen.value(0), QStringLiteral("Repetition 1 of 3: Whetstone, 1 of 2"));
     QVERIFY2(seen.value(1).startsWith(QStringLiteral("Other programs are taking 50.0 %")), qPrintable(seen.value(1)));
     QVERIFY(s.state->descriptionConfirmed && !s.frame->waitDialog());
+    QVERIFY(s.frame->menuBar()->isEnabled() && s.frame->centralWidget()->isEnabled());
     // The report shows the runs' rows (which tests a selection runs: the runner's own test).
     QVERIFY(s.Shown(4).startsWith(QStringLiteral("Memory throughput         ")));
     // The measurement warnings of all repetitions, in run order, one a line, in one box of the
@@ -345,6 +355,206 @@ class MainFrameTest : public QObject {
     host.Progress({1, 7, "Test \x80"});
     host.ShowError("\x93G:\\\x94 \x96 full", "\x80rror");
     QCOMPARE(shown.join(QLatin1Char('|')), QString::fromUtf8("Test \u20ac|\u201cG:\\\u201d \u2013 full|\u20acrror"));
+  }
+
+  // Stop in the wait dialog, and closing the window while a run lasts. Each interval's worker 0
+  // waits until the test lets it end; the dialog is looked at while Dhrystone's waits. The dialog
+  // fits its texts (the machine warning's lines whole, none cut at its label's top or bottom) and
+  // blocks nothing that would keep the window's close box from answering. Stop ends the run after
+  // Dhrystone, whose row stays. Closing asks: No lets the run go on, Yes stops it and closes the
+  // window once it has ended.
+  void aStopOrACloseDuringARunEndsItAfterItsTestAndKeepsItsRow() {
+    Setup s;
+    QApplication::setQuitOnLastWindowClosed(false);
+    s.frame->show();
+    s.frame->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 50.0}; });
+    for (int id : {command::kQuickTests, command::kDhrystones, command::kWhetstones, command::kEightQueens}) {
+      s.frame->TriggerCommand(id);
+    }
+    QStringList answers;  // what each close asked, answered from `yes`
+    QList<bool> yes;
+    s.frame->SetQuestionAsker([&](QWidget* owner, const QString& text, const QString&) {
+      answers << text;
+      return owner == s.frame.get() && !yes.isEmpty() && yes.takeFirst();
+    });
+    // Runs with `act` done while Dhrystone's interval is held; the rows it left.
+    const auto runDoing = [&](const std::function<void(CWaitDlg&)>& act) -> QString {
+      gIntervalsLetThrough = 0;
+      gIntervalsArrived = 0;
+      bool acted = false;
+      QTimer looking;
+      QObject::connect(&looking, &QTimer::timeout, [&] {
+        CWaitDlg* wait = s.frame->waitDialog();
+        if (acted || !wait || gIntervalsArrived.load() == 0 || wait->warningText().isEmpty()) return;
+        acted = true;
+        QVERIFY(!QApplication::activeModalWidget());
+        act(*wait);
+        gIntervalsLetThrough = kEveryInterval;
+      });
+      looking.start(2);
+      s.frame->TriggerCommand(command::kRunSelectedTests);
+      gIntervalsLetThrough = kEveryInterval;
+      if (!acted || s.frame->waitDialog()) return QStringLiteral("not looked at");
+      QString rows;
+      for (const ResultEntry& row : s.state->thisResults) {
+        if (row.code == '\0') break;
+        rows += QLatin1Char(row.code);
+      }
+      return rows;
+    };
+
+    QString stopShown;
+    QCOMPARE(runDoing([&](CWaitDlg& wait) {
+               auto* label = wait.findChild<QLabel*>(QStringLiteral("warningText"));
+               const QImage image = wait.grab().toImage();
+               const QRect box = label->geometry();
+               const QColor background = wait.palette().color(QPalette::Window);
+               QVERIFY(Ink(image, box, background) > 0);
+               QVERIFY2(label->heightForWidth(box.width()) <= box.height(), qPrintable(QString::number(box.height())));
+               QCOMPARE(Ink(image, {box.left(), box.top(), box.width(), 1}, background), 0);
+               auto* stop = wait.findChild<QPushButton*>(QStringLiteral("stopButton"));
+               QTest::mouseClick(stop, Qt::LeftButton);
+               stopShown = stop->text() + (stop->isEnabled() ? QStringLiteral(" enabled") : QString());
+             }),
+             QStringLiteral("d"));
+    QCOMPARE(stopShown, QStringLiteral("Stopping..."));
+    QVERIFY(s.Shown(3).startsWith(QStringLiteral("Dhrystone 2.1")));
+
+    // The next run measures every test again; a close answered No changes nothing.
+    yes = {false};
+    QCOMPARE(runDoing([&](CWaitDlg&) { s.frame->close(); }), QStringLiteral("dwq"));
+    QVERIFY(s.frame->isVisible());
+    QCOMPARE(answers.size(), 1);
+    QVERIFY2(answers[0].startsWith(QStringLiteral("A benchmark run is in progress. Stop it")), qPrintable(answers[0]));
+    yes = {true};
+    // Dhrystone's workers sit idle first, so its interval is disturbed: a box the window would
+    // show at the end of the run, had it not closed.
+    gIdleMilliseconds = 100;
+    const qsizetype boxes = s.measurementWarnings.size();
+    QCOMPARE(runDoing([&](CWaitDlg& wait) {
+               s.frame->close();
+               QVERIFY(s.frame->isVisible() && wait.isVisible());  // until the run has ended
+               s.frame->close();  // asked once only
+             }),
+             QStringLiteral("d"));
+    QCOMPARE(answers.size(), 2);
+    QVERIFY(!s.frame->isVisible());
+    QCOMPARE(s.measurementWarnings.size(), boxes);  // a window that closes shows no more boxes
+    QVERIFY(s.messages.isEmpty());
+  }
+
+  // The chart scrolls when its rows do not fit: a scroll bar in a small window, none in a large
+  // one, and every bar still drawn.
+  void theChartScrollsWhenItsRowsDoNotFit() {
+    Setup s;
+    QPalette palette = s.frame->palette();
+    palette.setColor(QPalette::Highlight, kBar);
+    s.frame->setPalette(palette);
+    for (int row = 0; row < 2; ++row) {
+      SetRow(s.state->thisResults[static_cast<std::size_t>(row)], "dw"[row], 1500);
+      SetRow(s.state->otherResults[static_cast<std::size_t>(row)], "dw"[row], 1000);
+    }
+    s.frame->show();
+    s.frame->TriggerCommand(command::kShowChart);
+    QScrollBar* bar = s.frame->chartArea()->verticalScrollBar();
+    s.frame->resize(700, 600);
+    QTRY_VERIFY(s.frame->chartArea()->viewport()->height() > 400);
+    QVERIFY(!bar->isVisible());
+    s.frame->resize(700, 120);
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(bar->maximum(), s.frame->chartView()->height() - s.frame->chartArea()->viewport()->height());
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(BarsIn(s.ChartImage()).size(), 6);
+    const QList<QRect> top = BarsIn(s.frame->grab().toImage());
+    bar->setValue(bar->maximum());
+    const QList<QRect> end = BarsIn(s.frame->grab().toImage());
+    QVERIFY(!top.isEmpty() && !end.isEmpty() && end.back().top() < top.back().top() + bar->maximum());
+  }
+
+  // Enter Description after a Load shows the loaded description, and OK leaves it byte for byte
+  // (a thread count that is not plain digits, a "# of CPUs" longer than its input limit, a byte
+  // Windows-1252 leaves undefined) unless a field is changed, which alone is written. A run's
+  // dialog offers this machine's own description instead: Cancel leaves the loaded one, OK
+  // writes this machine's over it.
+  void enterDescriptionAfterALoadKeepsTheLoadedDescription() {
+    Setup s;
+    BenchmarkState loaded;
+    SetRow(loaded.thisResults[0], 'd', 1234);
+    SetField(loaded.thisMachine.brand, "Loaded \x80 brand");
+    SetField(loaded.thisMachine.threads, " 6 (HT)");
+    SetField(loaded.thisMachine.cpuCount, "2 sockets, 16 cores");
+    SetField(loaded.thisMachine.os, "Linux\x81");
+    SetField(loaded.thisDrives[0].letter, "C");
+    SetField(loaded.thisDrives[0].harddisk, "WD Blue");
+    const QString file = s.folder.filePath(QStringLiteral("loaded.qv3"));
+    QCOMPARE(SaveResultFile(loaded, file.toStdString()), FileOutcome::Done);
+    const auto bytesOf = [](const QString& path) {
+      QFile f(path);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unread");
+    };
+    s.answer = file;
+    s.frame->TriggerCommand(command::kFileLoad);
+    QStringList shown;  // brand, threads, harddisk of each opening
+    const auto record = [&](QDialog& dialog) {
+      for (const char* name : {"brand", "threads", "harddisk"}) shown << dialog.findChild<QLineEdit*>(name)->text();
+    };
+    s.beforeAnswer = [&](QDialog& dialog) {
+      record(dialog);
+      return false;
+    };
+    s.frame->TriggerCommand(command::kEnterDescription);
+    QCOMPARE(shown, (QStringList{QString::fromUtf8("Loaded \u20ac brand"), "6", "WD Blue"}));
+    QVERIFY(s.state->descriptionConfirmed);
+    s.answer = s.folder.filePath(QStringLiteral("saved.qv3"));
+    s.frame->TriggerCommand(command::kFileSaveAs);
+    QCOMPARE(bytesOf(s.answer), bytesOf(file));
+
+    // A run's dialog: this machine's own (empty) description; Cancel leaves the loaded one.
+    shown.clear();
+    s.threadCount.clear();
+    s.beforeAnswer = [&](QDialog& dialog) {
+      record(dialog);
+      return true;
+    };
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    QCOMPARE(shown, (QStringList{"", "1", ""}));
+    s.frame->TriggerCommand(command::kFileSaveAs);
+    QCOMPARE(bytesOf(s.answer), bytesOf(file));
+
+    // Enter Description again: a changed brand alone is written.
+    s.threadCount = QStringLiteral("3");
+    s.beforeAnswer = [&](QDialog& dialog) {
+      dialog.findChild<QLineEdit*>("brand")->setText(QStringLiteral("Edited"));
+      return false;
+    };
+    s.frame->TriggerCommand(command::kEnterDescription);
+    const auto text = [](const DescriptionField& field) { return std::string(FieldText(field)); };
+    QCOMPARE(text(s.state->thisMachine.brand), "Edited");
+    QCOMPARE(text(s.state->thisMachine.threads), " 6 (HT)");
+    QCOMPARE(text(s.state->thisMachine.cpuCount), "2 sockets, 16 cores");
+    QCOMPARE(text(s.state->thisMachine.os), "Linux\x81");
+
+    // A run confirmed with OK (no test selected) writes this machine's description and drives.
+    s.beforeAnswer = [](QDialog&) { return true; };
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    QCOMPARE(text(s.state->thisMachine.brand), "");
+    QCOMPARE(text(s.state->thisMachine.threads), "3");
+    QVERIFY(!IsDriveDescribed(s.state->thisDrives, 0));
+    // The store holds this machine's description again: what Enter Description types is this
+    // machine's, and the next run offers it.
+    s.beforeAnswer = [&](QDialog& dialog) {
+      dialog.findChild<QLineEdit*>("brand")->setText(QStringLiteral("Mine"));
+      return true;
+    };
+    s.frame->TriggerCommand(command::kEnterDescription);
+    shown.clear();
+    s.threadCount.clear();
+    s.beforeAnswer = [&](QDialog& dialog) {
+      record(dialog);
+      return true;
+    };
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    QCOMPARE(shown, (QStringList{"Mine", "3", ""}));
   }
 
   // Each file dialog as the menus show it: title, first name, filters as the user reads them,
