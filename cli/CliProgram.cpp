@@ -64,6 +64,7 @@ int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& d
   ApplyFields(options, description);
   SetField(description.threads, std::to_string(threads));
   CliHost host(state, description, err, options.quiet);
+  if (options.sweep) host.NameThreadCount(threads);
   TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives), RunDiskTest, steady);
   if (repeated == nullptr || options.repeat == 1) {
     runner.OnRunSelectedTests(state, host);

@@ -541,6 +541,12 @@ TEST(ThreadSweep, RunsEveryCountAndPrintsItsTableOrJsonWithTheLastRunAtTheTop) {
   CliRun run = Invoke({"--sweep", "--quick", "-t", "queens", "-j", "3", "--no-realtime", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.err.find("Sweep with 3 threads"), std::string::npos);
+  // Each progress line names the thread count of its run.
+  for (const char* line : {"1 thread: Running Eight queens problem (1 of 1)...\n",
+                           "2 threads: Running Eight queens problem (1 of 1)...\n",
+                           "3 threads: Running Eight queens problem (1 of 1)...\n"}) {
+    EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
+  }
   const nlohmann::json json = nlohmann::json::parse(run.out);
   ASSERT_EQ(json["sweep"].size(), 3u);
   EXPECT_FALSE(json.contains("repeat"));
