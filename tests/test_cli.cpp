@@ -26,6 +26,7 @@
 #include "cli/CliProgram.h"
 #include "cli/TerminalText.h"
 #include "cli/ThreadSweep.h"
+#include "generated/Version.h"
 #include "engine/Windows1252.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
@@ -122,7 +123,7 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--no-realtime"), std::string::npos);
   run = Invoke({"-V"});
-  EXPECT_EQ(run.out, "quorvane-cli 0.7.16\n");
+  EXPECT_EQ(run.out, std::string("quorvane-cli ") + QUORVANE_VERSION + "\n");
 }
 
 TEST(CliOptions, TestsAndFieldsAreParsed) {

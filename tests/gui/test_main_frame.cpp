@@ -37,6 +37,7 @@
 #include "dialogs/CDescriptionDlg.h"
 #include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
+#include "generated/Version.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
 
@@ -209,7 +210,7 @@ class MainFrameTest : public QObject {
                             "Quick tests (fixed work)=40101|-|"
                             "Enter Description=40044|Show Description/Results=40045|Show Chart=40110]|"
                             "Info[Help=57670|-|About=57664]"));
-    QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO 0.7.16 "));
+    QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO " QUORVANE_VERSION " "));
     QVERIFY(!s.frame->TriggerCommand(12345));
     QVERIFY(s.Checked(command::kRealTime));  // the mark shows the state the window starts with
     s.frame->ActionFor(command::kEightQueens)->trigger();  // as a click does
