@@ -11,7 +11,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -201,11 +203,29 @@ TEST(SaveFile, NamesSomeoneElsePlacedInASharedStickyFolderAreNotFollowedOrWritte
   EXPECT_EQ(FileBytes(victim), kNew);
 }
 
-TEST(SignalCleanup, SigintAndSigtermRemoveRegisteredFilesAndExitWith128PlusTheSignal) {
+// The child's exit status, or -1 when it did not exit normally or was still running after
+// `seconds` (it is killed then: a handler that waits for itself hangs).
+int ExitStatusWithin(pid_t child, int seconds) {
+  int status = 0;
+  for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
+    if (waited == seconds * 100) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SignalCleanup, EachEndingSignalRemovesRegisteredFilesAndExitsWith128PlusTheSignal) {
   TempFolder folder;
-  const fs::path path = folder / "registered", kept = folder / "released";
-  for (const int signal : {SIGINT, SIGTERM}) {
-    const int status = InChild(false, [&] {
+  const fs::path path = folder / "registered", kept = folder / "released", held = folder / "held";
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
       RemoveRegisteredFilesOnSignal();
       const int fd = CreateRemovedOnSignal(path.c_str(), [&] {
         return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
@@ -214,16 +234,63 @@ TEST(SignalCleanup, SigintAndSigtermRemoveRegisteredFilesAndExitWith128PlusTheSi
         return open(kept.c_str(), O_WRONLY | O_CREAT, 0600);
       });
       // Released by a rename that failed: still registered; by one that worked: not any more.
-      if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; })) return 1;
-      if (!ReleaseRemovedOnSignal(kept.c_str(), [] { return true; })) return 2;
-      raise(signal);
-      return 3;
-    });
-    EXPECT_EQ(status, 128 + signal);
+      if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; }))
+        _exit(1);
+      if (!ReleaseRemovedOnSignal(kept.c_str(), [] { return true; })) _exit(2);
+      // A signal during a registration waits until the file is registered, then removes it.
+      CreateRemovedOnSignal(held.c_str(), [&] {
+        const int made = open(held.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        raise(signal);
+        return made;
+      });
+      _exit(3);
+    }
+    EXPECT_EQ(ExitStatusWithin(child, 20), 128 + signal);
     EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(held));
     EXPECT_TRUE(fs::exists(kept));
+    fs::remove(held);
   }
 }
+
+#ifdef QUORVANE_GUI_PATH
+// Whether the process `pid` catches every signal of `signals` (its SigCgt mask in /proc).
+bool Catches(pid_t pid, std::initializer_list<int> signals) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("SigCgt:", 0) != 0) continue;
+    const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+    for (const int signal : signals) {
+      if ((caught & (1ull << (signal - 1))) == 0) return false;
+    }
+    return true;
+  }
+  return false;
+}
+
+// The desktop program, started without a display, ends through the same handler (exit status
+// 128 + the signal, not killed by it) once it is up.
+TEST(SignalCleanup, TheDesktopProgramEndsThroughTheHandlerOnSigintSigtermAndSighup) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      setenv("QT_LOGGING_RULES", "qt.qpa.*=false", 1);
+      execl(QUORVANE_GUI_PATH, QUORVANE_GUI_PATH, static_cast<char*>(nullptr));
+      _exit(91);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!Catches(child, {SIGINT, SIGTERM, SIGHUP}) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(child, signal);
+    EXPECT_EQ(ExitStatusWithin(child, 30), 128 + signal);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace quorvane
