@@ -18,8 +18,10 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "platform/SaveFile.h"
+#include "platform/SaveFileSystem.h"
 #include "platform/SignalCleanup.h"
 #include "tests/temp_folder.h"
 
@@ -201,6 +203,87 @@ TEST(SaveFile, NamesSomeoneElsePlacedInASharedStickyFolderAreNotFollowedOrWritte
   fs::create_symlink(victim, trap);
   EXPECT_FALSE(SaveFileContents(trap, kNew));
   EXPECT_EQ(FileBytes(victim), kNew);
+}
+
+// Whether files without a name (O_TMPFILE) can be made in `folder`.
+bool TakesUnnamedFiles(const fs::path& folder) {
+  const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+// Both ways of writing a new file (unnamed where the filesystem allows, and through a named
+// temporary file): whole, with the replaced file's mode and owner, no temporary file left, and a
+// name that appeared while the file was written is never replaced.
+TEST(SaveFile, UnnamedAndNamedTemporaryFilesReplaceWholeAndNeverTakeANameThatAppeared) {
+  TempFolder folder;
+  const fs::path path = folder / "file.qv3";
+  for (const bool unnamed : {true, false}) {
+    SCOPED_TRACE(unnamed);
+    save_file::SaveSteps steps;
+    steps.unnamed = unnamed;
+    ASSERT_FALSE(save_file::SaveFileContentsWith(path, kOld, steps));
+    chmod(path.c_str(), 0604);
+    if (geteuid() == 0) ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+    const struct stat before = StatOf(path);
+    ASSERT_FALSE(save_file::SaveFileContentsWith(path, kNew, steps));
+    EXPECT_EQ(FileBytes(path), kNew);
+    EXPECT_NE(StatOf(path).st_ino, before.st_ino) << "replaced, not written in place";
+    EXPECT_EQ(std::tuple(StatOf(path).st_mode, StatOf(path).st_uid, StatOf(path).st_gid),
+              std::tuple(before.st_mode, before.st_uid, before.st_gid));
+    fs::remove(path);
+    steps.beforeNaming = [&] { Write(path, "someone else's\n"); };
+    EXPECT_EQ(save_file::SaveFileContentsWith(path, kNew, steps), std::errc::file_exists);
+    EXPECT_EQ(FileBytes(path), "someone else's\n");
+    EXPECT_EQ(folder.EntryCount(), 1u);
+    fs::remove(path);
+  }
+}
+
+// A save killed by SIGKILL, which no handler sees, after its file was written and before the
+// file got its name, leaves nothing in the folder: that file never had a name. A replaced file
+// stays as it was.
+TEST(SaveFile, ASaveKilledBeforeItsFileIsNamedLeavesNothingBehind) {
+  TempFolder folder;
+  if (!TakesUnnamedFiles(folder.path())) GTEST_SKIP() << "the filesystem has no unnamed files";
+  const fs::path path = folder / "killed.qv3";
+  const std::string big(8 << 20, 'x');
+  for (const bool replacing : {false, true}) {
+    SCOPED_TRACE(replacing);
+    if (replacing) Write(path, kOld);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      save_file::SaveSteps steps;
+      steps.beforeNaming = [&] {
+        if (write(ready[1], "w", 1) == 1) pause();
+      };
+      save_file::SaveFileContentsWith(path, big, steps);
+      _exit(1);
+    }
+    close(ready[1]);
+    char written = 0;
+    ASSERT_EQ(read(ready[0], &written, 1), 1);
+    close(ready[0]);
+    // The child holds the whole file open, and the folder shows nothing of it.
+    bool held = false;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd")) {
+      struct stat info {};
+      held = held || (stat(fd.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                      static_cast<std::size_t>(info.st_size) == big.size());
+    }
+    EXPECT_TRUE(held);
+    EXPECT_EQ(folder.EntryCount(), replacing ? 1u : 0u);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(folder.EntryCount(), replacing ? 1u : 0u);
+    EXPECT_EQ(FileBytes(path), replacing ? kOld : "");
+  }
 }
 
 // The child's exit status, or -1 when it did not exit normally or was still running after
