@@ -247,7 +247,8 @@ TEST(CliJson, EveryByteOfATextIsItsWindows1252CharacterWithEveryControlEscaped) 
       << run.out;
 }
 
-TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAloneOrRemovedOnSigterm) {
+TEST(CliDrives,
+     DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAloneGuardedOrRemovedOnSignals) {
   CliRun run = Invoke({"--list-drives"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("C  ", 0), 0u) << run.out;  // the root filesystem is drive C
@@ -276,27 +277,65 @@ TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAlone
   EXPECT_EQ(FileBytes(folder / "DISKTEST.DAT"), "mine");
   fs::remove(folder / "DISKTEST.DAT");
 
-  // SIGTERM during the disk test removes its file; the program exits 143.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (chdir(folder.path().c_str()) != 0) _exit(90);
-    execl(QUORVANE_CLI_PATH, QUORVANE_CLI_PATH, "-q", "--no-realtime", "-d", "C", static_cast<char*>(nullptr));
-    _exit(91);
+  // Stopped by SIGTERM, SIGHUP (a closed terminal) or SIGQUIT (Ctrl-\) during the disk test,
+  // the program removes its file and exits 128 + the signal. Each run is held still (SIGSTOP)
+  // once its file was seen, so that it cannot finish first; meanwhile a second disk test in the
+  // same folder says that another one is running there and leaves its file alone.
+  const int signals[] = {SIGTERM, SIGHUP, SIGQUIT};
+  const TempFolder more[2];
+  const fs::path folders[] = {folder.path(), more[0].path(), more[1].path()};
+  pid_t children[3];
+  for (int k = 0; k < 3; ++k) {
+    children[k] = fork();
+    ASSERT_GE(children[k], 0);
+    if (children[k] == 0) {
+      if (chdir(folders[k].c_str()) != 0) _exit(90);
+      execl(QUORVANE_CLI_PATH, QUORVANE_CLI_PATH, "-q", "--no-realtime", "-d", "C",
+            static_cast<char*>(nullptr));
+      _exit(91);
+    }
   }
-  const fs::path file = folder.path() / "DISKTEST.DAT";
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // Each is held as soon as its file is seen; all three are watched at once.
+  bool seen[3] = {false, false, false};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!(seen[0] && seen[1] && seen[2]) && std::chrono::steady_clock::now() < deadline) {
+    for (int k = 0; k < 3; ++k) {
+      if (seen[k] || !fs::exists(folders[k] / "DISKTEST.DAT")) continue;
+      kill(children[k], SIGSTOP);
+      seen[k] = true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  const bool seen = fs::exists(file);
-  kill(child, SIGTERM);
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (!seen) GTEST_SKIP() << "the disk test made no file here (drive C not writable?)";
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 143);
-  EXPECT_EQ(folder.EntryCount(), 0u);
+  bool unseen = false;
+  for (int k = 0; k < 3; ++k) {
+    SCOPED_TRACE(signals[k]);
+    const fs::path file = folders[k] / "DISKTEST.DAT";
+    kill(children[k], SIGSTOP);
+    int status = 0;
+    waitpid(children[k], &status, WUNTRACED);
+    if (k == 0 && seen[k]) {
+      const bool there = fs::exists(file);
+      run = Shell("cd '" + folders[k].string() +
+                  "' && " QUORVANE_CLI_PATH " -q --no-realtime -d C 2>&1");
+      EXPECT_EQ(run.status, 1);
+      EXPECT_NE(run.out.find(
+                    "quorvane-cli: Another disk test is running: Another disk test is running in " +
+                    folders[k].string()),
+                std::string::npos)
+          << run.out;
+      EXPECT_EQ(fs::exists(file), there) << "the first test's file is not the second's to remove";
+    }
+    kill(children[k], signals[k]);
+    kill(children[k], SIGCONT);
+    waitpid(children[k], &status, 0);
+    if (!seen[k]) {
+      unseen = true;
+      continue;
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signals[k]) << status;
+    EXPECT_TRUE(fs::is_empty(folders[k]));
+  }
+  if (unseen) GTEST_SKIP() << "the disk test made no file here (drive C not writable?)";
 }
 
 TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRepeatedRunsGiveMediansInJson) {
