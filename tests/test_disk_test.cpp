@@ -133,7 +133,6 @@ TEST(DiskTest, AFolderThatCannotTakeTheFileOrNoPassFailsBeforeCalibratingAndLeav
   for (const auto& row : rows) {
     SCOPED_TRACE((row.folder ? row.folder->string() : "none") + ", " + std::to_string(row.passes));
     DiskRun run(row.folder);
-    run.environment.calibration = 1h;  // a calibration before the failure would never end
     EXPECT_EQ(run(row.passes), -1);
     EXPECT_EQ(run.messages, row.messages);
     EXPECT_EQ(*run.meterStarts, 0);
@@ -152,7 +151,6 @@ TEST(DiskTest, NoPermissionOrNoSpaceIsToldBeforeCalibratingWithTheFileAndTheReas
   if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
   const fs::path file = folder->path() / "DISKTEST.DAT";
   DiskRun full(folder->path());
-  full.environment.calibration = 1h;
   full.environment.freeSpace = [&](const fs::path& asked) {
     return asked == folder->path() ? std::optional<std::uintmax_t>(kFileSize - 1024 * 1024)
                                    : std::nullopt;
@@ -173,7 +171,6 @@ TEST(DiskTest, NoPermissionOrNoSpaceIsToldBeforeCalibratingWithTheFileAndTheReas
   if (child == 0) {
     if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(90);
     DiskRun run(folder->path());
-    run.environment.calibration = 1h;
     const bool refused = run(2) == -1 && *run.meterStarts == 0;
     _exit(refused && run.messages == std::vector<Message>{OpenFailure(file, "Permission denied")}
               ? 0
@@ -304,7 +301,6 @@ TEST(DiskTest, ASecondTestInTheSameFolderSaysAnotherIsRunningAndLeavesTheFirstAl
     const FolderLock first(folder->path());
     ASSERT_FALSE(first.Busy());
     DiskRun second(folder->path());
-    second.environment.calibration = 1h;
     EXPECT_EQ(second(2), -1);
     EXPECT_EQ(second.messages, running);
     EXPECT_EQ(*second.meterStarts, 0);
@@ -317,7 +313,6 @@ TEST(DiskTest, ASecondTestInTheSameFolderSaysAnotherIsRunningAndLeavesTheFirstAl
   first.environment.clock.ticks = [&] {
     if (ticks++ == 5) {  // the second pass, its 20 blocks written
       DiskRun second(folder->path());
-      second.environment.calibration = 1h;
       if (second(1) != -1 || *second.meterStarts != 0) secondMessages.push_back({});
       secondMessages.push_back(second.messages);
       std::error_code error;
@@ -377,7 +372,6 @@ TEST(DiskTest, ALeftoverTestFileIsRemovedWithANoteAnythingElseIsLeftAlone) {
     struct stat before {};
     lstat(file.c_str(), &before);
     DiskRun kept(folder->path());
-    kept.environment.calibration = 1h;
     EXPECT_EQ(kept(1), -1);
     EXPECT_EQ(kept.messages,
               (kind == kLocked
@@ -402,6 +396,8 @@ TEST(UnbufferedFile, BypassesTheCacheIsRemovedOnASignalUntilDeletedAndDeletesOnc
   std::optional<UnbufferedFile> file = UnbufferedFile::CreateNew(path);
   ASSERT_TRUE(file.has_value());
   EXPECT_TRUE(IsRemovedOnSignal(path.c_str())) << "a stopped process must not leave it behind";
+  // Locked while open: another process would see a running test, not a leftover.
+  EXPECT_EQ(UnbufferedFile::ClearLeftover(path, 0), LeftoverFile::InUse);
   // Buffered files take any size at any address; unbuffered ones refuse misaligned transfers.
   EXPECT_EQ(file->Write(block.data() + 1, 4096), -1);
   EXPECT_EQ(file->Write(block.data(), 100), -1);
