@@ -218,8 +218,8 @@ bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR |
 
 // Gives the unnamed file `fd` the name `name`; fails (EEXIST) when the name is taken.
 bool Name(int fd, const fs::path& name) {
-  return linkat(AT_FDCWD, DescriptorLink(fd).c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) ==
-         0;
+  const std::string link = DescriptorLink(fd);
+  return linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Puts the complete unnamed file `fd` in the target's place: a new file straight under the

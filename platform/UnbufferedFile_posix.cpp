@@ -58,11 +58,13 @@ bool LooksLeftOver(const struct stat& checked, std::uintmax_t size) {
 bool RemoveChecked(const std::filesystem::path& path, const struct stat& checked) {
   std::filesystem::path aside = path;
   aside += "." + std::to_string(getpid()) + ".removing";
-  if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0)
+  if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0) {
     return false;
+  }
   struct stat moved {};
-  if (lstat(aside.c_str(), &moved) == 0 && SameFile(moved, checked))
+  if (lstat(aside.c_str(), &moved) == 0 && SameFile(moved, checked)) {
     return unlink(aside.c_str()) == 0;
+  }
   renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
   return false;
 }

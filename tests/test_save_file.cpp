@@ -317,8 +317,9 @@ TEST(SignalCleanup, EachEndingSignalRemovesRegisteredFilesAndExitsWith128PlusThe
         return open(kept.c_str(), O_WRONLY | O_CREAT, 0600);
       });
       // Released by a rename that failed: still registered; by one that worked: not any more.
-      if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; }))
+      if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; })) {
         _exit(1);
+      }
       if (!ReleaseRemovedOnSignal(kept.c_str(), [] { return true; })) _exit(2);
       // A signal during a registration waits until the file is registered, then removes it.
       CreateRemovedOnSignal(held.c_str(), [&] {
