@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <chrono>
 #include <atomic>
@@ -398,6 +399,9 @@ TEST(UnbufferedFile, BypassesTheCacheIsRemovedOnASignalUntilDeletedAndDeletesOnc
   EXPECT_TRUE(IsRemovedOnSignal(path.c_str())) << "a stopped process must not leave it behind";
   // Locked while open: another process would see a running test, not a leftover.
   EXPECT_EQ(UnbufferedFile::ClearLeftover(path, 0), LeftoverFile::InUse);
+  errno = 0;
+  EXPECT_FALSE(UnbufferedFile::CreateNew(path).has_value()) << "never over an existing file";
+  EXPECT_EQ(errno, EEXIST);
   // Buffered files take any size at any address; unbuffered ones refuse misaligned transfers.
   EXPECT_EQ(file->Write(block.data() + 1, 4096), -1);
   EXPECT_EQ(file->Write(block.data(), 100), -1);

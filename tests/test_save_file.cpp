@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -232,6 +233,18 @@ TEST(SaveFile, UnnamedAndNamedTemporaryFilesReplaceWholeAndNeverTakeANameThatApp
     EXPECT_NE(StatOf(path).st_ino, before.st_ino) << "replaced, not written in place";
     EXPECT_EQ(std::tuple(StatOf(path).st_mode, StatOf(path).st_uid, StatOf(path).st_gid),
               std::tuple(before.st_mode, before.st_uid, before.st_gid));
+    // A write that fails part way (a file size limit) leaves the old file and nothing else.
+    EXPECT_EQ(InChild(false, [&] {
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{1024, 1024};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                const std::error_code failure =
+                    save_file::SaveFileContentsWith(path, std::string(4096, 'x'), steps);
+                return failure == std::errc::file_too_large ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(FileBytes(path), kNew);
+    EXPECT_EQ(folder.EntryCount(), 1u);
     fs::remove(path);
     steps.beforeNaming = [&] { Write(path, "someone else's\n"); };
     EXPECT_EQ(save_file::SaveFileContentsWith(path, kNew, steps), std::errc::file_exists);
