@@ -6,6 +6,7 @@
 
 #include "app/CBenchApp.h"
 #include "generated/Version.h"
+#include "platform/SignalCleanup.h"
 
 namespace {
 
@@ -36,6 +37,9 @@ int main(int argc, char* argv[]) {
   if (const char* information = InformationAsked(argc, argv)) {
     return std::fputs(information, stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
   }
+  // Ctrl-C, kill, a log-out or a closed terminal during a disk test or a save leave neither
+  // file behind: the handler removes them at once, whatever the threads are doing.
+  quorvane::RemoveRegisteredFilesOnSignal();
   QApplication application(argc, argv);
   Q_INIT_RESOURCE(quorvane);  // the icon lives in a static library
   QApplication::setApplicationName(QStringLiteral("Quorvane"));

@@ -10,7 +10,8 @@ int main(int argc, char* argv[]) {
   // A file size limit shows as a failed write (EFBIG) with its message, not as a killed process.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
-  // Ctrl-C or SIGTERM during a disk test or a save leaves neither file behind.
+  // Ctrl-C, Ctrl-\, SIGTERM or a closed terminal during a disk test or a save leaves neither file
+  // behind.
   quorvane::RemoveRegisteredFilesOnSignal();
   return quorvane::RunCli(argc, argv, std::cout, std::cerr);
 }

@@ -1,7 +1,8 @@
 // The disk throughput test of one drive: a 5120-kilobyte test file written and read back with
 // the system's cache bypassed, pass after pass, each direction timed separately, while the CPU
 // usage meter counts how much processor time the disk work takes. It shows its failures through
-// the message function it is given, leaves no test file behind, and never measures buffered I/O.
+// the message function it is given, each naming the file and the system's reason; leaves no test
+// file behind, and never measures buffered I/O nor beside another disk test in the same folder.
 #pragma once
 
 #include <chrono>
@@ -14,6 +15,7 @@
 
 #include "disk/CpuUsageMeter.h"
 #include "platform/PerformanceCounter.h"
+#include "platform/UnbufferedFile.h"
 
 namespace quorvane {
 
@@ -32,16 +34,22 @@ struct DiskTestEnvironment {
   std::chrono::milliseconds stopGrace{2000};
   // Shows a failure: text and caption, in a box without owner window.
   ShowMessage showMessage;
+  // Shows a note that is no failure (a leftover test file removed); showMessage when empty.
+  ShowMessage showNote;
   // The meter's counting loop (tests give one that does not stop).
   CounterRoutine counter = IdleLoopCounter;
   // Starts the meter's thread (tests give one that refuses).
   ThreadStarter startThread = StartThread;
   // Times the passes (tests give one whose ticks they choose).
   PassClock clock;
+  // The bytes free for the user on the filesystem of a folder (tests give one that is full).
+  std::function<std::optional<std::uintmax_t>(const std::filesystem::path& folder)> freeSpace =
+      UnbufferedFile::FreeSpace;
 };
 
 constexpr std::int32_t kDiskBlockSize = 262144;  // 256 KiB
 constexpr int kBlocksPerPass = 20;               // 5120 KiB a pass
+constexpr std::uintmax_t kDiskTestFileSize = std::uintmax_t{kDiskBlockSize} * kBlocksPerPass;
 constexpr const char* kDiskTestFileName = "DISKTEST.DAT";
 
 // The messages of the disk test (text, then caption). The meter's own stop failure message is
@@ -54,21 +62,38 @@ constexpr std::string_view kWriteFailedCaption = "Error writing to test file";
 constexpr std::string_view kReadFailedText = "Error reading to test file";
 constexpr std::string_view kReadFailedCaption = "Can't read test file";
 constexpr std::string_view kFileExistsCaption = "Test file already exists";
+constexpr std::string_view kTestRunningCaption = "Another disk test is running";
+constexpr std::string_view kLeftoverRemovedCaption = "Test file removed";
 constexpr std::string_view kMeterStartFailedText = "The CPU usage meter could not start its thread.";
 constexpr std::string_view kMeterStartFailedCaption = "Can't start the CPU usage meter";
 
 // The message when something already has the test file's name (a file, a link): it names it.
 std::string FileExistsText(const std::filesystem::path& path);
+// The message when another disk test is running in the folder of `path`.
+std::string TestRunningText(const std::filesystem::path& path);
+// The note when the leftover of a test that ended abnormally was removed from `path`.
+std::string LeftoverRemovedText(const std::filesystem::path& path);
 
 // Runs `passes` passes on drive `letter` ('C'..'Z'). On success returns 0 and sets the seven
 // outputs (kilobytes of 1024 bytes per second, CPU usage in percent, never below 0); on any
 // failure returns -1 after showing its message, and leaves the outputs as they were.
 //  - The test file is `DISKTEST.DAT` in environment.folderOf(letter); a drive without a folder
 //    fails as a file that cannot be created does. The file is created exclusively and never
-//    through a link: when the name is taken, whatever has it is left untouched and the test
-//    fails with FileExistsText / kFileExistsCaption.
+//    through a link.
+//  - Before the meter's calibration, so that nothing is waited for in vain: the test's folder
+//    is locked for the whole test (FolderLock.h); a folder locked by another test fails with
+//    TestRunningText / kTestRunningCaption, and that test's file is neither removed nor
+//    measured beside. A leftover of a test that ended abnormally (UnbufferedFile::ClearLeftover)
+//    is removed with the note LeftoverRemovedText / kLeftoverRemovedCaption and the test goes
+//    on; anything else that has the name is left untouched and the test fails with
+//    FileExistsText / kFileExistsCaption. Then the file is made and removed once (a folder that
+//    is missing or not writable, or a filesystem that cannot bypass its cache, fails with the
+//    open failure message), and a filesystem with less free space than one pass's file fails
+//    with the write failure message.
 //  - Every one of the 20 writes and 20 reads of a pass is checked: an error or a short count
 //    ends the test with the write or read failure message.
+//  - Every failure message is the specified text followed by " (FILE: REASON)": the system's
+//    reason, and for a lack of space how much the test needs and how much is free.
 //  - The meter is stopped before -1 is returned (a failing stop then shows its own message as
 //    the second one), and no test file remains.
 //  - passes < 1 is refused at once: -1, no message, nothing measured and no file touched (no

@@ -40,3 +40,11 @@ std::error_code MoveIntoPlaceOrRemove(const fs::path& temporary, std::error_code
 }
 
 }  // namespace quorvane::save_file
+
+namespace quorvane {
+
+std::error_code SaveFileContents(const std::filesystem::path& path, std::string_view bytes) {
+  return save_file::SaveFileContentsWith(path, bytes, {});
+}
+
+}  // namespace quorvane

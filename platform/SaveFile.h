@@ -1,10 +1,15 @@
 // Writing a whole file for Save and Export without destroying what is already at the target.
-//  - A new file is made as a short-named temporary file (".qv" and six random characters,
-//    created exclusively, never through a link) in the target's folder, written, flushed and
-//    renamed to the target's name.
+//  - A new file is made as a file without a name in the target's folder (Linux's O_TMPFILE),
+//    written, flushed and only then linked to the target's name, which fails if the name was
+//    taken meanwhile. A process killed before (even by SIGKILL) leaves nothing behind. Where the
+//    filesystem has no unnamed files, a short-named temporary file (".qv" and six random
+//    characters, created exclusively, never through a link) is written, flushed and renamed to
+//    the target's name instead; a SIGKILL can leave that one behind.
 //  - An existing regular file is replaced the same way (atomically: it holds its old or its new
 //    contents, never a mix) when that keeps what the user had; the replacement gets the file's
-//    owner, group and permission bits. It is written in place instead when it has more than one
+//    owner, group and permission bits. An unnamed replacement is linked to a short temporary name
+//    and at once renamed over the file: only that instant (registered for removal on a signal)
+//    can leave a temporary name behind. It is written in place instead when it has more than one
 //    name (hard links), when its owner or group cannot be given to a new file, or when no
 //    temporary file can be made in its folder. A file the user may not write to is refused
 //    (for the superuser: a file without any write permission bit).
@@ -17,7 +22,7 @@
 //    the same reason a regular file there is refused when it belongs to neither of them or has
 //    another name (a hard link to it may have been made by anyone).
 // A failure leaves a replaced file as it was and no temporary file behind; while the temporary
-// file exists it is registered for removal on SIGINT and SIGTERM (SignalCleanup.h).
+// file exists it is registered for removal on the signals that end the program (SignalCleanup.h).
 #pragma once
 
 #include <filesystem>

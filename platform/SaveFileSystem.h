@@ -7,11 +7,24 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace quorvane::save_file {
 
+// How SaveFileContents goes, with its steps open to the tests that watch them.
+struct SaveSteps {
+  // Linux: new and replacing files are written without a name (O_TMPFILE) where the filesystem
+  // has such files, and named only when complete; false: always through a named temporary file.
+  bool unnamed = true;
+  // Runs when the contents are written and flushed, before the new file gets a name.
+  std::function<void()> beforeNaming;
+};
+
 // The system's half.
+// SaveFileContents with the steps `steps`.
+std::error_code SaveFileContentsWith(const std::filesystem::path& path, std::string_view bytes,
+                                     const SaveSteps& steps);
 // The name under which `path` is registered for removal on a signal (SignalCleanup.h).
 std::string RegisteredName(const std::filesystem::path& path);
 // Removes the file named `path`; false when it could not.

@@ -176,35 +176,104 @@ bool MoveIntoPlace(const fs::path& temporary, const Target& target) {
   return true;
 }
 
-// Writes the temporary file and renames it over the target. `fallBack` is set when the target
-// must be written in place instead (nothing was changed then).
-std::error_code WriteAndRename(const Target& target, std::string_view bytes, bool& fallBack) {
-  const bool replacing = target.way == Way::Replace;
-  fs::path temporary;
-  const int fd = CreateTemporary(FolderOf(target.path), replacing ? 0600 : 0666, temporary);
-  if (fd < 0) {
-    fallBack = replacing;  // a writable file in a folder that is not
-    return Reason(errno);
-  }
-  std::error_code failure;
-  if (replacing) {
+// Gives a new file `fd` what the file it replaces has (owner, group, permission bits), then
+// writes `bytes` into it and flushes them. `fallBack` is set when the owner or group cannot be
+// given (nothing was written then: the target must be written in place).
+std::error_code FillNewFile(int fd, const Target& target, std::string_view bytes, bool& fallBack) {
+  if (target.way == Way::Replace) {
     struct stat made {};
     const bool sameOwners = fstat(fd, &made) == 0 && made.st_uid == target.info.st_uid &&
                             made.st_gid == target.info.st_gid;
     if (!sameOwners && fchown(fd, target.info.st_uid, target.info.st_gid) != 0) {
       fallBack = true;
-      close(fd);
-      save_file::RemoveTemporary(temporary);
       return Reason(EPERM);
     }
     // After the owner: a change of owner clears the set-id bits.
-    if (fchmod(fd, target.info.st_mode & 07777) != 0) failure = Reason(errno);
+    if (fchmod(fd, target.info.st_mode & 07777) != 0) return Reason(errno);
   }
-  if (!failure) failure = WriteAll(fd, bytes);
-  if (!failure && fsync(fd) != 0) failure = Reason(errno);
-  return save_file::MoveIntoPlaceOrRemove(temporary, Close(fd, failure), [&] {
+  if (const std::error_code failure = WriteAll(fd, bytes)) return failure;
+  if (fsync(fd) != 0) return Reason(errno);
+  return {};
+}
+
+// The link in /proc through which the open file `fd` can be given a name.
+std::string DescriptorLink(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// A file without a name in `folder`, which DescriptorLink can name later; -1 with errno set
+// when it cannot be made. EOPNOTSUPP, EISDIR (kernels without O_TMPFILE) and EINVAL mean that
+// there are no such files here; so does a system without /proc.
+int CreateUnnamed(const fs::path& folder, mode_t mode) {
+  const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  struct stat named {};
+  if (lstat(DescriptorLink(fd).c_str(), &named) != 0) {
+    close(fd);
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return fd;
+}
+
+bool NoUnnamedFiles(int error) { return error == EOPNOTSUPP || error == EISDIR || error == EINVAL; }
+
+// Gives the unnamed file `fd` the name `name`; fails (EEXIST) when the name is taken.
+bool Name(int fd, const fs::path& name) {
+  const std::string link = DescriptorLink(fd);
+  return linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// Puts the complete unnamed file `fd` in the target's place: a new file straight under the
+// target's name (never over a name that appeared meanwhile); a replacement under a short
+// temporary name, registered for removal on a signal, renamed over the target at once.
+std::error_code NameInPlace(int fd, const Target& target) {
+  if (target.way != Way::Replace) return Name(fd, target.path) ? std::error_code() : Reason(errno);
+  save_file::TemporaryNames names;
+  for (int attempt = 0; attempt < save_file::TemporaryNames::kAttempts; ++attempt) {
+    const fs::path temporary = names.Next(FolderOf(target.path));
+    const int named =
+        CreateRemovedOnSignal(temporary.c_str(), [&] { return Name(fd, temporary) ? 0 : -1; });
+    if (named == 0) {
+      return save_file::MoveIntoPlaceOrRemove(temporary, {}, [&] {
+        return MoveIntoPlace(temporary, target) ? std::error_code() : Reason(errno);
+      });
+    }
+    if (errno != EEXIST) return Reason(errno);
+  }
+  return Reason(EEXIST);
+}
+
+// Writes a new file under a temporary name and renames it over the target. `fallBack` is set
+// when the target must be written in place instead (nothing was changed then).
+std::error_code WriteAndRename(const Target& target, std::string_view bytes,
+                               const save_file::SaveSteps& steps, bool& fallBack) {
+  fs::path temporary;
+  const int fd =
+      CreateTemporary(FolderOf(target.path), target.way == Way::Replace ? 0600 : 0666, temporary);
+  if (fd < 0) {
+    fallBack = target.way == Way::Replace;  // a writable file in a folder that is not
+    return Reason(errno);
+  }
+  const std::error_code failure = Close(fd, FillNewFile(fd, target, bytes, fallBack));
+  if (!failure && steps.beforeNaming) steps.beforeNaming();
+  return save_file::MoveIntoPlaceOrRemove(temporary, failure, [&] {
     return MoveIntoPlace(temporary, target) ? std::error_code() : Reason(errno);
   });
+}
+
+// Writes a new file for the target, unnamed where the filesystem allows, and puts it in place.
+std::error_code WriteNewFile(const Target& target, std::string_view bytes,
+                             const save_file::SaveSteps& steps, bool& fallBack) {
+  if (!steps.unnamed) return WriteAndRename(target, bytes, steps, fallBack);
+  const int fd = CreateUnnamed(FolderOf(target.path), target.way == Way::Replace ? 0600 : 0666);
+  if (fd < 0) {
+    if (NoUnnamedFiles(errno)) return WriteAndRename(target, bytes, steps, fallBack);
+    fallBack = target.way == Way::Replace;  // a writable file in a folder that is not
+    return Reason(errno);
+  }
+  std::error_code failure = FillNewFile(fd, target, bytes, fallBack);
+  if (!failure && steps.beforeNaming) steps.beforeNaming();
+  if (!failure) failure = NameInPlace(fd, target);
+  return Close(fd, failure);
 }
 
 }  // namespace
@@ -213,12 +282,13 @@ std::string save_file::RegisteredName(const fs::path& path) { return path.native
 
 bool save_file::RemoveNamedFile(const fs::path& path) { return unlink(path.c_str()) == 0; }
 
-std::error_code SaveFileContents(const fs::path& path, std::string_view bytes) {
+std::error_code save_file::SaveFileContentsWith(const fs::path& path, std::string_view bytes,
+                                                const SaveSteps& steps) {
   Target target;
   if (const std::error_code refused = Resolve(path, target)) return refused;
   if (target.way == Way::InPlace) return WriteInPlace(target, bytes);
   bool fallBack = false;
-  const std::error_code failure = WriteAndRename(target, bytes, fallBack);
+  const std::error_code failure = WriteNewFile(target, bytes, steps, fallBack);
   return fallBack ? WriteInPlace(target, bytes) : failure;
 }
 

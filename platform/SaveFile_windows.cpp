@@ -145,7 +145,8 @@ bool MoveIntoPlace(const fs::path& temporary, const fs::path& target, Way way) {
   return MoveFileExW(temporary.c_str(), target.c_str(), flags) != 0;
 }
 
-std::error_code WriteAndRename(const fs::path& target, Way way, std::string_view bytes, bool& fallBack) {
+std::error_code WriteAndRename(const fs::path& target, Way way, std::string_view bytes,
+                               const save_file::SaveSteps& steps, bool& fallBack) {
   fs::path temporary;
   std::error_code failure;
   Handle file(CreateTemporary(FolderOf(target), temporary, failure));
@@ -156,6 +157,7 @@ std::error_code WriteAndRename(const fs::path& target, Way way, std::string_view
   failure = WriteAll(file.Get(), bytes);
   if (!failure && !FlushFileBuffers(file.Get())) failure = LastReason();
   if (!file.Close() && !failure) failure = LastReason();
+  if (!failure && steps.beforeNaming) steps.beforeNaming();
   return save_file::MoveIntoPlaceOrRemove(temporary, failure, [&] {
     return MoveIntoPlace(temporary, target, way) ? std::error_code() : LastReason();
   });
@@ -171,13 +173,15 @@ std::string save_file::RegisteredName(const fs::path& path) {
 
 bool save_file::RemoveNamedFile(const fs::path& path) { return DeleteFileW(path.c_str()) != 0; }
 
-std::error_code SaveFileContents(const fs::path& path, std::string_view bytes) {
+// Windows has no unnamed files: steps.unnamed changes nothing.
+std::error_code save_file::SaveFileContentsWith(const fs::path& path, std::string_view bytes,
+                                                const SaveSteps& steps) {
   fs::path target;
   Way way = Way::CreateNew;
   if (const std::error_code refused = Resolve(path, target, way)) return refused;
   if (way == Way::InPlace) return WriteInPlace(target, bytes);
   bool fallBack = false;
-  const std::error_code failure = WriteAndRename(target, way, bytes, fallBack);
+  const std::error_code failure = WriteAndRename(target, way, bytes, steps, fallBack);
   return fallBack ? WriteInPlace(target, bytes) : failure;
 }
 

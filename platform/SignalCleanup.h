@@ -1,6 +1,6 @@
-// Files that must not outlive the process when it is stopped by SIGINT or SIGTERM (a temporary
-// file of a save, the disk test's file): a fixed registry of their paths, and the handler that
-// removes them and ends the process with status 128 + the signal's number.
+// Files that must not outlive the process when it is stopped by SIGINT, SIGTERM, SIGHUP or SIGQUIT
+// (a temporary file of a save, the disk test's file): a fixed registry of their paths, and the
+// handler that removes them and ends the process with status 128 + the signal's number.
 //
 // Why a fixed registry: a signal handler is process-wide. It runs at any instant, on whichever
 // thread the signal lands, with no pointer to the program's state, and may use only
@@ -26,8 +26,14 @@ int CreateRemovedOnSignal(const char* path, const std::function<int()>& create);
 // what `release` returned.
 bool ReleaseRemovedOnSignal(const char* path, const std::function<bool()>& release);
 
-// Installs the handler for SIGINT and SIGTERM: it removes every registered file and ends the
-// process with _exit(130) or _exit(143). For programs without a window only.
+// Installs the handler for SIGINT, SIGTERM, SIGHUP and SIGQUIT (on Windows: the console's
+// control events): it removes every registered file and ends the process with _exit(128 + the
+// signal's number). Call it from the main thread before any file is registered.
+//
+// Both programs end this way. The desktop program does not hand the signal to its event loop
+// (the self-pipe way): the removal must happen at once even while the user-interface thread is
+// busy or the run thread is inside a disk pass, and a session that is ending sends SIGKILL soon
+// after SIGTERM or SIGHUP. Nothing the user made is lost: results live in the files they saved.
 void RemoveRegisteredFilesOnSignal();
 
 // Whether `path` is registered now (for the checks of the units that register).

@@ -10,14 +10,22 @@ namespace quorvane {
 
 namespace {
 
-// SIGINT and SIGTERM held in the calling thread for the life of the guard.
+// The signals that end the program with its registered files removed: Ctrl-C, kill, a closed
+// terminal or a log-out, Ctrl-\.
+constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+sigset_t HandledSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : kHandledSignals) sigaddset(&set, signal);
+  return set;
+}
+
+// The handled signals held in the calling thread for the life of the guard.
 class SignalsHeld {
  public:
   SignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
+    const sigset_t held = HandledSignals();
     pthread_sigmask(SIG_BLOCK, &held, &previous_);
   }
   ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
@@ -52,11 +60,8 @@ void WaitForChangingSlot() {}
 void RemoveRegisteredFilesOnSignal() {
   struct sigaction action {};
   action.sa_handler = RemoveAndExit;
-  sigemptyset(&action.sa_mask);
-  sigaddset(&action.sa_mask, SIGINT);
-  sigaddset(&action.sa_mask, SIGTERM);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  action.sa_mask = HandledSignals();  // one handler at a time, whichever signal came first
+  for (const int signal : kHandledSignals) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace quorvane

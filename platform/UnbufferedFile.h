@@ -14,6 +14,14 @@
 
 namespace quorvane {
 
+// What had a test file's name before a test made its file (UnbufferedFile::ClearLeftover).
+enum class LeftoverFile {
+  None,     // nothing has the name (or the folder cannot be looked at)
+  Removed,  // a leftover of a test that ended abnormally, now removed
+  InUse,    // a test file that another process holds open and locked
+  Kept,     // anything else: left exactly as it is
+};
+
 // A block of memory aligned to 4096 bytes, as unbuffered transfers need; zero-filled.
 class AlignedBlock {
  public:
@@ -37,10 +45,21 @@ class UnbufferedFile {
   // never followed), or when the filesystem cannot bypass its cache. A folder on a memory-only
   // filesystem (tmpfs, ramfs) counts as one that cannot, whatever the kernel accepts. A refused
   // open leaves no new file behind and never touches an existing one. The new file is removed
-  // if the process is stopped by SIGINT or SIGTERM before Delete (SignalCleanup.h).
+  // if the process is stopped by a signal before Delete (SignalCleanup.h), and holds an advisory
+  // lock while it is open (released by the system if the process dies), which ClearLeftover of
+  // another process sees.
   static std::optional<UnbufferedFile> CreateNew(const std::filesystem::path& path);
   // Removes the file; false when it could not be removed (or did not exist).
   static bool Delete(const std::filesystem::path& path);
+  // Removes what has the name `path` only when it is the leftover of a test that ended
+  // abnormally: a regular file (a link is never followed), with one name, owned by the effective
+  // user (not checked on Windows), exactly `size` bytes long and locked by no one. The checks are
+  // made on the opened file, and only that file is removed: if the name changes hands meanwhile,
+  // the other file stays. Device nodes, pipes and sockets are not even opened.
+  static LeftoverFile ClearLeftover(const std::filesystem::path& path, std::uintmax_t size);
+  // The bytes the user may still write on the filesystem that holds `folder` (the superuser
+  // counts the blocks kept for it); none when that cannot be told.
+  static std::optional<std::uintmax_t> FreeSpace(const std::filesystem::path& folder);
 
   UnbufferedFile(UnbufferedFile&& other) noexcept;
   UnbufferedFile& operator=(UnbufferedFile&& other) noexcept;

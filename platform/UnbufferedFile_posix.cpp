@@ -1,7 +1,10 @@
 #include "platform/UnbufferedFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -9,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 #include <utility>
 
 #include "platform/SignalCleanup.h"
@@ -36,6 +40,33 @@ bool IsMemoryOnlyFolder(const std::filesystem::path& path) {
   if (statfs(folder.c_str(), &info) != 0) return false;
   const long type = static_cast<long>(info.f_type);
   return type == kTmpfsMagic || type == kRamfsMagic;
+}
+
+bool SameFile(const struct stat& one, const struct stat& other) {
+  return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// Whether the opened file `checked` is a leftover test file of `size` bytes (see ClearLeftover).
+bool LooksLeftOver(const struct stat& checked, std::uintmax_t size) {
+  return S_ISREG(checked.st_mode) && checked.st_nlink == 1 && checked.st_uid == geteuid() &&
+         static_cast<std::uintmax_t>(checked.st_size) == size;
+}
+
+// Removes the file `checked` that has the name `path`. The name is first moved aside to one of
+// this process's own, so that what is removed is the file that was checked even when someone
+// gave the name to another file in between; that one is put back.
+bool RemoveChecked(const std::filesystem::path& path, const struct stat& checked) {
+  std::filesystem::path aside = path;
+  aside += "." + std::to_string(getpid()) + ".removing";
+  if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0) {
+    return false;
+  }
+  struct stat moved {};
+  if (lstat(aside.c_str(), &moved) == 0 && SameFile(moved, checked)) {
+    return unlink(aside.c_str()) == 0;
+  }
+  renameat2(AT_FDCWD, aside.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE);
+  return false;
 }
 
 }  // namespace
@@ -73,7 +104,35 @@ std::optional<UnbufferedFile> UnbufferedFile::CreateNew(const std::filesystem::p
     errno = error;
     return std::nullopt;
   }
+  // A new file of ours: nobody else holds a lock on it yet.
+  flock(fd, LOCK_EX | LOCK_NB);
   return UnbufferedFile(fd);
+}
+
+LeftoverFile UnbufferedFile::ClearLeftover(const std::filesystem::path& path, std::uintmax_t size) {
+  struct stat named {};
+  if (lstat(path.c_str(), &named) != 0) return LeftoverFile::None;
+  if (!S_ISREG(named.st_mode)) return LeftoverFile::Kept;
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return LeftoverFile::Kept;
+  LeftoverFile outcome = LeftoverFile::Kept;
+  struct stat opened {};
+  if (fstat(fd, &opened) == 0 && SameFile(opened, named) && LooksLeftOver(opened, size)) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) outcome = LeftoverFile::InUse;
+    } else if (RemoveChecked(path, opened)) {
+      outcome = LeftoverFile::Removed;
+    }
+  }
+  close(fd);
+  return outcome;
+}
+
+std::optional<std::uintmax_t> UnbufferedFile::FreeSpace(const std::filesystem::path& folder) {
+  struct statvfs info {};
+  if (statvfs(folder.c_str(), &info) != 0) return std::nullopt;
+  const auto blocks = static_cast<std::uintmax_t>(geteuid() == 0 ? info.f_bfree : info.f_bavail);
+  return blocks * static_cast<std::uintmax_t>(info.f_frsize);
 }
 
 bool UnbufferedFile::Delete(const std::filesystem::path& path) {

@@ -58,6 +58,40 @@ std::optional<UnbufferedFile> UnbufferedFile::CreateNew(const std::filesystem::p
   return UnbufferedFile(reinterpret_cast<std::intptr_t>(file));
 }
 
+// Opened without sharing, so that a pass of a running test (whose file is open) shows as a
+// sharing violation; never through a link (the reparse point itself is opened and refused).
+// Owners are not compared: removing needs the DELETE right on the file anyway.
+LeftoverFile UnbufferedFile::ClearLeftover(const std::filesystem::path& path, std::uintmax_t size) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return LeftoverFile::None;
+    return error == ERROR_SHARING_VIOLATION ? LeftoverFile::InUse : LeftoverFile::Kept;
+  }
+  LeftoverFile outcome = LeftoverFile::Kept;
+  BY_HANDLE_FILE_INFORMATION info{};
+  constexpr DWORD kNotPlain =
+      FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
+      (info.dwFileAttributes & kNotPlain) == 0 && info.nNumberOfLinks == 1 &&
+      ((static_cast<std::uintmax_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow) == size) {
+    FILE_DISPOSITION_INFO remove{};
+    remove.DeleteFile = TRUE;  // the checked file itself, whatever its name is by then
+    if (SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove)) {
+      outcome = LeftoverFile::Removed;
+    }
+  }
+  CloseHandle(file);
+  return outcome;
+}
+
+std::optional<std::uintmax_t> UnbufferedFile::FreeSpace(const std::filesystem::path& folder) {
+  ULARGE_INTEGER available{};
+  if (!GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return static_cast<std::uintmax_t>(available.QuadPart);
+}
+
 bool UnbufferedFile::Delete(const std::filesystem::path& path) {
   return ReleaseRemovedOnSignal(Utf8(path).c_str(), [&path] { return DeleteFileW(path.c_str()) != 0; });
 }

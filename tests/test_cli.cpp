@@ -248,7 +248,8 @@ TEST(CliJson, EveryByteOfATextIsItsWindows1252CharacterWithEveryControlEscaped) 
       << run.out;
 }
 
-TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAloneOrRemovedOnSigterm) {
+TEST(CliDrives,
+     DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAloneGuardedOrRemovedOnSignals) {
   CliRun run = Invoke({"--list-drives"});
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("C  ", 0), 0u) << run.out;  // the root filesystem is drive C
@@ -277,27 +278,54 @@ TEST(CliDrives, DrivesAreListedCheckedAgainstThisSystemAndTheTestFileIsLeftAlone
   EXPECT_EQ(FileBytes(folder / "DISKTEST.DAT"), "mine");
   fs::remove(folder / "DISKTEST.DAT");
 
-  // SIGTERM during the disk test removes its file; the program exits 143.
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (chdir(folder.path().c_str()) != 0) _exit(90);
-    execl(QUORVANE_CLI_PATH, QUORVANE_CLI_PATH, "-q", "--no-realtime", "-d", "C", static_cast<char*>(nullptr));
-    _exit(91);
-  }
+  // Stopped by SIGTERM, SIGHUP (a closed terminal) or SIGQUIT (Ctrl-\) during the disk test,
+  // the program removes its file and exits 128 + the signal. Each run is held still (SIGSTOP)
+  // once its file was seen, so that it cannot finish first; meanwhile a second disk test in the
+  // same folder says that another one is running there and leaves its file alone. One run at a
+  // time, so that the other tests running beside this one keep their processors.
   const fs::path file = folder.path() / "DISKTEST.DAT";
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  bool unseen = false;
+  for (const int signal : {SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (chdir(folder.path().c_str()) != 0) _exit(90);
+      execl(QUORVANE_CLI_PATH, QUORVANE_CLI_PATH, "-q", "--no-realtime", "-d", "C",
+            static_cast<char*>(nullptr));
+      _exit(91);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(file) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const bool seen = fs::exists(file);
+    kill(child, SIGSTOP);
+    int status = 0;
+    waitpid(child, &status, WUNTRACED);
+    if (signal == SIGTERM && seen) {
+      const bool there = fs::exists(file);
+      run = Shell("cd '" + folder.path().string() +
+                  "' && " QUORVANE_CLI_PATH " -q --no-realtime -d C 2>&1");
+      EXPECT_EQ(run.status, 1);
+      EXPECT_NE(run.out.find(
+                    "quorvane-cli: Another disk test is running: Another disk test is running in " +
+                    folder.path().string()),
+                std::string::npos)
+          << run.out;
+      EXPECT_EQ(fs::exists(file), there) << "the first test's file is not the second's to remove";
+    }
+    kill(child, signal);
+    kill(child, SIGCONT);
+    waitpid(child, &status, 0);
+    if (!seen) {
+      unseen = true;
+      continue;
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << status;
+    EXPECT_EQ(folder.EntryCount(), 0u);
   }
-  const bool seen = fs::exists(file);
-  kill(child, SIGTERM);
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (!seen) GTEST_SKIP() << "the disk test made no file here (drive C not writable?)";
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 143);
-  EXPECT_EQ(folder.EntryCount(), 0u);
+  if (unseen) GTEST_SKIP() << "the disk test made no file here (drive C not writable?)";
 }
 
 TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRepeatedRunsGiveMediansInJson) {

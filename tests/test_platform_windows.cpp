@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -98,6 +99,27 @@ TEST(WindowsUnbufferedFile, RoundTripExclusiveCreationAndDelete_CacheBypassLeftT
   errno = 0;
   EXPECT_FALSE(UnbufferedFile::CreateNew(folder.path() / "missing" / "DISKTEST.DAT").has_value());
   EXPECT_EQ(errno, ENOENT);
+}
+
+// A leftover of a test that ended abnormally is recognised on the handle: exactly the size
+// asked, one name, a plain file; it is removed through that handle. A file held open (a pass
+// of a running test) is in use; anything else is kept.
+TEST(WindowsUnbufferedFile, ALeftoverIsRemovedAFileInUseOrOfAnotherSizeIsKept) {
+  TempFolder folder;
+  const fs::path path = folder.path() / "DISKTEST.DAT";
+  EXPECT_EQ(UnbufferedFile::ClearLeftover(path, 4096), LeftoverFile::None);
+  folder.File("DISKTEST.DAT", std::string(4096, 'x'));
+  EXPECT_EQ(UnbufferedFile::ClearLeftover(path, 4097), LeftoverFile::Kept);
+  EXPECT_EQ(FileBytes(path), std::string(4096, 'x'));
+  EXPECT_EQ(UnbufferedFile::ClearLeftover(path, 4096), LeftoverFile::Removed);
+  EXPECT_FALSE(fs::exists(path));
+  {
+    std::optional<UnbufferedFile> file = UnbufferedFile::CreateNew(path);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(UnbufferedFile::ClearLeftover(path, 0), LeftoverFile::InUse);
+  }
+  EXPECT_TRUE(UnbufferedFile::Delete(path));
+  EXPECT_TRUE(UnbufferedFile::FreeSpace(folder.path()).has_value());
 }
 
 TEST(WindowsDriveMap, FixedDrivesOnlyInLetterOrderWithTheirRootsAndCurrentFolders) {

@@ -6,18 +6,23 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <initializer_list>
 #include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "platform/SaveFile.h"
+#include "platform/SaveFileSystem.h"
 #include "platform/SignalCleanup.h"
 #include "tests/temp_folder.h"
 
@@ -201,11 +206,122 @@ TEST(SaveFile, NamesSomeoneElsePlacedInASharedStickyFolderAreNotFollowedOrWritte
   EXPECT_EQ(FileBytes(victim), kNew);
 }
 
-TEST(SignalCleanup, SigintAndSigtermRemoveRegisteredFilesAndExitWith128PlusTheSignal) {
+// Whether files without a name (O_TMPFILE) can be made in `folder`.
+bool TakesUnnamedFiles(const fs::path& folder) {
+  const int fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+// Both ways of writing a new file (unnamed where the filesystem allows, and through a named
+// temporary file): whole, with the replaced file's mode and owner, no temporary file left, and a
+// name that appeared while the file was written is never replaced.
+TEST(SaveFile, UnnamedAndNamedTemporaryFilesReplaceWholeAndNeverTakeANameThatAppeared) {
   TempFolder folder;
-  const fs::path path = folder / "registered", kept = folder / "released";
-  for (const int signal : {SIGINT, SIGTERM}) {
-    const int status = InChild(false, [&] {
+  const fs::path path = folder / "file.qv3";
+  for (const bool unnamed : {true, false}) {
+    SCOPED_TRACE(unnamed);
+    save_file::SaveSteps steps;
+    steps.unnamed = unnamed;
+    ASSERT_FALSE(save_file::SaveFileContentsWith(path, kOld, steps));
+    chmod(path.c_str(), 0604);
+    if (geteuid() == 0) ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+    const struct stat before = StatOf(path);
+    ASSERT_FALSE(save_file::SaveFileContentsWith(path, kNew, steps));
+    EXPECT_EQ(FileBytes(path), kNew);
+    EXPECT_NE(StatOf(path).st_ino, before.st_ino) << "replaced, not written in place";
+    EXPECT_EQ(std::tuple(StatOf(path).st_mode, StatOf(path).st_uid, StatOf(path).st_gid),
+              std::tuple(before.st_mode, before.st_uid, before.st_gid));
+    // A write that fails part way (a file size limit) leaves the old file and nothing else.
+    EXPECT_EQ(InChild(false, [&] {
+                signal(SIGXFSZ, SIG_IGN);
+                const rlimit limit{1024, 1024};
+                setrlimit(RLIMIT_FSIZE, &limit);
+                const std::error_code failure =
+                    save_file::SaveFileContentsWith(path, std::string(4096, 'x'), steps);
+                return failure == std::errc::file_too_large ? 0 : 1;
+              }),
+              0);
+    EXPECT_EQ(FileBytes(path), kNew);
+    EXPECT_EQ(folder.EntryCount(), 1u);
+    fs::remove(path);
+    steps.beforeNaming = [&] { Write(path, "someone else's\n"); };
+    EXPECT_EQ(save_file::SaveFileContentsWith(path, kNew, steps), std::errc::file_exists);
+    EXPECT_EQ(FileBytes(path), "someone else's\n");
+    EXPECT_EQ(folder.EntryCount(), 1u);
+    fs::remove(path);
+  }
+}
+
+// A save killed by SIGKILL, which no handler sees, after its file was written and before the
+// file got its name, leaves nothing in the folder: that file never had a name. A replaced file
+// stays as it was.
+TEST(SaveFile, ASaveKilledBeforeItsFileIsNamedLeavesNothingBehind) {
+  TempFolder folder;
+  if (!TakesUnnamedFiles(folder.path())) GTEST_SKIP() << "the filesystem has no unnamed files";
+  const fs::path path = folder / "killed.qv3";
+  const std::string big(8 << 20, 'x');
+  for (const bool replacing : {false, true}) {
+    SCOPED_TRACE(replacing);
+    if (replacing) Write(path, kOld);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      save_file::SaveSteps steps;
+      steps.beforeNaming = [&] {
+        if (write(ready[1], "w", 1) == 1) pause();
+      };
+      save_file::SaveFileContentsWith(path, big, steps);
+      _exit(1);
+    }
+    close(ready[1]);
+    char written = 0;
+    ASSERT_EQ(read(ready[0], &written, 1), 1);
+    close(ready[0]);
+    // The child holds the whole file open, and the folder shows nothing of it.
+    bool held = false;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(child) + "/fd")) {
+      struct stat info {};
+      held = held || (stat(fd.path().c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                      static_cast<std::size_t>(info.st_size) == big.size());
+    }
+    EXPECT_TRUE(held);
+    EXPECT_EQ(folder.EntryCount(), replacing ? 1u : 0u);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(folder.EntryCount(), replacing ? 1u : 0u);
+    EXPECT_EQ(FileBytes(path), replacing ? kOld : "");
+  }
+}
+
+// The child's exit status, or -1 when it did not exit normally or was still running after
+// `seconds` (it is killed then: a handler that waits for itself hangs).
+int ExitStatusWithin(pid_t child, int seconds) {
+  int status = 0;
+  for (int waited = 0; waitpid(child, &status, WNOHANG) == 0; ++waited) {
+    if (waited == seconds * 100) {
+      kill(child, SIGKILL);
+      waitpid(child, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SignalCleanup, EachEndingSignalRemovesRegisteredFilesAndExitsWith128PlusTheSignal) {
+  TempFolder folder;
+  const fs::path path = folder / "registered", kept = folder / "released", held = folder / "held";
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
       RemoveRegisteredFilesOnSignal();
       const int fd = CreateRemovedOnSignal(path.c_str(), [&] {
         return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
@@ -214,16 +330,64 @@ TEST(SignalCleanup, SigintAndSigtermRemoveRegisteredFilesAndExitWith128PlusTheSi
         return open(kept.c_str(), O_WRONLY | O_CREAT, 0600);
       });
       // Released by a rename that failed: still registered; by one that worked: not any more.
-      if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; })) return 1;
-      if (!ReleaseRemovedOnSignal(kept.c_str(), [] { return true; })) return 2;
-      raise(signal);
-      return 3;
-    });
-    EXPECT_EQ(status, 128 + signal);
+      if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; })) {
+        _exit(1);
+      }
+      if (!ReleaseRemovedOnSignal(kept.c_str(), [] { return true; })) _exit(2);
+      // A signal during a registration waits until the file is registered, then removes it.
+      CreateRemovedOnSignal(held.c_str(), [&] {
+        const int made = open(held.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        raise(signal);
+        return made;
+      });
+      _exit(3);
+    }
+    EXPECT_EQ(ExitStatusWithin(child, 20), 128 + signal);
     EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(held));
     EXPECT_TRUE(fs::exists(kept));
+    fs::remove(held);
   }
 }
+
+#ifdef QUORVANE_GUI_PATH
+// Whether the process `pid` catches every signal of `signals` (its SigCgt mask in /proc).
+bool Catches(pid_t pid, std::initializer_list<int> signals) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("SigCgt:", 0) != 0) continue;
+    const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+    for (const int signal : signals) {
+      if ((caught & (1ull << (signal - 1))) == 0) return false;
+    }
+    return true;
+  }
+  return false;
+}
+
+// The desktop program, started without a display, ends through the same handler (exit status
+// 128 + the signal, not killed by it) once it is up.
+TEST(SignalCleanup, TheDesktopProgramEndsThroughTheHandlerOnSigintSigtermAndSighup) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      setenv("QT_LOGGING_RULES", "qt.qpa.*=false", 1);
+      execl(QUORVANE_GUI_PATH, QUORVANE_GUI_PATH, static_cast<char*>(nullptr));
+      _exit(91);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!Catches(child, {SIGINT, SIGTERM, SIGHUP}) &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(child, signal);
+    EXPECT_EQ(ExitStatusWithin(child, 30), 128 + signal);
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace quorvane
