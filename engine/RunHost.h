@@ -42,8 +42,8 @@ class RunHost {
   virtual void Progress(const RunProgress& progress) = 0;
   // A failure the user must be told about; the run goes on afterwards.
   virtual void ShowError(std::string_view text, std::string_view caption) = 0;
-  // A line on how a test was measured (disturbed, or its rounds did not agree): its score is
-  // recorded all the same. Not an error.
+  // A line on how a test was measured (disturbed, or its rounds did not agree) or what it met
+  // (a leftover test file removed): its score is recorded all the same. Not an error.
   virtual void ShowMeasurementWarning(std::string_view /*text*/) {}
   // Repetition `repetition` (1-based) of `of` of a repeated run is about to start.
   virtual void RepetitionStarted(int /*repetition*/, int /*of*/) {}

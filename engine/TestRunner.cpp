@@ -117,6 +117,10 @@ int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, in
   environment.showMessage = [&host](std::string_view text, std::string_view caption) {
     host.ShowError(text, caption);
   };
+  // A note (a leftover test file removed) is told as what it is: no failure of the drive.
+  environment.showNote = [&host](std::string_view text, std::string_view) {
+    host.ShowMeasurementWarning(text);
+  };
   for (char letter = kFirstDrive; letter <= kLastDrive; ++letter) {
     if (!state.testSelection.runDrive[static_cast<std::size_t>(letter - 'A')]) continue;
     if (StopRequested()) break;  // after the drive measured last
