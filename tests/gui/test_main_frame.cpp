@@ -510,13 +510,17 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kFileSaveAs);
     QCOMPARE(bytesOf(s.answer), bytesOf(file));
 
-    // A run's dialog: this machine's own (empty) description; Cancel leaves the loaded one.
-    shown.clear();
-    s.threadCount.clear();
-    s.beforeAnswer = [&](QDialog& dialog) {
-      record(dialog);
-      return true;
+    // Records what the next opening shows and cancels it.
+    const auto recordNextOpening = [&] {
+      shown.clear();
+      s.threadCount.clear();
+      s.beforeAnswer = [&](QDialog& dialog) {
+        record(dialog);
+        return true;
+      };
     };
+    // A run's dialog: this machine's own (empty) description; Cancel leaves the loaded one.
+    recordNextOpening();
     s.frame->TriggerCommand(command::kRunSelectedTests);
     QCOMPARE(shown, (QStringList{"", "1", ""}));
     s.frame->TriggerCommand(command::kFileSaveAs);
@@ -548,12 +552,7 @@ class MainFrameTest : public QObject {
       return true;
     };
     s.frame->TriggerCommand(command::kEnterDescription);
-    shown.clear();
-    s.threadCount.clear();
-    s.beforeAnswer = [&](QDialog& dialog) {
-      record(dialog);
-      return true;
-    };
+    recordNextOpening();
     s.frame->TriggerCommand(command::kRunSelectedTests);
     QCOMPARE(shown, (QStringList{"Mine", "3", ""}));
   }
