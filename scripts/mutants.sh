@@ -75,14 +75,7 @@ while IFS= read -r line; do
   original="${rest%% ||| *}"
   replacement="${rest#* ||| }"
   cp -p "$src/$file" "$work/original"
-  if ! python3 - "$src/$file" "$original" "$replacement" <<'PY'
-import sys
-path, original, replacement = sys.argv[1:4]
-text = open(path, encoding="latin-1").read()
-if text.count(original) != 1:
-    sys.exit(1)
-open(path, "w", encoding="latin-1").write(text.replace(original, replacement))
-PY
+  if ! python3 "$root/scripts/mutant_text.py" apply "$src/$file" "$original" "$replacement"
   then
     echo "NOT APPLIED $name: the text does not occur exactly once in $file"
     missed=$((missed + 1))
