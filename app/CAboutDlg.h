@@ -1,5 +1,6 @@
 // The About dialog: product name, version, contact lines and the licence, closed with OK.
-// It holds no data and changes nothing in the program; its layout lives in resources/CAboutDlg.ui.in.
+// It holds no data and changes nothing in the program; its layout lives in
+// resources/CAboutDlg.ui.in.
 #pragma once
 
 #include <QDialog>

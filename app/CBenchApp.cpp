@@ -30,14 +30,15 @@ bool CBenchApp::InitInstance() {
     // One completion event per worker slot.
     runner = std::make_unique<TestRunner>(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives));
   } catch (const std::system_error& error) {
-    QMessageBox::critical(nullptr, QStringLiteral("Quorvane"),
-                          QStringLiteral("The system has no events left for the worker threads (%1).")
-                              .arg(QString::fromLocal8Bit(error.what())));
+    QMessageBox::critical(
+        nullptr, QStringLiteral("Quorvane"),
+        QStringLiteral("The system has no events left for the worker threads (%1).")
+            .arg(QString::fromLocal8Bit(error.what())));
     return false;
   }
   runner_ = std::move(runner);
-  mainFrame_ = std::make_unique<CMainFrame>(*state_, *descriptionDlg_, *runner_,
-                                            DriveAvailability(drives));
+  mainFrame_ =
+      std::make_unique<CMainFrame>(*state_, *descriptionDlg_, *runner_, DriveAvailability(drives));
   mainFrame_->setWindowIcon(QIcon(QStringLiteral(":/quorvane.png")));
   mainFrame_->show();
   return true;

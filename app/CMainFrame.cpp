@@ -114,14 +114,20 @@ FileDialogForm FormOf(FileDialogKind kind) {
       return {QStringLiteral("Quorvane open comparison file..."), QStringLiteral("*.qv3"),
               openFilters, false};
     case FileDialogKind::SaveAs:
-      return {QStringLiteral("Quorvane save file..."), QStringLiteral("*.qv3"),
-              {QStringLiteral("Quorvane Mk III Files (*.qv3)")}, true};
+      return {QStringLiteral("Quorvane save file..."),
+              QStringLiteral("*.qv3"),
+              {QStringLiteral("Quorvane Mk III Files (*.qv3)")},
+              true};
     case FileDialogKind::Export:
-      return {QStringLiteral("Quorvane export file..."), QStringLiteral("*.txt"),
-              {QStringLiteral("Text Files (*.txt)"), kAllFilesText}, true};
+      return {QStringLiteral("Quorvane export file..."),
+              QStringLiteral("*.txt"),
+              {QStringLiteral("Text Files (*.txt)"), kAllFilesText},
+              true};
     case FileDialogKind::ChartPicture:
-      return {QStringLiteral("Quorvane save chart as picture..."), QStringLiteral("*.png"),
-              {QStringLiteral("PNG pictures (*.png)"), kAllFilesText}, true};
+      return {QStringLiteral("Quorvane save chart as picture..."),
+              QStringLiteral("*.png"),
+              {QStringLiteral("PNG pictures (*.png)"), kAllFilesText},
+              true};
   }
   return {};
 }
@@ -187,8 +193,10 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
           [this](int action) { OnVScroll(action, scrollBar_->sliderPosition()); });
   // A wheel notch over the report is three clicks on the scroll bar's arrow.
   connect(reportView_, &ReportView::WheelNotches, this, [this](int notches) {
-    const int action = notches > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub;
-    for (int click = 0; click < kLinesPerWheelNotch * std::abs(notches); ++click) OnVScroll(action, 0);
+    const int action =
+        notches > 0 ? QAbstractSlider::SliderSingleStepAdd : QAbstractSlider::SliderSingleStepSub;
+    for (int click = 0; click < kLinesPerWheelNotch * std::abs(notches); ++click)
+      OnVScroll(action, 0);
   });
 
   BuildMenus(driveAvailable);
@@ -249,7 +257,9 @@ void CMainFrame::SetMeasurementWarningShower(MessageShower shower) {
   showMeasurementWarnings_ = std::move(shower);
 }
 void CMainFrame::SetQuestionAsker(QuestionAsker asker) { askQuestion_ = std::move(asker); }
-void CMainFrame::SetEnvironmentReader(EnvironmentReader reader) { readEnvironment_ = std::move(reader); }
+void CMainFrame::SetEnvironmentReader(EnvironmentReader reader) {
+  readEnvironment_ = std::move(reader);
+}
 
 int CMainFrame::FirstVisibleLine() const { return reportView_->FirstVisibleLine(); }
 
@@ -283,12 +293,23 @@ void CMainFrame::ShowFileMessage(const QString& text) { showMessage_(this, text,
 void CMainFrame::OnVScroll(int action, int thumbPosition) {
   int line = reportView_->FirstVisibleLine();
   switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: line -= 1; break;
-    case QAbstractSlider::SliderSingleStepAdd: line += 1; break;
-    case QAbstractSlider::SliderPageStepSub: line -= kLinesPerPage; break;
-    case QAbstractSlider::SliderPageStepAdd: line += kLinesPerPage; break;
-    case QAbstractSlider::SliderMove: line = thumbPosition; break;
-    default: break;
+    case QAbstractSlider::SliderSingleStepSub:
+      line -= 1;
+      break;
+    case QAbstractSlider::SliderSingleStepAdd:
+      line += 1;
+      break;
+    case QAbstractSlider::SliderPageStepSub:
+      line -= kLinesPerPage;
+      break;
+    case QAbstractSlider::SliderPageStepAdd:
+      line += kLinesPerPage;
+      break;
+    case QAbstractSlider::SliderMove:
+      line = thumbPosition;
+      break;
+    default:
+      break;
   }
   reportView_->SetFirstVisibleLine(std::clamp(line, 0, kLastFirstLine));
   ShowReport();
@@ -300,7 +321,8 @@ void CMainFrame::ReadInto(bool comparison) {
   // A cancelled dialog, a file that cannot be opened and one that is not a result file leave
   // the tables, the report and its scroll position as they were.
   const FileTarget target = comparison ? FileTarget::OtherMachine : FileTarget::ThisMachine;
-  const QString path = chooseFile_(this, comparison ? FileDialogKind::Compare : FileDialogKind::Load);
+  const QString path =
+      chooseFile_(this, comparison ? FileDialogKind::Compare : FileDialogKind::Load);
   if (path.isEmpty()) return;
   const ExplainedOutcome read = ReadResultFileWithReason(state_, target, path.toStdString());
   if (read.outcome != FileOutcome::Done) {
@@ -338,7 +360,9 @@ void CMainFrame::OnExit(int) { close(); }
 
 // Test selection -----------------------------------------------------------------------------
 
-void CMainFrame::OnToggleTest(int id) { SetCheck(id, ToggleTest(state_.testSelection, TestOfCommand(id))); }
+void CMainFrame::OnToggleTest(int id) {
+  SetCheck(id, ToggleTest(state_.testSelection, TestOfCommand(id)));
+}
 
 void CMainFrame::OnToggleDrive(int id) {
   const char letter = static_cast<char>('C' + (id - command::kDriveC));
@@ -376,18 +400,17 @@ void CMainFrame::OnRunSelectedTests(int) {
   waitDialog_ = &wait;
   runner_.ClearStopRequest();  // before the run's thread starts: a Stop from now on counts
   connect(&wait, &CWaitDlg::StopRequested, this, [this] { runner_.RequestStop(); });
-  GuiRunHost host({[this] { ShowReport(); },
-                          [this] {
-                            BuildReport(state_);
-                            ShowReport();
-                          },
-                          [&wait](const QString& name, int step, int steps) {
-                            wait.ShowProgress(name, step, steps);
-                          },
-                          [this](const QString& text, const QString& caption) {
-                            showMessage_(nullptr, text, caption.isEmpty() ? kMessageCaption : caption);
-                          },
-                          [&wait](const QString& text) { wait.ShowWarning(text); }});
+  GuiRunHost host(
+      {[this] { ShowReport(); },
+       [this] {
+         BuildReport(state_);
+         ShowReport();
+       },
+       [&wait](const QString& name, int step, int steps) { wait.ShowProgress(name, step, steps); },
+       [this](const QString& text, const QString& caption) {
+         showMessage_(nullptr, text, caption.isEmpty() ? kMessageCaption : caption);
+       },
+       [&wait](const QString& text) { wait.ShowWarning(text); }});
   RepeatedRuns runs;
   const bool repeat = repeatThree_;
   std::optional<std::thread> runThread = StartThread([this, &host, &wait, &runs, repeat] {
@@ -486,8 +509,9 @@ void CMainFrame::OnSaveChart(int) {
     ShowFileMessage(QStringLiteral("The chart could not be made into a PNG picture."));
     return;
   }
-  const std::error_code error = SaveFileContents(
-      path.toStdString(), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  const std::error_code error =
+      SaveFileContents(path.toStdString(),
+                       std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   if (error) {
     ShowFileMessage(QStringLiteral("The chart could not be saved as %1: %2.")
                         .arg(path, QString::fromLocal8Bit(error.message())));

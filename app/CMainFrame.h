@@ -161,7 +161,7 @@ class CMainFrame : public QMainWindow {
   MessageShower showMeasurementWarnings_;
   QuestionAsker askQuestion_;
   EnvironmentReader readEnvironment_;
-  bool repeatThree_ = false;  // "Repeat 3 times (median)"
+  bool repeatThree_ = false;    // "Repeat 3 times (median)"
   bool closeAfterRun_ = false;  // the window closes when the run has ended
 };
 

@@ -30,7 +30,8 @@ std::vector<ChartRow> RowsOf(const ResultsModel& model) {
     if (row.Compared()) {
       chartRow.percent = row.percent;
     } else {
-      chartRow.value = FromStoreText(row.thisText).trimmed() + QLatin1Char(' ') + FromStoreText(row.test->unit);
+      chartRow.value =
+          FromStoreText(row.thisText).trimmed() + QLatin1Char(' ') + FromStoreText(row.test->unit);
     }
     rows.push_back(chartRow);
   }
@@ -89,8 +90,8 @@ void ChartView::paintEvent(QPaintEvent*) {
   const int barWidth = std::max(0, width() - kMargin - percentWidth - kGap - barLeft);
   const double pixelsPerPercent = static_cast<double>(barWidth) / static_cast<double>(largest);
   auto lengthOf = [pixelsPerPercent](std::int64_t percent) {
-    return static_cast<int>(std::lround(static_cast<double>(std::max<std::int64_t>(percent, 0)) *
-                                        pixelsPerPercent));
+    return static_cast<int>(
+        std::lround(static_cast<double>(std::max<std::int64_t>(percent, 0)) * pixelsPerPercent));
   };
   const int lineX = barLeft + lengthOf(100);
 
@@ -113,7 +114,8 @@ void ChartView::paintEvent(QPaintEvent*) {
     painter.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, row.name);
     if (row.percent) {
       const int length = lengthOf(*row.percent);
-      painter.fillRect(QRect(barLeft, top + (kRowHeight - kBarHeight) / 2, length, kBarHeight), bar);
+      painter.fillRect(QRect(barLeft, top + (kRowHeight - kBarHeight) / 2, length, kBarHeight),
+                       bar);
       painter.drawText(QRect(barLeft + length + kGap, top, percentWidth, kRowHeight),
                        Qt::AlignLeft | Qt::AlignVCenter, PercentText(*row.percent));
     } else {

@@ -43,7 +43,8 @@ void GuiRunHost::ShowWarning(const QString& text) {
 }
 
 void GuiRunHost::RepetitionStarted(int repetition, int of) {
-  repetition_ = of > 1 ? QStringLiteral("Repetition %1 of %2: ").arg(repetition).arg(of) : QString();
+  repetition_ =
+      of > 1 ? QStringLiteral("Repetition %1 of %2: ").arg(repetition).arg(of) : QString();
 }
 
 void GuiRunHost::Progress(const RunProgress& progress) {

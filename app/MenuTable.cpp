@@ -34,22 +34,48 @@ constexpr std::array kItems = {
     MenuItem{Popup::File, command::kSaveChart, "Save chart as picture...", &F::OnSaveChart, false},
     Separator(Popup::File),
     MenuItem{Popup::File, command::kExit, "Exit", &F::OnExit, false},
-    TestItem(TestId::Dhrystone), TestItem(TestId::Whetstone), TestItem(TestId::Queens),
-    TestItem(TestId::Matrix), TestItem(TestId::NumberCrunch), TestItem(TestId::FloatingPoint),
+    TestItem(TestId::Dhrystone),
+    TestItem(TestId::Whetstone),
+    TestItem(TestId::Queens),
+    TestItem(TestId::Matrix),
+    TestItem(TestId::NumberCrunch),
+    TestItem(TestId::FloatingPoint),
     TestItem(TestId::Memory),
-    Drive(0),  Drive(1),  Drive(2),  Drive(3),  Drive(4),  Drive(5),  Drive(6),  Drive(7),
-    Drive(8),  Drive(9),  Drive(10), Drive(11), Drive(12), Drive(13), Drive(14), Drive(15),
-    Drive(16), Drive(17), Drive(18), Drive(19), Drive(20), Drive(21), Drive(22), Drive(23),
+    Drive(0),
+    Drive(1),
+    Drive(2),
+    Drive(3),
+    Drive(4),
+    Drive(5),
+    Drive(6),
+    Drive(7),
+    Drive(8),
+    Drive(9),
+    Drive(10),
+    Drive(11),
+    Drive(12),
+    Drive(13),
+    Drive(14),
+    Drive(15),
+    Drive(16),
+    Drive(17),
+    Drive(18),
+    Drive(19),
+    Drive(20),
+    Drive(21),
+    Drive(22),
+    Drive(23),
     Separator(Popup::Test),
     MenuItem{Popup::Test, command::kSelectAll, "Select all CPU tests", &F::OnSelectAllTests, false},
     MenuItem{Popup::Test, command::kDeselectAll, "Deselect all CPU tests", &F::OnDeselectAllTests,
              false},
     Separator(Popup::Test),
-    MenuItem{Popup::Test, command::kRunSelectedTests, "Run selected tests",
-             &F::OnRunSelectedTests, false},
+    MenuItem{Popup::Test, command::kRunSelectedTests, "Run selected tests", &F::OnRunSelectedTests,
+             false},
     MenuItem{Popup::Options, command::kLongTests, "Long tests", &F::OnLongTests, true},
     MenuItem{Popup::Options, command::kRealTime, "RealTime Class Process", &F::OnRealTime, true},
-    MenuItem{Popup::Options, command::kRepeatThree, "Repeat 3 times (median)", &F::OnRepeatThree, true},
+    MenuItem{Popup::Options, command::kRepeatThree, "Repeat 3 times (median)", &F::OnRepeatThree,
+             true},
     MenuItem{Popup::Options, command::kQuickTests, "Quick tests (fixed work)", &F::OnQuickTests,
              true},
     Separator(Popup::Options),
@@ -69,11 +95,16 @@ std::span<const MenuItem> MenuItems() { return kItems; }
 
 const char* PopupTitle(Popup popup) {
   switch (popup) {
-    case Popup::File: return "File";
-    case Popup::Test: return "Test";
-    case Popup::DiskThroughput: return "Disk throughput";
-    case Popup::Options: return "Options";
-    case Popup::Info: return "Info";
+    case Popup::File:
+      return "File";
+    case Popup::Test:
+      return "Test";
+    case Popup::DiskThroughput:
+      return "Disk throughput";
+    case Popup::Options:
+      return "Options";
+    case Popup::Info:
+      return "Info";
   }
   return "";
 }

@@ -12,8 +12,8 @@ enum class Popup { File, Test, DiskThroughput, Options, Info };
 
 struct MenuItem {
   Popup popup;
-  int id;              // 0 for a separator
-  const char* text;    // nullptr for a separator
+  int id;            // 0 for a separator
+  const char* text;  // nullptr for a separator
   void (CMainFrame::*handler)(int id);
   bool checkable;
 };

@@ -41,7 +41,7 @@ void ReportView::keyPressEvent(QKeyEvent* event) { event->accept(); }
 
 void ReportView::wheelEvent(QWheelEvent* event) {
   constexpr int kNotch = QWheelEvent::DefaultDeltasPerStep;  // 120: one notch of a mouse wheel
-  wheelRest_ -= event->angleDelta().y();                     // turning away from the user scrolls down
+  wheelRest_ -= event->angleDelta().y();  // turning away from the user scrolls down
   const int notches = wheelRest_ / kNotch;
   wheelRest_ -= notches * kNotch;
   if (notches != 0) emit WheelNotches(notches);

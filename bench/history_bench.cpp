@@ -92,8 +92,8 @@ void BM_AddRun(benchmark::State& state) {
   for (auto _ : state) {
     if (!history.store()->Add(run, facts, error)) state.SkipWithError(error.c_str());
   }
-  state.counters["bytesPerRun"] = static_cast<double>(history.Bytes() - before) /
-                                  static_cast<double>(state.iterations());
+  state.counters["bytesPerRun"] =
+      static_cast<double>(history.Bytes() - before) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_AddRun)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
 

@@ -21,8 +21,8 @@ std::string ValueCompletion(const std::string& valueName) {
   if (valueName == "LIST") {  // comma-separated: complete the word after the last comma
     return "      local head=\n"
            "      [[ $cur == *,* ]] && head=${cur%,*},\n"
-           "      COMPREPLY=($(compgen -P \"$head\" -W \"" + Joined(TestListWords(), " ") +
-           "\" -- \"${cur##*,}\"))\n";
+           "      COMPREPLY=($(compgen -P \"$head\" -W \"" +
+           Joined(TestListWords(), " ") + "\" -- \"${cur##*,}\"))\n";
   }
   if (valueName == "LETTER") {
     return "      COMPREPLY=($(compgen -W \"$(\"$1\" --list-drives 2>/dev/null | cut -c1)\" -- "
@@ -33,7 +33,8 @@ std::string ValueCompletion(const std::string& valueName) {
     for (const std::string& name : kFieldOptionNames) {
       if (name != "threads") fields.push_back(name);  // the thread count has --threads
     }
-    return "      COMPREPLY=($(compgen -W \"" + Joined(fields, " ", "=") + "\" -- \"$cur\"))\n"
+    return "      COMPREPLY=($(compgen -W \"" + Joined(fields, " ", "=") +
+           "\" -- \"$cur\"))\n"
            "      compopt -o nospace\n";
   }
   if (valueName == "FILE") return "      compopt -o default\n";
@@ -60,12 +61,16 @@ std::string BashCompletionScript() {
       "  COMPREPLY=()\n"
       "  case $prev in\n";
   for (const auto& [valueName, names] : namesByValue) {
-    script += "    " + Joined(names, "|") + ")\n" + ValueCompletion(valueName) + "      return ;;\n";
+    script +=
+        "    " + Joined(names, "|") + ")\n" + ValueCompletion(valueName) + "      return ;;\n";
   }
-  script += "  esac\n"
-            "  COMPREPLY=($(compgen -W \"" + Joined(allNames, " ") + "\" -- \"$cur\"))\n"
-            "}\n"
-            "complete -F _quorvane_cli quorvane-cli\n";
+  script +=
+      "  esac\n"
+      "  COMPREPLY=($(compgen -W \"" +
+      Joined(allNames, " ") +
+      "\" -- \"$cur\"))\n"
+      "}\n"
+      "complete -F _quorvane_cli quorvane-cli\n";
   return script;
 }
 

@@ -8,8 +8,8 @@
 
 namespace quorvane {
 
-CliHost::CliHost(BenchmarkState& state, const MachineDescription& description,
-                 std::ostream& err, bool quiet)
+CliHost::CliHost(BenchmarkState& state, const MachineDescription& description, std::ostream& err,
+                 bool quiet)
     : state_(state), description_(description), err_(err), quiet_(quiet) {}
 
 void CliHost::ConfirmDescription() {
@@ -23,8 +23,8 @@ void CliHost::Progress(const RunProgress& progress) {
   if (quiet_) return;
   if (sweepThreads_ > 0) err_ << SweepProgressPrefix(sweepThreads_);
   if (repetitions_ > 1) err_ << "Repetition " << repetition_ << " of " << repetitions_ << ": ";
-  err_ << ProgressPrefix(progress) << "Running " << progress.name << " (" << progress.step << " of " << progress.steps
-       << ")..." << std::endl;
+  err_ << ProgressPrefix(progress) << "Running " << progress.name << " (" << progress.step << " of "
+       << progress.steps << ")..." << std::endl;
 }
 
 void CliHost::ShowMeasurementWarning(std::string_view text) {
@@ -33,7 +33,8 @@ void CliHost::ShowMeasurementWarning(std::string_view text) {
 
 void CliHost::ShowError(std::string_view text, std::string_view caption) {
   ++errors_;
-  std::string line = caption.empty() ? std::string(text) : std::string(caption) + ": " + std::string(text);
+  std::string line =
+      caption.empty() ? std::string(text) : std::string(caption) + ": " + std::string(text);
   for (char& c : line) {
     if (c == '\n') c = ' ';
   }

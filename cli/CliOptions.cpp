@@ -13,9 +13,9 @@
 namespace quorvane {
 
 const std::vector<std::string> kFieldOptionNames = {
-    "brand",     "model",     "motherboard", "cpu",       "internal-clock",
-    "external-clock", "cache-size", "cache-type",  "ram-size",  "ram-type",
-    "ram-speed", "os",        "threads",     "cpus"};
+    "brand",          "model",      "motherboard", "cpu",      "internal-clock",
+    "external-clock", "cache-size", "cache-type",  "ram-size", "ram-type",
+    "ram-speed",      "os",         "threads",     "cpus"};
 
 namespace {
 
@@ -74,13 +74,16 @@ std::string ParseField(const std::string& assignment, CliOptions& options) {
   if (equals == std::string::npos || found == kFieldOptionNames.end() || name == "threads") {
     return "--set: expected FIELD=TEXT with FIELD one of brand, model, motherboard, cpu, "
            "internal-clock, external-clock, cache-size, cache-type, ram-size, ram-type, "
-           "ram-speed, os, cpus (not '" + assignment + "')";
+           "ram-speed, os, cpus (not '" +
+           assignment + "')";
   }
   // The argument is UTF-8; the store holds Windows-1252, cut at 63 characters when stored.
   std::string bytes;
-  const FieldTextProblem problem = ToFieldBytes(std::string_view(assignment).substr(equals + 1), bytes);
+  const FieldTextProblem problem =
+      ToFieldBytes(std::string_view(assignment).substr(equals + 1), bytes);
   if (problem != FieldTextProblem::None) return "--set: " + FieldTextMessage(name, problem);
-  options.fields.emplace_back(static_cast<int>(found - kFieldOptionNames.begin()), std::move(bytes));
+  options.fields.emplace_back(static_cast<int>(found - kFieldOptionNames.begin()),
+                              std::move(bytes));
   return {};
 }
 
@@ -176,7 +179,8 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
       ->type_name("FILE");
 }
 
-constexpr const char* kProgramSummary = "Quorvane: processor, memory and disk benchmark of this computer";
+constexpr const char* kProgramSummary =
+    "Quorvane: processor, memory and disk benchmark of this computer";
 
 }  // namespace
 
@@ -187,8 +191,8 @@ bool RunsTests(const CliOptions& options) {
 
 int DefaultThreadCount() {
   const unsigned online = std::thread::hardware_concurrency();
-  return static_cast<int>(std::clamp(online, static_cast<unsigned>(kMinThreads),
-                                     static_cast<unsigned>(kMaxThreads)));
+  return static_cast<int>(
+      std::clamp(online, static_cast<unsigned>(kMinThreads), static_cast<unsigned>(kMaxThreads)));
 }
 
 std::vector<OptionInfo> OptionTable() {
@@ -237,15 +241,19 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   }
 
   std::string problem;
-  if (!words.testList.empty() || app.count("--tests") > 0) problem = ParseTestList(words.testList, options.tests);
+  if (!words.testList.empty() || app.count("--tests") > 0)
+    problem = ParseTestList(words.testList, options.tests);
   for (const std::string& assignment : words.assignments) {
     if (problem.empty()) problem = ParseField(assignment, options);
   }
   for (const std::string& word : words.driveWords) {
-    const char letter = word.size() == 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))) : '\0';
+    const char letter = word.size() == 1
+                            ? static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])))
+                            : '\0';
     if (letter < 'C' || letter > 'Z') {
       if (problem.empty()) problem = "--drive: '" + word + "' is not a drive letter from C to Z";
-    } else if (std::find(options.drives.begin(), options.drives.end(), letter) == options.drives.end()) {
+    } else if (std::find(options.drives.begin(), options.drives.end(), letter) ==
+               options.drives.end()) {
       options.drives.push_back(letter);
     }
   }
@@ -260,10 +268,12 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   }
   if (problem.empty() && !RunsTests(options)) {
     // Options that shape a run, given where nothing runs.
-    for (const auto& [given, name] : {std::pair{options.quick, "--quick"}, {options.longTests, "--long"},
+    for (const auto& [given, name] : {std::pair{options.quick, "--quick"},
+                                      {options.longTests, "--long"},
                                       {options.repeat != 1, "--repeat"}}) {
       if (given) {
-        problem = std::string(name) + ": nothing runs (name tests with --tests or drives with --drive)";
+        problem =
+            std::string(name) + ": nothing runs (name tests with --tests or drives with --drive)";
         break;
       }
     }

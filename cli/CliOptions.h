@@ -13,24 +13,25 @@
 namespace quorvane {
 
 struct CliOptions {
-  std::vector<TestId> tests;                 // empty: none named
-  std::vector<char> drives;                  // 'C'..'Z', in the order given
+  std::vector<TestId> tests;  // empty: none named
+  std::vector<char> drives;   // 'C'..'Z', in the order given
   bool listDrives = false;
-  std::optional<int> threads;                // kMinThreads..kMaxThreads; unset: processors online
+  std::optional<int> threads;  // kMinThreads..kMaxThreads; unset: processors online
   bool longTests = false;
-  bool quick = false;                        // the fixed work in one interval per test
+  bool quick = false;  // the fixed work in one interval per test
   bool noRealtime = false;
-  std::vector<std::pair<int, std::string>> fields;  // (index into kMachineFields, Windows-1252 text)
+  std::vector<std::pair<int, std::string>>
+      fields;             // (index into kMachineFields, Windows-1252 text)
   bool noDetect = false;  // this machine's description starts empty, not detected
   bool description = false;
   bool json = false;
   bool quiet = false;
-  bool sweep = false;                  // the processor and memory tests at 1, 2, 4, ... threads
-  int repeat = 1;                            // 1..99 runs of the selection; files hold medians
-  std::optional<std::string> load;     // this machine's results and description
-  std::optional<std::string> compare;  // the comparison machine
-  std::optional<std::string> save;     // written after the run, if any
-  std::optional<std::string> exportTo; // the report text
+  bool sweep = false;                   // the processor and memory tests at 1, 2, 4, ... threads
+  int repeat = 1;                       // 1..99 runs of the selection; files hold medians
+  std::optional<std::string> load;      // this machine's results and description
+  std::optional<std::string> compare;   // the comparison machine
+  std::optional<std::string> save;      // written after the run, if any
+  std::optional<std::string> exportTo;  // the report text
 };
 
 // The outcome of parsing: options to act on, or text to print and an exit status

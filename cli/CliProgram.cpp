@@ -15,8 +15,8 @@
 #include "engine/BuildStamp.h"
 #include "engine/DetectedDescription.h"
 #include "engine/EnvironmentWarnings.h"
-#include "engine/ReportLines.h"
 #include "engine/RepeatedRuns.h"
+#include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
 #include "engine/Windows1252.h"
 #include "platform/DriveMap.h"
@@ -68,7 +68,8 @@ int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& d
   TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives), RunDiskTest, steady);
   if (repeated == nullptr || options.repeat == 1) {
     runner.OnRunSelectedTests(state, host);
-    if (steadyRuns != nullptr && !runner.SteadyTests().empty()) steadyRuns->push_back(runner.SteadyTests());
+    if (steadyRuns != nullptr && !runner.SteadyTests().empty())
+      steadyRuns->push_back(runner.SteadyTests());
     return host.errors();
   }
   RunRepeatedly(runner, state, host, options.repeat, *repeated, steadyRuns);
@@ -83,8 +84,10 @@ int RunSweep(const CliOptions& options, const std::vector<DriveMapping>& drives,
   int errors = 0;
   const std::vector<int> counts = SweepThreadCounts(options.threads.value_or(DefaultThreadCount()));
   for (int threads : counts) {
-    if (!options.quiet) err << "Sweep with " << threads << (threads == 1 ? " thread" : " threads") << std::endl;
-    errors += RunWithThreads(options, drives, state, threads, threads == counts.back(), err, steady);
+    if (!options.quiet)
+      err << "Sweep with " << threads << (threads == 1 ? " thread" : " threads") << std::endl;
+    errors +=
+        RunWithThreads(options, drives, state, threads, threads == counts.back(), err, steady);
     runs.push_back({threads, state.thisResults});
   }
   return errors;
@@ -162,8 +165,8 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return 0;
   }
   if (const char missing = MissingDrive(options, drives)) {
-    err << "quorvane-cli: --drive: this system has no drive " << missing
-        << " (see --list-drives)" << std::endl;
+    err << "quorvane-cli: --drive: this system has no drive " << missing << " (see --list-drives)"
+        << std::endl;
     return 2;
   }
   if (const std::string conflict = OutputConflict(options); !conflict.empty()) {
@@ -205,8 +208,9 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   if (options.sweep) {
     runErrors = RunSweep(options, drives, *state, sweep, err, steady);
   } else if (runs) {
-    runErrors = RunWithThreads(options, drives, *state, options.threads.value_or(DefaultThreadCount()),
-                               true, err, steady, &repeated, &steadyRuns);
+    runErrors =
+        RunWithThreads(options, drives, *state, options.threads.value_or(DefaultThreadCount()),
+                       true, err, steady, &repeated, &steadyRuns);
   } else {
     ApplyFields(options, state->thisMachine);
   }
@@ -222,7 +226,8 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   // An output to "-" is what stdout shows of this run; otherwise the JSON, the sweep's table
   // or the report.
   errno = 0;
-  const bool outputIsReport = options.save == kStandardOutput || options.exportTo == kStandardOutput;
+  const bool outputIsReport =
+      options.save == kStandardOutput || options.exportTo == kStandardOutput;
   if (!outputIsReport && options.json) {
     nlohmann::json json = ResultsAsJson(*state, repeated.repetitions() > 0 ? &repeated : nullptr,
                                         runs ? &steadyRuns : nullptr);

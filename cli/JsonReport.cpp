@@ -37,7 +37,8 @@ void AddSamples(nlohmann::json& item, const RepeatedRuns* repeated, char code, i
 }
 
 // Adds the steady rounds of the test with `code` in each run to its JSON item.
-void AddSteady(nlohmann::json& item, const std::vector<std::vector<SteadyTest>>* steadyRuns, char code) {
+void AddSteady(nlohmann::json& item, const std::vector<std::vector<SteadyTest>>* steadyRuns,
+               char code) {
   if (steadyRuns == nullptr) return;
   nlohmann::json perRun = nlohmann::json::array();
   for (const std::vector<SteadyTest>& run : *steadyRuns) {
@@ -112,7 +113,8 @@ nlohmann::json ResultRowsAsJson(const ResultTable& rows, const ResultTable& othe
                                {"value", ValueNumber(ValueText(blockRow))}};
         AddSamples(item, repeated, entry.code, k);
         if (otherStart >= 0 && otherStart + k < kResultRows) {
-          item["comparison"] = ValueNumber(ValueText(otherResults[static_cast<std::size_t>(otherStart + k)]));
+          item["comparison"] =
+              ValueNumber(ValueText(otherResults[static_cast<std::size_t>(otherStart + k)]));
         }
         results.push_back(item);
       }
@@ -129,10 +131,11 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
     description[kFieldOptionNames[static_cast<std::size_t>(field)]] =
         Text(FieldText(state.thisMachine.*kMachineFields[static_cast<std::size_t>(field)]));
   }
-  nlohmann::json json = {{"description", description},
-                         {"threads", ReadValue(FieldText(state.thisMachine.threads))},
-                         {"lengthFactor", state.testSelection.LengthFactor},
-                         {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated, steadyRuns)}};
+  nlohmann::json json = {
+      {"description", description},
+      {"threads", ReadValue(FieldText(state.thisMachine.threads))},
+      {"lengthFactor", state.testSelection.LengthFactor},
+      {"results", ResultRowsAsJson(state.thisResults, state.otherResults, repeated, steadyRuns)}};
   if (repeated != nullptr) json["repeat"] = repeated->repetitions();
   // A quick run's JSON stays as it always was.
   if (steadyRuns != nullptr && !steadyRuns->empty()) json["measurement"] = "steady";
@@ -163,9 +166,10 @@ std::string JsonText(const nlohmann::json& json) {
 
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build) {
   nlohmann::json json = {
-      {"otherLoadPercent", environment.otherLoadPercent
-                               ? nlohmann::json(std::round(*environment.otherLoadPercent * 10.0) / 10.0)
-                               : nlohmann::json(kUnknown)},
+      {"otherLoadPercent",
+       environment.otherLoadPercent
+           ? nlohmann::json(std::round(*environment.otherLoadPercent * 10.0) / 10.0)
+           : nlohmann::json(kUnknown)},
       {"governor", environment.governor},
       {"virtualMachine", environment.virtualMachine},
       {"processor", environment.processor},

@@ -37,9 +37,9 @@ nlohmann::json ResultRowsAsJson(const ResultTable& thisResults, const ResultTabl
 // offered), "disturbed")}.
 nlohmann::json SteadyAsJson(const SteadyTest& test);
 
-// {"otherLoadPercent": percent to a tenth, or "unknown", "governor", "virtualMachine", "virtualEvidence"?,
-// "processor", "sharedCores", "warnings": [...], "build": {"compiler", "kernelFlags",
-// "cLibrary", "mathLibrary", "version"}}.
+// {"otherLoadPercent": percent to a tenth, or "unknown", "governor", "virtualMachine",
+// "virtualEvidence"?, "processor", "sharedCores", "warnings": [...], "build": {"compiler",
+// "kernelFlags", "cLibrary", "mathLibrary", "version"}}.
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build);
 
 // `json` as the text quorvane-cli prints, indented by two spaces: UTF-8, every control character

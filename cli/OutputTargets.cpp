@@ -29,8 +29,8 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string OutputConflict(const CliOptions& options) {
   const NamedFile outputs[] = {{"--save", &options.save}, {"--export", &options.exportTo}};
-  const NamedFile inputs[] = {{"--load", &options.load}, {"--compare", &options.compare},
-                              {"--save", &options.save}};
+  const NamedFile inputs[] = {
+      {"--load", &options.load}, {"--compare", &options.compare}, {"--save", &options.save}};
   for (const NamedFile& output : outputs) {
     if (!*output.name) continue;
     for (const NamedFile& other : inputs) {
@@ -55,7 +55,8 @@ std::string SaveFailureMessage(const std::string& path, std::error_code reason) 
 std::optional<std::string> UnwritableOutput(const CliOptions& options) {
   for (const std::optional<std::string>* output : {&options.save, &options.exportTo}) {
     if (!*output || **output == kStandardOutput) continue;
-    if (const std::error_code reason = CheckSaveTarget(**output)) return SaveFailureMessage(**output, reason);
+    if (const std::error_code reason = CheckSaveTarget(**output))
+      return SaveFailureMessage(**output, reason);
   }
   return std::nullopt;
 }

@@ -206,7 +206,6 @@ QDialog* CDescriptionDlg::window() const { return impl_->window.data(); }
 
 void CDescriptionDlg::SetWarner(Warner warner) { impl_->warner = std::move(warner); }
 
-
 int CDescriptionDlg::currentDrive() const { return impl_->working.currentDrive; }
 
 }  // namespace quorvane

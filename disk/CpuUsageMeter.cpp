@@ -45,15 +45,12 @@ bool CpuUsageMeter::Start() {
   return thread_.has_value();
 }
 
-bool CpuUsageMeter::Stop(std::chrono::milliseconds grace,
-                         const ShowMessage& showMessage) {
+bool CpuUsageMeter::Stop(std::chrono::milliseconds grace, const ShowMessage& showMessage) {
   if (!thread_) return true;
   return EndThread(grace, &showMessage);
 }
 
-bool CpuUsageMeter::EndThread(
-    std::chrono::milliseconds grace,
-    const ShowMessage* showMessage) {
+bool CpuUsageMeter::EndThread(std::chrono::milliseconds grace, const ShowMessage* showMessage) {
   // The run is over: a counting thread starved by the lowest priority may stop at once.
   if (const int threadId = meterThreadId_.exchange(0); threadId > 0) {
     RaiseToCallerPriority(thread_->native_handle(), threadId);

@@ -60,8 +60,7 @@ class CpuUsageMeter {
   // shows the stop failure through `showMessage` (once), then ends the thread by force and
   // returns false; IdleRate keeps the value of the last completed run. With no run counting
   // there is nothing to stop: true, and no message.
-  bool Stop(std::chrono::milliseconds grace,
-            const ShowMessage& showMessage);
+  bool Stop(std::chrono::milliseconds grace, const ShowMessage& showMessage);
   // Rounds per second of the last completed run.
   double IdleRate() const { return shared_.IdleRate; }
   // Clears a stop signal that no thread took (before the second run).
@@ -70,8 +69,7 @@ class CpuUsageMeter {
  private:
   // Signals, waits up to `grace`, and ends the thread by force when it did not end; joins it.
   // True when the thread ended by itself.
-  bool EndThread(std::chrono::milliseconds grace,
-                 const ShowMessage* showMessage);
+  bool EndThread(std::chrono::milliseconds grace, const ShowMessage* showMessage);
 
   CounterRoutine counter_;
   ThreadStarter startThread_;

@@ -236,9 +236,8 @@ std::string LeftoverRemovedText(const std::filesystem::path& path) {
 }
 
 std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
-                         std::int32_t& readAverage, std::int32_t& readMin,
-                         std::int32_t& writeMax, std::int32_t& writeAverage,
-                         std::int32_t& writeMin, std::int32_t& cpuUsage,
+                         std::int32_t& readAverage, std::int32_t& readMin, std::int32_t& writeMax,
+                         std::int32_t& writeAverage, std::int32_t& writeMin, std::int32_t& cpuUsage,
                          const DiskTestEnvironment& environment) {
   if (passes < 1) return -1;
   const ShowMessage show = [&environment](std::string_view text, std::string_view caption) {

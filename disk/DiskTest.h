@@ -64,7 +64,8 @@ constexpr std::string_view kReadFailedCaption = "Can't read test file";
 constexpr std::string_view kFileExistsCaption = "Test file already exists";
 constexpr std::string_view kTestRunningCaption = "Another disk test is running";
 constexpr std::string_view kLeftoverRemovedCaption = "Test file removed";
-constexpr std::string_view kMeterStartFailedText = "The CPU usage meter could not start its thread.";
+constexpr std::string_view kMeterStartFailedText =
+    "The CPU usage meter could not start its thread.";
 constexpr std::string_view kMeterStartFailedCaption = "Can't start the CPU usage meter";
 
 // The message when something already has the test file's name (a file, a link): it names it.
@@ -101,9 +102,8 @@ std::string LeftoverRemovedText(const std::filesystem::path& path);
 //  - Throws std::bad_alloc when the 256 KiB block cannot be had (no meter thread is running
 //    then, and no file exists).
 std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
-                         std::int32_t& readAverage, std::int32_t& readMin,
-                         std::int32_t& writeMax, std::int32_t& writeAverage,
-                         std::int32_t& writeMin, std::int32_t& cpuUsage,
+                         std::int32_t& readAverage, std::int32_t& readMin, std::int32_t& writeMax,
+                         std::int32_t& writeAverage, std::int32_t& writeMin, std::int32_t& cpuUsage,
                          const DiskTestEnvironment& environment);
 
 }  // namespace quorvane

@@ -1,6 +1,6 @@
 // Takes the pictures of the README: the main window with a report beside a comparison, the
-// same comparison as a chart, the description dialog and the wait dialog, from the real program's windows. Run by
-// scripts/screenshots.sh under Xvfb; not a test.
+// same comparison as a chart, the description dialog and the wait dialog, from the real program's
+// windows. Run by scripts/screenshots.sh under Xvfb; not a test.
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
@@ -28,11 +28,11 @@ void WhenModalDialog(std::function<void(QDialog*)> script) {
 
 void Describe(QDialog* dialog, const QString& threads) {
   const std::pair<const char*, QString> texts[] = {
-      {"threads", threads},           {"brand", "Workstation"},     {"model", "Tower 3"},
-      {"motherboard", "Board X570"},  {"cpu", "8-core x86-64"},     {"cpuCount", "1"},
-      {"internalClock", "3.6 GHz"},   {"externalClock", "100 MHz"}, {"cacheSize", "32 MB"},
-      {"cacheType", "L3"},            {"ramSize", "32 GB"},         {"ramType", "DDR4"},
-      {"ramSpeed", "3200"},           {"os", "Debian 12"}};
+      {"threads", threads},          {"brand", "Workstation"},     {"model", "Tower 3"},
+      {"motherboard", "Board X570"}, {"cpu", "8-core x86-64"},     {"cpuCount", "1"},
+      {"internalClock", "3.6 GHz"},  {"externalClock", "100 MHz"}, {"cacheSize", "32 MB"},
+      {"cacheType", "L3"},           {"ramSize", "32 GB"},         {"ramType", "DDR4"},
+      {"ramSpeed", "3200"},          {"os", "Debian 12"}};
   for (const auto& [name, text] : texts) {
     if (auto* edit = dialog->findChild<QLineEdit*>(QString::fromLatin1(name))) edit->setText(text);
   }

@@ -23,7 +23,8 @@ std::string CompilerName() {
 }  // namespace
 
 BuildStamp ThisBuild() {
-  return {CompilerName(), QUORVANE_KERNEL_FLAGS, CLibraryVersion(), MathLibraryVersion(), QUORVANE_VERSION};
+  return {CompilerName(), QUORVANE_KERNEL_FLAGS, CLibraryVersion(), MathLibraryVersion(),
+          QUORVANE_VERSION};
 }
 
 }  // namespace quorvane

@@ -21,12 +21,18 @@ using D = DetectedMachine;
 
 // Each machine text and the detected text it takes (the thread count is never detected).
 constexpr std::pair<DescriptionField M::*, std::string D::*> kDetectedTexts[] = {
-    {&M::brand, &D::brand},                 {&M::model, &D::model},
-    {&M::motherboard, &D::motherboard},     {&M::cpu, &D::cpu},
-    {&M::internalClock, &D::internalClock}, {&M::externalClock, &D::externalClock},
-    {&M::cacheSize, &D::cacheSize},         {&M::cacheType, &D::cacheType},
-    {&M::ramSize, &D::ramSize},             {&M::ramType, &D::ramType},
-    {&M::ramSpeed, &D::ramSpeed},           {&M::os, &D::os},
+    {&M::brand, &D::brand},
+    {&M::model, &D::model},
+    {&M::motherboard, &D::motherboard},
+    {&M::cpu, &D::cpu},
+    {&M::internalClock, &D::internalClock},
+    {&M::externalClock, &D::externalClock},
+    {&M::cacheSize, &D::cacheSize},
+    {&M::cacheType, &D::cacheType},
+    {&M::ramSize, &D::ramSize},
+    {&M::ramType, &D::ramType},
+    {&M::ramSpeed, &D::ramSpeed},
+    {&M::os, &D::os},
     {&M::cpuCount, &D::cpuCount}};
 
 }  // namespace

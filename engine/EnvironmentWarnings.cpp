@@ -24,9 +24,10 @@ std::vector<std::string> EnvironmentWarnings(const MachineEnvironment& environme
   std::vector<std::string> warnings;
   if (environment.otherLoadPercent && *environment.otherLoadPercent > kOtherLoadWarningPercent) {
     char line[160];
-    std::snprintf(line, sizeof line,
-                  "Other programs are taking %.1f %% of the processors' time: scores will be low and vary.",
-                  *environment.otherLoadPercent);
+    std::snprintf(
+        line, sizeof line,
+        "Other programs are taking %.1f %% of the processors' time: scores will be low and vary.",
+        *environment.otherLoadPercent);
     warnings.emplace_back(line);
   }
   if (HasGovernor(environment.governor, "powersave")) {

@@ -31,13 +31,12 @@ bool DhrystoneFinalValuesReached(const DhrystoneState& s, std::int32_t passes) {
   const bool integers = s.Int_Glob == 5 && s.Glob_Record.Int_Comp == 17 &&
                         s.Next_Record.Int_Comp == 18 && s.Int_1_Loc == 5 && s.Int_2_Loc == 13 &&
                         s.Int_3_Loc == 7 && s.Bool_Glob && s.Ch_1_Glob == 'A' && s.Ch_2_Glob == 'B';
-  const bool records = s.Glob_Record.Ptr_Comp == &s.Next_Record &&
-                       s.Next_Record.Ptr_Comp == &s.Next_Record &&
-                       s.Glob_Record.Discr == Enumeration::Ident_1 &&
-                       s.Glob_Record.Enum_Comp == Enumeration::Ident_3 &&
-                       s.Next_Record.Discr == Enumeration::Ident_1 &&
-                       s.Next_Record.Enum_Comp == Enumeration::Ident_2 &&
-                       s.Enum_Loc == Enumeration::Ident_2;
+  const bool records =
+      s.Glob_Record.Ptr_Comp == &s.Next_Record && s.Next_Record.Ptr_Comp == &s.Next_Record &&
+      s.Glob_Record.Discr == Enumeration::Ident_1 &&
+      s.Glob_Record.Enum_Comp == Enumeration::Ident_3 &&
+      s.Next_Record.Discr == Enumeration::Ident_1 &&
+      s.Next_Record.Enum_Comp == Enumeration::Ident_2 && s.Enum_Loc == Enumeration::Ident_2;
   constexpr const char* kSomeString = "DHRYSTONE PROGRAM, SOME STRING";
   const bool strings = std::strcmp(s.Glob_Record.Str_Comp, kSomeString) == 0 &&
                        std::strcmp(s.Next_Record.Str_Comp, kSomeString) == 0 &&
@@ -94,8 +93,8 @@ KernelOutcome OutcomeOf(const QueensKernel& kernel, std::int32_t passes) {
 KernelOutcome OutcomeOf(const MatrixKernel& kernel, std::int32_t /*passes*/) {
   KernelOutcome outcome;
   const std::int32_t* R = kernel.result();
-  outcome.knownValuesMissed =
-      R == nullptr || std::any_of(R, R + MatrixKernel::kSizeR, [](std::int32_t v) { return v != 0; });
+  outcome.knownValuesMissed = R == nullptr || std::any_of(R, R + MatrixKernel::kSizeR,
+                                                          [](std::int32_t v) { return v != 0; });
   return outcome;
 }
 

@@ -18,7 +18,7 @@
 namespace quorvane {
 
 struct KernelOutcome {
-  bool knownValuesMissed = false;       // a value known in advance was not reached
+  bool knownValuesMissed = false;        // a value known in advance was not reached
   std::array<std::uint64_t, 40> bits{};  // results to agree on bit for bit across workers
 
   bool operator==(const KernelOutcome&) const = default;

@@ -26,8 +26,8 @@ std::int64_t SampleOf(const ResultEntry& entry) {
 
 // The position of a row in a single run: tests in table order, then drives by letter.
 int OrderOf(const RepeatedRow& row) {
-  if (const TestInfo* info = FindTestByCode(row.code); info != nullptr && row.blockRow == 0 &&
-                                                       !StartsDriveBlock(row.code)) {
+  if (const TestInfo* info = FindTestByCode(row.code);
+      info != nullptr && row.blockRow == 0 && !StartsDriveBlock(row.code)) {
     return static_cast<int>(info->id);
   }
   return kTestCount + (row.code - 'A') * kDriveBlockRows + row.blockRow;
@@ -53,7 +53,8 @@ std::int64_t RepeatedRow::Median() const {
 
 double RepeatedRow::SpreadPercent() const {
   const std::int64_t median = Median();
-  return median == 0 ? 0.0 : static_cast<double>(Max() - Min()) * 100.0 / static_cast<double>(median);
+  return median == 0 ? 0.0
+                     : static_cast<double>(Max() - Min()) * 100.0 / static_cast<double>(median);
 }
 
 RepeatedRow& RepeatedRuns::RowFor(char code, int blockRow) {
@@ -65,8 +66,9 @@ RepeatedRow& RepeatedRuns::RowFor(char code, int blockRow) {
   row.blockRow = blockRow;
   // Called while repetition `repetitions_` is being added: the ones before it lacked the row.
   for (int earlier = 1; earlier < repetitions_; ++earlier) row.missing.push_back(earlier);
-  const auto at = std::upper_bound(rows_.begin(), rows_.end(), row,
-                                   [](const RepeatedRow& a, const RepeatedRow& b) { return OrderOf(a) < OrderOf(b); });
+  const auto at = std::upper_bound(
+      rows_.begin(), rows_.end(), row,
+      [](const RepeatedRow& a, const RepeatedRow& b) { return OrderOf(a) < OrderOf(b); });
   return *rows_.insert(at, std::move(row));
 }
 
@@ -103,7 +105,8 @@ int RepeatedRuns::WriteMedians(ResultTable& results) const {
   for (const RepeatedRow& row : rows_) {
     if (count >= kResultRows || row.samples.empty()) continue;
     const char code = StartsDriveBlock(row.code) && row.blockRow > 0 ? ' ' : row.code;
-    SetRow(results[static_cast<std::size_t>(count++)], code, static_cast<std::uint32_t>(row.Median()));
+    SetRow(results[static_cast<std::size_t>(count++)], code,
+           static_cast<std::uint32_t>(row.Median()));
   }
   return count;
 }

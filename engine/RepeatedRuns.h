@@ -16,10 +16,10 @@ namespace quorvane {
 inline constexpr double kNoisySpreadPercent = 5.0;
 
 struct RepeatedRow {
-  char code = '\0';   // the test's code, or the drive letter
-  int blockRow = 0;   // 0 for a test; 0..6 within a drive block
-  std::vector<std::int64_t> samples;   // in repetition order; only repetitions that had the row
-  std::vector<int> missing;            // 1-based repetitions that had no value for the row
+  char code = '\0';                   // the test's code, or the drive letter
+  int blockRow = 0;                   // 0 for a test; 0..6 within a drive block
+  std::vector<std::int64_t> samples;  // in repetition order; only repetitions that had the row
+  std::vector<int> missing;           // 1-based repetitions that had no value for the row
 
   std::int64_t Min() const;
   std::int64_t Max() const;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <string_view>
 
-
 namespace quorvane {
 
 constexpr int kReportLines = 100;

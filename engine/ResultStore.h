@@ -12,11 +12,11 @@
 namespace quorvane {
 
 constexpr int kResultRows = 100;
-constexpr int kFieldSize = 64;        // 63 characters and the terminating NUL
+constexpr int kFieldSize = 64;  // 63 characters and the terminating NUL
 constexpr int kFieldMaxLength = kFieldSize - 1;
-constexpr int kValueSize = 12;        // every writer stores exactly 10 characters ("%10u")
+constexpr int kValueSize = 12;  // every writer stores exactly 10 characters ("%10u")
 constexpr int kValueLength = 10;
-constexpr int kDriveRecords = 24;     // drives C to Z
+constexpr int kDriveRecords = 24;  // drives C to Z
 constexpr char kFirstDrive = 'C';
 constexpr char kLastDrive = 'Z';
 
@@ -53,14 +53,13 @@ constexpr int kMachineFieldCount = 14;
 
 // The 14 fields in their fixed order (the order of the result file).
 inline constexpr std::array<DescriptionField MachineDescription::*, kMachineFieldCount>
-    kMachineFields = {
-        &MachineDescription::brand,         &MachineDescription::model,
-        &MachineDescription::motherboard,   &MachineDescription::cpu,
-        &MachineDescription::internalClock, &MachineDescription::externalClock,
-        &MachineDescription::cacheSize,     &MachineDescription::cacheType,
-        &MachineDescription::ramSize,       &MachineDescription::ramType,
-        &MachineDescription::ramSpeed,      &MachineDescription::os,
-        &MachineDescription::threads,       &MachineDescription::cpuCount};
+    kMachineFields = {&MachineDescription::brand,         &MachineDescription::model,
+                      &MachineDescription::motherboard,   &MachineDescription::cpu,
+                      &MachineDescription::internalClock, &MachineDescription::externalClock,
+                      &MachineDescription::cacheSize,     &MachineDescription::cacheType,
+                      &MachineDescription::ramSize,       &MachineDescription::ramType,
+                      &MachineDescription::ramSpeed,      &MachineDescription::os,
+                      &MachineDescription::threads,       &MachineDescription::cpuCount};
 
 // One drive's record; described only when `letter` starts with the record's own letter.
 struct DriveDescription {

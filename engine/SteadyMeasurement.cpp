@@ -71,7 +71,8 @@ double SteadyTest::SpreadPercent() const {
 double SteadyTest::BestRoundsSpreadPercent(int count) const {
   std::vector<std::uint32_t> scores = ScoredSamples();
   std::sort(scores.begin(), scores.end(), std::greater<>());
-  if (static_cast<int>(scores.size()) > count) scores.resize(static_cast<std::size_t>(std::max(count, 0)));
+  if (static_cast<int>(scores.size()) > count)
+    scores.resize(static_cast<std::size_t>(std::max(count, 0)));
   return scores.size() < 2 ? 0.0 : RowOf(scores).SpreadPercent();
 }
 
@@ -126,8 +127,9 @@ std::vector<std::string> SteadyWarnings(const SteadyTest& test, const SteadySett
     lines.push_back("The test " + name + " did not settle: the best " + std::to_string(best) +
                     " of its " + std::to_string(rounds) + " rounds spread " +
                     Percent(test.BestRoundsSpreadPercent(settings.agreeingRounds)) +
-                    " (it settles when " + std::to_string(settings.agreeingRounds) + " agree within " +
-                    Percent(settings.tolerancePercent) + "). Its score is its best round.");
+                    " (it settles when " + std::to_string(settings.agreeingRounds) +
+                    " agree within " + Percent(settings.tolerancePercent) +
+                    "). Its score is its best round.");
   }
   return lines;
 }

@@ -3,9 +3,10 @@
 // a round whose workers did not have the processors for the interval is set aside as disturbed,
 // and a test's score is its best kept round, once its best rounds agree. (What slows a round
 // down, from other programs to a virtual machine's neighbours, only ever slows it: the best
-// rounds repeat from run to run, the median of a few rounds does not; see the README.) This unit holds the settings, what one
-// interval tells, the record of each test's rounds and the decisions taken on it; the runner
-// does the running. Pure data and arithmetic; no clock is read and no thread started here.
+// rounds repeat from run to run, the median of a few rounds does not; see the README.) This unit
+// holds the settings, what one interval tells, the record of each test's rounds and the decisions
+// taken on it; the runner does the running. Pure data and arithmetic; no clock is read and no
+// thread started here.
 #pragma once
 
 #include <cstdint>
@@ -20,12 +21,12 @@ namespace quorvane {
 
 // The figures below were chosen from runs on a 2-processor virtual machine (see the README).
 struct SteadySettings {
-  double floorSeconds = 1.0;       // one interval lasts at least this (twice with long tests)
-  double tolerancePercent = 2.0;   // the best kept rounds agree within this spread
-  int agreeingRounds = 3;          // how many of the best kept rounds must agree (and the rounds
-                                   // every test is measured at least)
-  int maxRounds = 8;               // rounds of one test at most, disturbed ones included
-  double budgetSeconds = 50.0;     // a further round starts only within this (twice with long)
+  double floorSeconds = 1.0;      // one interval lasts at least this (twice with long tests)
+  double tolerancePercent = 2.0;  // the best kept rounds agree within this spread
+  int agreeingRounds = 3;         // how many of the best kept rounds must agree (and the rounds
+                                  // every test is measured at least)
+  int maxRounds = 8;              // rounds of one test at most, disturbed ones included
+  double budgetSeconds = 50.0;    // a further round starts only within this (twice with long)
   // A round is disturbed when its workers ran for less than this share of the processor time
   // the interval offered them ...
   double disturbedShare = 0.9;
@@ -36,11 +37,11 @@ struct SteadySettings {
 
 // What one timed interval of one test gave.
 struct IntervalMeasure {
-  std::int64_t ticks = 0;           // counter ticks from before the first worker to after the last
-  std::int64_t frequency = 1;       // counter ticks per second
-  double workerSeconds = 0.0;       // processor time of all workers together
+  std::int64_t ticks = 0;      // counter ticks from before the first worker to after the last
+  std::int64_t frequency = 1;  // counter ticks per second
+  double workerSeconds = 0.0;  // processor time of all workers together
   int workers = 0;
-  int processors = 1;               // processors the process may use
+  int processors = 1;  // processors the process may use
 
   double Seconds() const { return static_cast<double>(ticks) / static_cast<double>(frequency); }
   // The processor time the interval offered the workers: its length times the workers that
@@ -62,13 +63,13 @@ struct SteadySample {
 // A test's rounds in one steady run.
 struct SteadyTest {
   TestId test = TestId::Dhrystone;
-  std::int32_t factor = 1;        // the specified passes are multiplied by this
-  std::int32_t loopCount = 0;     // what each worker's kernel was given in one interval
-  double calibrationSeconds = 0;  // the interval of the specified passes
+  std::int32_t factor = 1;            // the specified passes are multiplied by this
+  std::int32_t loopCount = 0;         // what each worker's kernel was given in one interval
+  double calibrationSeconds = 0;      // the interval of the specified passes
   std::vector<SteadySample> samples;  // in round order; the sizing interval is the first when
                                       // its work needed no factor
-  bool lostScore = false;  // a worker failed or computed a wrong result: no score
-  bool agreed = false;     // the best kept rounds agreed within the tolerance
+  bool lostScore = false;             // a worker failed or computed a wrong result: no score
+  bool agreed = false;                // the best kept rounds agreed within the tolerance
   // What worker 0 computed in the first kept round: every later round must compute the same.
   std::optional<KernelOutcome> firstOutcome;
 

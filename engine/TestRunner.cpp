@@ -10,8 +10,8 @@
 #include "engine/Score.h"
 #include "engine/TestTable.h"
 #include "platform/PerformanceCounter.h"
-#include "platform/ProcessorTime.h"
 #include "platform/Priority.h"
+#include "platform/ProcessorTime.h"
 
 namespace quorvane {
 
@@ -134,15 +134,16 @@ int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, in
     host.Progress({++step, steps, name});
     std::array<std::int32_t, kDriveBlockRows> results{};
     const std::int32_t outcome =
-        diskTest_(letter, 10 * state.testSelection.LengthFactor, results[0], results[1],
-                    results[2], results[3], results[4], results[5], results[6], environment);
+        diskTest_(letter, 10 * state.testSelection.LengthFactor, results[0], results[1], results[2],
+                  results[3], results[4], results[5], results[6], environment);
     if (outcome != 0) {
       host.ShowReport();  // nothing written for this drive
       continue;
     }
     for (int row = 0; row < kDriveBlockRows; ++row) {
       SetRow(state.thisResults[static_cast<std::size_t>(state.resultCount + row)],
-             row == 0 ? letter : ' ', static_cast<std::uint32_t>(results[static_cast<std::size_t>(row)]));
+             row == 0 ? letter : ' ',
+             static_cast<std::uint32_t>(results[static_cast<std::size_t>(row)]));
     }
     state.resultCount += kDriveBlockRows;
     host.ResultsChanged();
@@ -189,7 +190,8 @@ TestRunner::Interval TestRunner::MeasureInterval(TestId test, std::int32_t threa
     interval.measure.workerSeconds += slots_.processorSeconds[slot];
     interval.failed += slots_.workerFailed[slot] ? 1 : 0;
   }
-  if (interval.started == workers && interval.failed == 0) interval.wrongWorker = FirstWrongWorker(workers);
+  if (interval.started == workers && interval.failed == 0)
+    interval.wrongWorker = FirstWrongWorker(workers);
   return interval;
 }
 
@@ -197,17 +199,18 @@ bool TestRunner::ShowFailure(RunHost& host, TestId test, const Interval& interva
   const std::string name(InfoOf(test).name);
   const std::string of = std::to_string(interval.workers);
   if (interval.started < interval.workers) {
-    host.ShowError("The system refused to start worker thread " + std::to_string(interval.started + 1) +
-                       " of " + of + " of the test " + name + ". The test was skipped.",
+    host.ShowError("The system refused to start worker thread " +
+                       std::to_string(interval.started + 1) + " of " + of + " of the test " + name +
+                       ". The test was skipped.",
                    kErrorCaption);
   } else if (interval.failed > 0) {
-    host.ShowError("Not enough memory for the test " + name + ": " + std::to_string(interval.failed) +
-                       " of its " + of +
+    host.ShowError("Not enough memory for the test " + name + ": " +
+                       std::to_string(interval.failed) + " of its " + of +
                        " worker threads could not allocate their memory. The test was skipped.",
                    kErrorCaption);
   } else if (interval.wrongWorker >= 0) {
-    host.ShowError("The processor computed a wrong result in the test " + name + " (worker thread " +
-                       std::to_string(interval.wrongWorker + 1) + " of " + of +
+    host.ShowError("The processor computed a wrong result in the test " + name +
+                       " (worker thread " + std::to_string(interval.wrongWorker + 1) + " of " + of +
                        "): the processor may be unstable or overclocked, or the program was "
                        "built wrongly. The test records no score.",
                    kErrorCaption);
@@ -228,9 +231,9 @@ int TestRunner::RunQuick(BenchmarkState& state, RunHost& host, std::int32_t thre
     const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
     if (ShowFailure(host, test, interval)) continue;
     if (state.resultCount >= kResultRows) {
-      host.ShowError("The result table is full. The test " + std::string(info.name) +
-                         " was not recorded.",
-                     kErrorCaption);
+      host.ShowError(
+          "The result table is full. The test " + std::string(info.name) + " was not recorded.",
+          kErrorCaption);
       continue;
     }
     if (interval.measure.Disturbed(steady_)) {
@@ -250,7 +253,8 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
   const std::int32_t L = state.testSelection.LengthFactor;
   const std::int64_t startCount = QueryPerformanceCounter();
   const auto elapsedSeconds = [this, startCount] {
-    return static_cast<double>(QueryPerformanceCounter() - startCount) / static_cast<double>(frequency_);
+    return static_cast<double>(QueryPerformanceCounter() - startCount) /
+           static_cast<double>(frequency_);
   };
   // Sizing: the fixed work once per test (which also warms it up), to find its factor.
   int step = 0;
@@ -267,13 +271,15 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
     // processors throughout. (Not an undisturbed one: a coarse thread clock, as Windows keeps,
     // reads a short interval's processor time as nothing.)
     record.calibrationSeconds = interval.measure.Seconds();
-    if (interval.measure.Disturbed(steady_)) record.calibrationSeconds *= interval.measure.ProcessorShare();
-    record.factor = SizingFactor(record.calibrationSeconds, steady_.floorSeconds * LengthScale(L), L,
-                                 info.loopsPerLengthFactor, info.largestLoopCount);
+    if (interval.measure.Disturbed(steady_))
+      record.calibrationSeconds *= interval.measure.ProcessorShare();
+    record.factor = SizingFactor(record.calibrationSeconds, steady_.floorSeconds * LengthScale(L),
+                                 L, info.loopsPerLengthFactor, info.largestLoopCount);
     record.loopCount = WorkerLoopCount(test, L * record.factor);
     steadyTests_.push_back(record);
     // Work that already lasts the floor needs no factor: its sizing interval is its first round.
-    if (record.factor == 1 && !record.lostScore) RecordSteadyRound(steadyTests_.back(), interval, threads);
+    if (record.factor == 1 && !record.lostScore)
+      RecordSteadyRound(steadyTests_.back(), interval, threads);
   }
   WriteSteadyRows(state, host);
   // The rounds: every test still measuring once per round, in test order.
@@ -296,7 +302,8 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
     if (!measured) break;
   }
   for (const SteadyTest& record : steadyTests_) {
-    for (const std::string& warning : SteadyWarnings(record, steady_)) host.ShowMeasurementWarning(warning);
+    for (const std::string& warning : SteadyWarnings(record, steady_))
+      host.ShowMeasurementWarning(warning);
   }
   return static_cast<int>(steadyTests_.size());
 }
@@ -319,7 +326,8 @@ void TestRunner::MeasureSteadyRound(BenchmarkState& state, RunHost& host, Steady
   WriteSteadyRows(state, host);
 }
 
-void TestRunner::RecordSteadyRound(SteadyTest& record, const Interval& interval, std::int32_t threads) {
+void TestRunner::RecordSteadyRound(SteadyTest& record, const Interval& interval,
+                                   std::int32_t threads) {
   if (!record.firstOutcome) record.firstOutcome = slots_.outcomes[0];
   SteadySample sample;
   sample.score = ComputeScore(record.test, interval.measure.ticks, interval.measure.frequency,
@@ -335,11 +343,13 @@ void TestRunner::WriteSteadyRows(BenchmarkState& state, RunHost& host) const {
   int count = 0;
   for (const SteadyTest& record : steadyTests_) {
     if (const std::optional<std::uint32_t> score = record.Score()) {
-      SetRow(state.thisResults[static_cast<std::size_t>(count++)], InfoOf(record.test).code, *score);
+      SetRow(state.thisResults[static_cast<std::size_t>(count++)], InfoOf(record.test).code,
+             *score);
     }
   }
   // A test that lost its score since the last rows were written leaves one row fewer.
-  for (int row = count; row < state.resultCount; ++row) state.thisResults[static_cast<std::size_t>(row)].code = '\0';
+  for (int row = count; row < state.resultCount; ++row)
+    state.thisResults[static_cast<std::size_t>(row)].code = '\0';
   state.resultCount = count;
   host.ResultsChanged();
 }
@@ -350,7 +360,8 @@ void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int
     host.RepetitionStarted(repetition, repetitions);
     runner.OnRunSelectedTests(state, host);
     runs.Add(state.thisResults);
-    if (steadyRuns != nullptr && !runner.SteadyTests().empty()) steadyRuns->push_back(runner.SteadyTests());
+    if (steadyRuns != nullptr && !runner.SteadyTests().empty())
+      steadyRuns->push_back(runner.SteadyTests());
   }
   state.resultCount = runs.WriteMedians(state.thisResults);
   host.ResultsChanged();

@@ -29,8 +29,8 @@ DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives);
 
 // The signature of RunDiskTest, so that a test can give the runner another one.
 using DiskTestRoutine = std::int32_t (*)(char, std::int32_t, std::int32_t&, std::int32_t&,
-                                         std::int32_t&, std::int32_t&, std::int32_t&,
-                                         std::int32_t&, std::int32_t&, const DiskTestEnvironment&);
+                                         std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&,
+                                         std::int32_t&, const DiskTestEnvironment&);
 
 class TestRunner {
  public:
@@ -38,8 +38,8 @@ class TestRunner {
   // substitutes them; without a `disk` environment no drive can be measured.
   explicit TestRunner(ThreadStarter startThread = StartThread,
                       const WorkerRoutineTable& routines = kWorkerRoutines,
-                      DiskTestEnvironment disk = {},
-                      DiskTestRoutine diskTest = RunDiskTest, SteadySettings steady = {});
+                      DiskTestEnvironment disk = {}, DiskTestRoutine diskTest = RunDiskTest,
+                      SteadySettings steady = {});
 
   // "Run selected tests". Blocks until the run has ended; the calling thread serves the host.
   // Not re-entrant: one run at a time per runner.
@@ -70,9 +70,9 @@ class TestRunner {
   struct Interval {
     IntervalMeasure measure;
     int workers = 0;
-    int started = 0;      // below `workers`: the system refused the next thread
-    int failed = 0;       // workers whose kernel could not get its memory
-    int wrongWorker = -1; // the first worker that computed a wrong result, or -1
+    int started = 0;       // below `workers`: the system refused the next thread
+    int failed = 0;        // workers whose kernel could not get its memory
+    int wrongWorker = -1;  // the first worker that computed a wrong result, or -1
   };
 
   // Times `test` once: its workers run with `lengthFactor` (the selection's, or a steady run's

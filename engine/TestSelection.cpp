@@ -4,13 +4,20 @@ namespace quorvane {
 
 bool& TestFlag(TestSelection& selection, TestId test) {
   switch (test) {
-    case TestId::Dhrystone: return selection.runDhrystone;
-    case TestId::Whetstone: return selection.runWhetstone;
-    case TestId::Queens: return selection.runQueens;
-    case TestId::Matrix: return selection.runMatrix;
-    case TestId::NumberCrunch: return selection.runNumberCrunch;
-    case TestId::FloatingPoint: return selection.runFloatingPoint;
-    case TestId::Memory: break;
+    case TestId::Dhrystone:
+      return selection.runDhrystone;
+    case TestId::Whetstone:
+      return selection.runWhetstone;
+    case TestId::Queens:
+      return selection.runQueens;
+    case TestId::Matrix:
+      return selection.runMatrix;
+    case TestId::NumberCrunch:
+      return selection.runNumberCrunch;
+    case TestId::FloatingPoint:
+      return selection.runFloatingPoint;
+    case TestId::Memory:
+      break;
   }
   return selection.runMemory;
 }

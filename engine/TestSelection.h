@@ -11,7 +11,7 @@ namespace quorvane {
 enum class TestId { Dhrystone, Whetstone, Queens, Matrix, NumberCrunch, FloatingPoint, Memory };
 constexpr int kTestCount = 7;
 inline constexpr std::array<TestId, kTestCount> kAllTests = {
-    TestId::Dhrystone, TestId::Whetstone,     TestId::Queens, TestId::Matrix,
+    TestId::Dhrystone,    TestId::Whetstone,     TestId::Queens, TestId::Matrix,
     TestId::NumberCrunch, TestId::FloatingPoint, TestId::Memory};
 
 struct TestSelection {

@@ -18,8 +18,8 @@ enum class TestGroup { Processor, FloatingPoint };
 struct TestInfo {
   TestId id;
   char code;
-  std::string_view name;     // the report's label, also used in progress and messages
-  std::string_view unit;     // the report's unit
+  std::string_view name;  // the report's label, also used in progress and messages
+  std::string_view unit;  // the report's unit
   std::string_view menuText;
   std::string_view cliName;  // the word --tests takes besides the code
   TestGroup group;

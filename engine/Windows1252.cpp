@@ -117,10 +117,12 @@ FieldTextProblem ToFieldBytes(std::string_view utf8, std::string& bytes) {
 std::string FieldTextMessage(std::string_view fieldName, FieldTextProblem problem) {
   std::string message = "The entry \"" + std::string(fieldName) + "\" ";
   switch (problem) {
-    case FieldTextProblem::None: return {};
+    case FieldTextProblem::None:
+      return {};
     case FieldTextProblem::NotWindows1252:
-      return message + "holds a character that a result file cannot store (Windows-1252 text "
-                       "only). Please replace it.";
+      return message +
+             "holds a character that a result file cannot store (Windows-1252 text "
+             "only). Please replace it.";
     case FieldTextProblem::LineBreak:
       return message + "may not hold a line break. Please remove it.";
   }

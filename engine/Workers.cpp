@@ -39,9 +39,8 @@ void MemoryWorker(WorkerSlots& slots, int index) {
   RunKernelWorker<MemoryKernel>(slots, index, TestId::Memory);
 }
 
-const WorkerRoutineTable kWorkerRoutines = {DhrystoneWorker,    WhetstoneWorker,
-                                            QueensWorker,       MatrixWorker,
-                                            NumberCrunchWorker, FloatingPointWorker,
-                                            MemoryWorker};
+const WorkerRoutineTable kWorkerRoutines = {
+    DhrystoneWorker,    WhetstoneWorker,     QueensWorker, MatrixWorker,
+    NumberCrunchWorker, FloatingPointWorker, MemoryWorker};
 
 }  // namespace quorvane

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kApplicationId = 0x51564831;
 constexpr int kBusyMilliseconds = 3000;  // how long a lock of another program is waited for
 constexpr std::size_t kHeaderSize = 100;
-constexpr std::size_t kFirstPageHeader = 8;  // the b-tree header of the schema's page
+constexpr std::size_t kFirstPageHeader = 8;         // the b-tree header of the schema's page
 constexpr char kSqliteMagic[] = "SQLite format 3";  // and its NUL: 16 bytes
 
 // The schema of each version, applied in order from the file's version to the current one.
@@ -200,8 +200,10 @@ fs::path HistoryFileFor(const fs::path& path, std::string& note) {
                             path.extension().string());
     const HistoryFileKind kind = ClassifyHistoryFile(beside);
     if (kind == HistoryFileKind::Absent || kind == HistoryFileKind::Ours) {
-      note = "the history " + path.string() + " is damaged; it is left as it is, and runs are "
-             "recorded in " + beside.string();
+      note = "the history " + path.string() +
+             " is damaged; it is left as it is, and runs are "
+             "recorded in " +
+             beside.string();
       return beside;
     }
   }

@@ -30,12 +30,12 @@ constexpr int kHistorySchemaVersion = 1;
 
 // What is at a history's path, found from the file's first bytes without changing it.
 enum class HistoryFileKind {
-  Absent,       // nothing there yet: the history is made when the first run is recorded
-  Ours,         // a history of this program, of this version or an older one
-  Newer,        // a history of a newer version of this program
-  Foreign,      // not SQLite, or another program's SQLite database
-  Damaged,      // SQLite's header, but not readable as a database
-  Unreadable,   // a folder, a device, a link placed by others, or no permission to read it
+  Absent,      // nothing there yet: the history is made when the first run is recorded
+  Ours,        // a history of this program, of this version or an older one
+  Newer,       // a history of a newer version of this program
+  Foreign,     // not SQLite, or another program's SQLite database
+  Damaged,     // SQLite's header, but not readable as a database
+  Unreadable,  // a folder, a device, a link placed by others, or no permission to read it
 };
 
 HistoryFileKind ClassifyHistoryFile(const std::filesystem::path& path);

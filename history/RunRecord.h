@@ -16,8 +16,8 @@ struct RunFacts {
   std::int32_t threads = 0;
   bool longTests = false;
   std::int32_t repetitions = 1;
-  bool steady = true;           // steady measurement, or the quick tests' fixed work
-  std::string detailsJson;      // samples, environment, build stamp; "{}" when there are none
+  bool steady = true;       // steady measurement, or the quick tests' fixed work
+  std::string detailsJson;  // samples, environment, build stamp; "{}" when there are none
 };
 
 // One result row of a run: its code and its value as stored ("%10u" read back).
@@ -30,7 +30,7 @@ struct RunScore {
 struct RunSummary {
   std::int64_t id = 0;
   RunFacts facts;
-  std::string machineName;  // brand and model, else the processor, as the description has them
+  std::string machineName;       // brand and model, else the processor, as the description has them
   std::vector<RunScore> scores;  // in row order
 };
 

@@ -7,9 +7,9 @@
 #include <bit>
 #include <cmath>
 
-#include "numeric/Conversions.h"
 #include "kernels/KeepAlive.h"
 #include "kernels/Wrapping.h"
+#include "numeric/Conversions.h"
 
 namespace quorvane {
 

@@ -2,9 +2,9 @@
 // remainder where both operands are 32-bit, 64-bit as soon as one of them is 64-bit.
 #include "kernels/NumberCrunchKernel.h"
 
-#include "numeric/Conversions.h"
 #include "kernels/KeepAlive.h"
 #include "kernels/Wrapping.h"
+#include "numeric/Conversions.h"
 
 namespace quorvane {
 

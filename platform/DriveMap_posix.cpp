@@ -13,16 +13,16 @@ namespace {
 
 // Filesystems that keep their files on a local block device.
 constexpr std::string_view kDiskFilesystems[] = {
-    "ext2", "ext3",  "ext4",  "xfs",  "btrfs", "vfat",  "msdos",   "exfat",    "ntfs",
-    "ntfs3", "fuseblk", "f2fs", "jfs", "reiserfs", "zfs", "hfs", "hfsplus", "nilfs2",
-    "bcachefs", "udf", "minix"};
+    "ext2",  "ext3", "ext4",    "xfs",     "btrfs",    "vfat", "msdos",
+    "exfat", "ntfs", "ntfs3",   "fuseblk", "f2fs",     "jfs",  "reiserfs",
+    "zfs",   "hfs",  "hfsplus", "nilfs2",  "bcachefs", "udf",  "minix"};
 
 // Filesystems that hold no files of a disk at all; "/" on one of these gets no drive.
 constexpr std::string_view kPseudoFilesystems[] = {
-    "proc",    "sysfs",  "tmpfs",   "devtmpfs", "devpts",     "cgroup",   "cgroup2",
-    "ramfs",   "securityfs", "pstore", "debugfs", "tracefs",  "mqueue",   "hugetlbfs",
-    "configfs", "fusectl", "binfmt_misc", "autofs", "bpf",   "efivarfs", "rpc_pipefs",
-    "nsfs",    "rootfs"};
+    "proc",    "sysfs",     "tmpfs",      "devtmpfs", "devpts",      "cgroup",
+    "cgroup2", "ramfs",     "securityfs", "pstore",   "debugfs",     "tracefs",
+    "mqueue",  "hugetlbfs", "configfs",   "fusectl",  "binfmt_misc", "autofs",
+    "bpf",     "efivarfs",  "rpc_pipefs", "nsfs",     "rootfs"};
 
 bool IsOneOf(std::string_view value, const auto& list) {
   return std::find(std::begin(list), std::end(list), value) != std::end(list);
@@ -33,9 +33,11 @@ std::string Unescape(std::string_view field) {
   std::string text;
   for (std::size_t i = 0; i < field.size(); ++i) {
     if (field[i] == '\\' && i + 3 < field.size() &&
-        std::all_of(field.begin() + static_cast<long>(i) + 1, field.begin() + static_cast<long>(i) + 4,
+        std::all_of(field.begin() + static_cast<long>(i) + 1,
+                    field.begin() + static_cast<long>(i) + 4,
                     [](char c) { return c >= '0' && c <= '7'; })) {
-      text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0'));
+      text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                (field[i + 3] - '0'));
       i += 3;
     } else {
       text += field[i];

@@ -35,7 +35,8 @@ std::filesystem::path DriveFolder(const DriveMapping& drive) {
   // when none was set).
   const wchar_t relative[] = {static_cast<wchar_t>(drive.letter), L':', L'\0'};
   std::wstring full(32768, L'\0');
-  const DWORD length = GetFullPathNameW(relative, static_cast<DWORD>(full.size()), full.data(), nullptr);
+  const DWORD length =
+      GetFullPathNameW(relative, static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length == 0 || length >= full.size()) return drive.mountPoint;
   full.resize(length);
   if (full.size() > 3 && full.back() == L'\\') full.pop_back();  // the root keeps its separator

@@ -61,7 +61,8 @@ bool Event::WaitFor(std::chrono::milliseconds timeout) {
     const int ready = poll(&entry, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
     if (ready > 0) {
       std::uint64_t count = 0;
-      if (read(Fd(handle_), &count, sizeof count) == static_cast<ssize_t>(sizeof count)) return true;
+      if (read(Fd(handle_), &count, sizeof count) == static_cast<ssize_t>(sizeof count))
+        return true;
     }
     if (ready == 0 || left.count() <= 0) return false;
   }

@@ -24,7 +24,8 @@ DWORD WaitMilliseconds(std::chrono::milliseconds timeout) {
 Event::Event()
     : handle_(reinterpret_cast<std::intptr_t>(CreateEventW(nullptr, FALSE, FALSE, nullptr))) {
   if (handle_ == 0) {
-    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(), "CreateEvent");
+    throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                            "CreateEvent");
   }
 }
 

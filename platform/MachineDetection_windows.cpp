@@ -19,7 +19,8 @@ namespace {
 
 std::string RegistryText(const wchar_t* key, const wchar_t* name) {
   DWORD bytes = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS ||
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) !=
+          ERROR_SUCCESS ||
       bytes < sizeof(wchar_t)) {
     return {};
   }
@@ -63,7 +64,8 @@ std::string ProcessorPackages() {
 
 std::string InstalledMemory() {
   ULONGLONG kibibytes = 0;
-  if (GetPhysicallyInstalledSystemMemory(&kibibytes) && kibibytes > 0) return MemorySizeText(kibibytes);
+  if (GetPhysicallyInstalledSystemMemory(&kibibytes) && kibibytes > 0)
+    return MemorySizeText(kibibytes);
   MEMORYSTATUSEX status{};
   status.dwLength = sizeof status;
   if (!GlobalMemoryStatusEx(&status)) return {};
@@ -75,23 +77,24 @@ std::string WindowsVersion() {
   using RtlGetVersionRoutine = LONG(WINAPI*)(OSVERSIONINFOW*);
   const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   if (ntdll == nullptr) return {};
-  const auto routine =
-      reinterpret_cast<RtlGetVersionRoutine>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
+  const auto routine = reinterpret_cast<RtlGetVersionRoutine>(
+      reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")));
   OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof version;
   if (routine == nullptr || routine(&version) != 0) return {};
-  return "Windows " + std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
-         " build " + std::to_string(version.dwBuildNumber);
+  return "Windows " + std::to_string(version.dwMajorVersion) + "." +
+         std::to_string(version.dwMinorVersion) + " build " + std::to_string(version.dwBuildNumber);
 }
 
 }  // namespace
 
-DetectedMachine DetectMachine(const std::filesystem::path&, const std::vector<DriveMapping>& drives) {
+DetectedMachine DetectMachine(const std::filesystem::path&,
+                              const std::vector<DriveMapping>& drives) {
   DetectedMachine machine;
   machine.brand = FirmwareText(L"SystemManufacturer");
   machine.model = FirmwareText(L"SystemProductName");
-  machine.motherboard = JoinMakerAndName(FirmwareText(L"BaseBoardManufacturer"),
-                                         FirmwareText(L"BaseBoardProduct"));
+  machine.motherboard =
+      JoinMakerAndName(FirmwareText(L"BaseBoardManufacturer"), FirmwareText(L"BaseBoardProduct"));
   machine.cpu = RegistryText(kProcessorKey, L"ProcessorNameString");
   DWORD megahertz = 0;
   if (RegistryNumber(kProcessorKey, L"~MHz", megahertz) && megahertz > 0) {
@@ -100,7 +103,8 @@ DetectedMachine DetectMachine(const std::filesystem::path&, const std::vector<Dr
   machine.ramSize = InstalledMemory();
   machine.os = WindowsVersion();
   machine.cpuCount = ProcessorPackages();
-  for (const DriveMapping& drive : drives) machine.drives.push_back(DetectedDrive{drive.letter, {}, {}, {}});
+  for (const DriveMapping& drive : drives)
+    machine.drives.push_back(DetectedDrive{drive.letter, {}, {}, {}});
   return machine;
 }
 

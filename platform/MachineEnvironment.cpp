@@ -11,7 +11,8 @@
 namespace quorvane {
 
 std::optional<double> OtherLoadPercent(const std::optional<ProcessorTimes>& before,
-                                       const std::optional<ProcessorTimes>& after, double ownSeconds) {
+                                       const std::optional<ProcessorTimes>& after,
+                                       double ownSeconds) {
   if (!before || !after) return std::nullopt;
   const double total = after->total - before->total;
   if (!(total > 0)) return std::nullopt;
@@ -20,9 +21,18 @@ std::optional<double> OtherLoadPercent(const std::optional<ProcessorTimes>& befo
 }
 
 std::string VirtualMachineVendor(const std::string& firmwareText) {
-  static constexpr std::array<std::string_view, 12> kVendors = {
-      "QEMU",  "KVM",       "VMware", "VirtualBox", "innotek",  "Xen",
-      "Bochs", "Parallels", "BHYVE",  "Amazon EC2", "Google Compute Engine", "Virtual Machine"};
+  static constexpr std::array<std::string_view, 12> kVendors = {"QEMU",
+                                                                "KVM",
+                                                                "VMware",
+                                                                "VirtualBox",
+                                                                "innotek",
+                                                                "Xen",
+                                                                "Bochs",
+                                                                "Parallels",
+                                                                "BHYVE",
+                                                                "Amazon EC2",
+                                                                "Google Compute Engine",
+                                                                "Virtual Machine"};
   std::string lower = firmwareText;
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   for (std::string_view vendor : kVendors) {
@@ -33,7 +43,8 @@ std::string VirtualMachineVendor(const std::string& firmwareText) {
   return {};
 }
 
-MachineEnvironment ReadMachineEnvironment(const std::filesystem::path& root, std::chrono::milliseconds measure) {
+MachineEnvironment ReadMachineEnvironment(const std::filesystem::path& root,
+                                          std::chrono::milliseconds measure) {
   MachineEnvironment environment;
   const std::optional<ProcessorTimes> before = ReadProcessorTimes(root);
   const double ownBefore = OwnProcessorSeconds();
@@ -44,7 +55,8 @@ MachineEnvironment ReadMachineEnvironment(const std::filesystem::path& root, std
   const DetectedMachine firmware = DetectMachine(root, {});
   if (!firmware.cpu.empty()) environment.processor = firmware.cpu;
   for (const std::string* text : {&firmware.brand, &firmware.model, &firmware.motherboard}) {
-    if (environment.virtualEvidence.empty()) environment.virtualEvidence = VirtualMachineVendor(*text);
+    if (environment.virtualEvidence.empty())
+      environment.virtualEvidence = VirtualMachineVendor(*text);
   }
   if (!environment.virtualEvidence.empty()) {
     environment.virtualMachine = "yes";

@@ -17,11 +17,11 @@ inline constexpr const char* kUnknown = "unknown";
 struct MachineEnvironment {
   // Percent of all processors' time that other programs took during the measurement.
   std::optional<double> otherLoadPercent;
-  std::string governor = kUnknown;        // every processor's governor, distinct ones joined by ", "
+  std::string governor = kUnknown;  // every processor's governor, distinct ones joined by ", "
   std::string virtualMachine = kUnknown;  // "yes", "no" or "unknown"
   std::string virtualEvidence;            // what showed it: "hypervisor flag", "xen", "QEMU" ...
   std::string processor = kUnknown;       // the processor's model name
-  std::string sharedCores = kUnknown;     // "yes" when hardware threads share cores, "no", "unknown"
+  std::string sharedCores = kUnknown;  // "yes" when hardware threads share cores, "no", "unknown"
 };
 
 // All processors' time and the part of it that was busy, in seconds, from the system's own
@@ -38,7 +38,8 @@ double OwnProcessorSeconds();
 // The share of the processors' time between two readings that was busy but not spent by this
 // process, in percent (0..100); nothing when a reading is missing or no time passed.
 std::optional<double> OtherLoadPercent(const std::optional<ProcessorTimes>& before,
-                                       const std::optional<ProcessorTimes>& after, double ownSeconds);
+                                       const std::optional<ProcessorTimes>& after,
+                                       double ownSeconds);
 
 // The vendor of a virtual machine named in a firmware text ("QEMU", "VMware" ...), or empty.
 std::string VirtualMachineVendor(const std::string& firmwareText);

@@ -27,12 +27,13 @@ std::vector<fs::path> ProcessorFolders(const fs::path& root) {
   std::vector<std::pair<unsigned long, fs::path>> found;
   std::error_code error;
   const fs::path folder = root / "sys/devices/system/cpu";
-  for (fs::directory_iterator it(folder, error); !error && it != fs::directory_iterator() &&
-                                                 found.size() < kMaxProcessors;
+  for (fs::directory_iterator it(folder, error);
+       !error && it != fs::directory_iterator() && found.size() < kMaxProcessors;
        it.increment(error)) {
     const std::string name = it->path().filename().string();
     if (name.size() > 3 && name.compare(0, 3, "cpu") == 0 &&
-        std::all_of(name.begin() + 3, name.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        std::all_of(name.begin() + 3, name.end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
       found.emplace_back(std::strtoul(name.c_str() + 3, nullptr, 10), it->path());
     }
   }
@@ -54,7 +55,8 @@ std::string Governors(const fs::path& root) {
   std::vector<std::string> governors;
   for (const fs::path& folder : ProcessorFolders(root)) {
     const std::string governor = Printable(ReadSystemValue(folder / "cpufreq/scaling_governor"));
-    if (!governor.empty() && std::find(governors.begin(), governors.end(), governor) == governors.end()) {
+    if (!governor.empty() &&
+        std::find(governors.begin(), governors.end(), governor) == governors.end()) {
       governors.push_back(governor);
     }
   }
@@ -99,7 +101,8 @@ std::string SharedCores(const fs::path& root) {
   bool read = false;
   for (const fs::path& folder : ProcessorFolders(root)) {
     const std::string siblings = ReadSystemValue(folder / "topology/thread_siblings_list");
-    if (siblings.empty() || siblings.find_first_not_of("0123456789,-") != std::string::npos) continue;
+    if (siblings.empty() || siblings.find_first_not_of("0123456789,-") != std::string::npos)
+      continue;
     if (siblings.find_first_of(",-") != std::string::npos) return "yes";
     read = true;
   }
@@ -122,7 +125,8 @@ std::optional<ProcessorTimes> ReadProcessorTimes(const std::filesystem::path& ro
   double total = 0;
   for (unsigned long long value : ticks) total += static_cast<double>(value);
   const double idle = static_cast<double>(ticks[3]) + static_cast<double>(ticks[4]);
-  return ProcessorTimes{total / static_cast<double>(perSecond), (total - idle) / static_cast<double>(perSecond)};
+  return ProcessorTimes{total / static_cast<double>(perSecond),
+                        (total - idle) / static_cast<double>(perSecond)};
 }
 
 double OwnProcessorSeconds() {

@@ -3,6 +3,7 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX 1
 #include <windows.h>
+// bcrypt.h needs the types of windows.h.
 #include <bcrypt.h>
 
 #include <array>
@@ -46,8 +47,8 @@ std::string ThisMachineIdentity() {
   done = done && BCRYPT_SUCCESS(BCryptHashData(
                      hash, reinterpret_cast<unsigned char*>(const_cast<char*>(guid.data())),
                      static_cast<ULONG>(guid.size()), 0));
-  done = done && BCRYPT_SUCCESS(BCryptFinishHash(hash, digest.data(),
-                                                 static_cast<ULONG>(digest.size()), 0));
+  done = done && BCRYPT_SUCCESS(
+                     BCryptFinishHash(hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
   if (hash != nullptr) BCryptDestroyHash(hash);
   BCryptCloseAlgorithmProvider(algorithm, 0);
   if (!done) return {};

@@ -2,11 +2,11 @@
 
 #include <pthread.h>
 
-#include <cerrno>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace quorvane {
 

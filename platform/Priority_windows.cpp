@@ -15,7 +15,9 @@ bool SetRealTimePriority() {
 
 void SetNormalPriority() { SetPriorityClass(GetCurrentProcess(), NORMAL_PRIORITY_CLASS); }
 
-bool IsRealTimePriority() { return GetPriorityClass(GetCurrentProcess()) == REALTIME_PRIORITY_CLASS; }
+bool IsRealTimePriority() {
+  return GetPriorityClass(GetCurrentProcess()) == REALTIME_PRIORITY_CLASS;
+}
 
 void SetLowestThreadPriority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST); }
 

@@ -23,7 +23,8 @@ fs::path TemporaryNames::Next(const fs::path& folder) {
 }
 
 void RemoveTemporary(const fs::path& temporary) {
-  ReleaseRemovedOnSignal(RegisteredName(temporary).c_str(), [&] { return RemoveNamedFile(temporary); });
+  ReleaseRemovedOnSignal(RegisteredName(temporary).c_str(),
+                         [&] { return RemoveNamedFile(temporary); });
 }
 
 std::error_code MoveIntoPlaceOrRemove(const fs::path& temporary, std::error_code failure,

@@ -52,7 +52,8 @@ void RemoveTemporary(const std::filesystem::path& temporary);
 // file the target's name (withdrawn from the registry in the same step, so that no handler can
 // remove it under the new name) and returns its failure. Whatever failed, the temporary file is
 // removed. Returns the first failure, or nothing when the file is in place.
-std::error_code MoveIntoPlaceOrRemove(const std::filesystem::path& temporary, std::error_code failure,
+std::error_code MoveIntoPlaceOrRemove(const std::filesystem::path& temporary,
+                                      std::error_code failure,
                                       const std::function<std::error_code()>& moveIntoPlace);
 
 }  // namespace quorvane::save_file

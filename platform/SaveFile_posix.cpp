@@ -30,9 +30,9 @@ std::error_code Reason(int error) { return {error, std::system_category()}; }
 enum class Way { CreateNew, Replace, InPlace };
 
 struct Target {
-  fs::path path;        // the file itself, links followed
+  fs::path path;  // the file itself, links followed
   Way way = Way::CreateNew;
-  struct stat info {};  // the file's status when it exists
+  struct stat info {};                 // the file's status when it exists
   bool throughDescriptorLink = false;  // reached through /proc (e.g. /dev/stdout)
 };
 
@@ -57,7 +57,8 @@ bool PlacedByOthers(const fs::path& path, uid_t owner) {
 
 bool IsInProc(const fs::path& path) {
   struct statfs info {};
-  return statfs(FolderOf(path).c_str(), &info) == 0 && static_cast<long>(info.f_type) == kProcSuperMagic;
+  return statfs(FolderOf(path).c_str(), &info) == 0 &&
+         static_cast<long>(info.f_type) == kProcSuperMagic;
 }
 
 // A regular file the user may write to. The superuser passes every permission check, so for
@@ -157,7 +158,8 @@ std::error_code WriteInPlace(const Target& target, std::string_view bytes) {
   std::error_code failure = fstat(fd, &opened) == 0 ? std::error_code() : Reason(errno);
   if (!failure) failure = WriteAll(fd, bytes);
   if (!failure && S_ISREG(opened.st_mode)) {
-    if (ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || fsync(fd) != 0) failure = Reason(errno);
+    if (ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || fsync(fd) != 0)
+      failure = Reason(errno);
   }
   return Close(fd, failure);
 }
@@ -166,7 +168,8 @@ std::error_code WriteInPlace(const Target& target, std::string_view bytes) {
 // appeared meanwhile.
 bool MoveIntoPlace(const fs::path& temporary, const Target& target) {
   if (target.way == Way::Replace) return rename(temporary.c_str(), target.path.c_str()) == 0;
-  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.path.c_str(), RENAME_NOREPLACE) == 0) {
+  if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.path.c_str(), RENAME_NOREPLACE) ==
+      0) {
     return true;
   }
   // Filesystems without the no-replace form: a hard link fails on an existing name as well.

@@ -55,7 +55,8 @@ std::error_code Decide(const fs::path& target, Way& way) {
   if (!file.Valid()) {
     const DWORD error = GetLastError();
     // A missing folder is reported when the file is to be made in it.
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return ReasonFromWindowsError(error);
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+      return ReasonFromWindowsError(error);
     way = Way::CreateNew;
     return {};
   }
@@ -119,8 +120,8 @@ HANDLE CreateTemporary(const fs::path& folder, fs::path& created, std::error_cod
     HANDLE file = INVALID_HANDLE_VALUE;
     DWORD error = ERROR_SUCCESS;
     CreateRemovedOnSignal(RegisteredName(created).c_str(), [&] {
-      file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+      file = CreateFileW(created.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
       error = GetLastError();
       return file == INVALID_HANDLE_VALUE ? -1 : 0;
     });
@@ -137,11 +138,13 @@ HANDLE CreateTemporary(const fs::path& folder, fs::path& created, std::error_cod
 bool MoveIntoPlace(const fs::path& temporary, const fs::path& target, Way way) {
   if (way == Way::Replace &&
       ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                   REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
+                   REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                   nullptr)) {
     return true;
   }
   // A new file never takes the place of one that appeared meanwhile.
-  const DWORD flags = MOVEFILE_WRITE_THROUGH | (way == Way::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+  const DWORD flags =
+      MOVEFILE_WRITE_THROUGH | (way == Way::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
   return MoveFileExW(temporary.c_str(), target.c_str(), flags) != 0;
 }
 
@@ -192,7 +195,8 @@ std::error_code CheckSaveTarget(const fs::path& path) {
   if (way != Way::CreateNew) return {};
   const DWORD folder = GetFileAttributesW(FolderOf(target).c_str());
   if (folder == INVALID_FILE_ATTRIBUTES) return LastReason();
-  if ((folder & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::make_error_code(std::errc::not_a_directory);
+  if ((folder & FILE_ATTRIBUTE_DIRECTORY) == 0)
+    return std::make_error_code(std::errc::not_a_directory);
   return {};
 }
 

@@ -44,7 +44,8 @@ Slot* Claim(const char* path) {
 Slot* Withdraw(const char* path) {
   for (Slot& slot : slots) {
     int expected = kPublished;
-    if (slot.state.load(std::memory_order_acquire) == kPublished && std::strcmp(slot.path, path) == 0 &&
+    if (slot.state.load(std::memory_order_acquire) == kPublished &&
+        std::strcmp(slot.path, path) == 0 &&
         slot.state.compare_exchange_strong(expected, kChanging, std::memory_order_acquire)) {
       return &slot;
     }
@@ -65,7 +66,8 @@ int CreateRemovedOnSignal(const char* path, const std::function<int()>& create) 
   signal_cleanup::RunWithSignalsHeld([&change] {
     Slot* slot = Claim(change.path);
     change.result = change.create();
-    if (slot != nullptr) slot->state.store(change.result >= 0 ? kPublished : kFree, std::memory_order_release);
+    if (slot != nullptr)
+      slot->state.store(change.result >= 0 ? kPublished : kFree, std::memory_order_release);
   });
   return change.result;
 }
@@ -80,14 +82,16 @@ bool ReleaseRemovedOnSignal(const char* path, const std::function<bool()>& relea
     Slot* slot = Withdraw(change.path);
     change.released = change.release();
     // A release that failed leaves the file where it was: it stays registered.
-    if (slot != nullptr) slot->state.store(change.released ? kFree : kPublished, std::memory_order_release);
+    if (slot != nullptr)
+      slot->state.store(change.released ? kFree : kPublished, std::memory_order_release);
   });
   return change.released;
 }
 
 bool IsRemovedOnSignal(const char* path) {
   for (Slot& slot : slots) {
-    if (slot.state.load(std::memory_order_acquire) == kPublished && std::strcmp(slot.path, path) == 0) {
+    if (slot.state.load(std::memory_order_acquire) == kPublished &&
+        std::strcmp(slot.path, path) == 0) {
       return true;
     }
   }

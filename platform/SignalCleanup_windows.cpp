@@ -31,7 +31,8 @@ void RunWithSignalsHeld(const std::function<void()>& change) { change(); }
 
 void RemoveFile(const char* utf8) {
   wchar_t wide[kPathLimit];
-  if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, static_cast<int>(kPathLimit)) > 0) DeleteFileW(wide);
+  if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, static_cast<int>(kPathLimit)) > 0)
+    DeleteFileW(wide);
 }
 
 void WaitForChangingSlot() { Sleep(0); }

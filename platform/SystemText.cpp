@@ -61,10 +61,23 @@ std::string CleanSystemText(std::string_view raw) {
 }
 
 bool IsPlaceholderText(std::string_view text) {
-  static constexpr std::array<std::string_view, 17> kPlaceholders = {
-      "to be filled by o.e.m.", "default string", "system manufacturer", "system product name",
-      "not specified", "not applicable", "none", "oem", "o.e.m.", "unknown", "n/a", "na",
-      "type1productconfigid", "0123456789", "123456789", "x.x", "not available"};
+  static constexpr std::array<std::string_view, 17> kPlaceholders = {"to be filled by o.e.m.",
+                                                                     "default string",
+                                                                     "system manufacturer",
+                                                                     "system product name",
+                                                                     "not specified",
+                                                                     "not applicable",
+                                                                     "none",
+                                                                     "oem",
+                                                                     "o.e.m.",
+                                                                     "unknown",
+                                                                     "n/a",
+                                                                     "na",
+                                                                     "type1productconfigid",
+                                                                     "0123456789",
+                                                                     "123456789",
+                                                                     "x.x",
+                                                                     "not available"};
   const std::string lower = LowerAscii(std::string(text));
   for (std::string_view placeholder : kPlaceholders) {
     if (lower == placeholder) return true;

@@ -89,7 +89,8 @@ std::optional<UnbufferedFile> UnbufferedFile::CreateNew(const std::filesystem::p
   int fd = -1;
   do {
     fd = CreateRemovedOnSignal(path.c_str(), [&path] {
-      return open(path.c_str(), O_DIRECT | O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      return open(path.c_str(), O_DIRECT | O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0666);
     });
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
@@ -97,8 +98,8 @@ std::optional<UnbufferedFile> UnbufferedFile::CreateNew(const std::filesystem::p
     // existing name (EEXIST, or a link: ELOOP) was never ours and is not touched.
     const int error = errno;
     struct stat left {};
-    if (error != EEXIST && error != ELOOP && lstat(path.c_str(), &left) == 0 && S_ISREG(left.st_mode) &&
-        left.st_size == 0 && left.st_uid == geteuid()) {
+    if (error != EEXIST && error != ELOOP && lstat(path.c_str(), &left) == 0 &&
+        S_ISREG(left.st_mode) && left.st_size == 0 && left.st_uid == geteuid()) {
       unlink(path.c_str());
     }
     errno = error;

@@ -93,7 +93,8 @@ std::optional<std::uintmax_t> UnbufferedFile::FreeSpace(const std::filesystem::p
 }
 
 bool UnbufferedFile::Delete(const std::filesystem::path& path) {
-  return ReleaseRemovedOnSignal(Utf8(path).c_str(), [&path] { return DeleteFileW(path.c_str()) != 0; });
+  return ReleaseRemovedOnSignal(Utf8(path).c_str(),
+                                [&path] { return DeleteFileW(path.c_str()) != 0; });
 }
 
 long UnbufferedFile::Write(const std::byte* data, std::size_t size) {

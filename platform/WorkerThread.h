@@ -13,8 +13,8 @@ std::optional<std::thread> StartThread(std::function<void()> routine);
 
 // Ends a thread that did not stop when asked, and joins it: on Linux it is cancelled at its next
 // poll, wait or sleep and unwinds; on Windows it is terminated where it stands, so it must hold
-// no lock and own nothing that others need when that can happen. The caller must not touch what it shared with the thread before this
-// returns.
+// no lock and own nothing that others need when that can happen. The caller must not touch what it
+// shared with the thread before this returns.
 void EndThreadByForce(std::thread& thread);
 
 // True where EndThreadByForce unwinds the thread (Linux), false where it only terminates it

@@ -95,7 +95,8 @@ void Commit(const TargetTables& tables, BenchmarkState& state, FileTarget target
 // keeps what was stored), or 100 rows are filled.
 void ReadRecords(std::string_view line, ResultTable& results) {
   for (std::size_t k = 0; k < results.size(); ++k) {
-    const std::string_view chunk = line.substr(std::min(line.size(), k * kRecordLength), kRecordLength);
+    const std::string_view chunk =
+        line.substr(std::min(line.size(), k * kRecordLength), kRecordLength);
     if (chunk.empty() || chunk[0] == '\0' || chunk[0] == 'x') return;
     if (chunk.size() < kRecordLength) return;  // a partial record holds no 10-character value
     ResultEntry& row = results[k];
@@ -201,7 +202,8 @@ std::string ResultFileBytes(const BenchmarkState& state) {
   for (int k = 0; k < kDriveRecords; ++k) {
     if (!IsDriveDescribed(state.thisDrives, k)) continue;
     const DriveDescription& drive = state.thisDrives[static_cast<std::size_t>(k)];
-    for (const DescriptionField* field : {&drive.letter, &drive.harddisk, &drive.controller, &drive.driver}) {
+    for (const DescriptionField* field :
+         {&drive.letter, &drive.harddisk, &drive.controller, &drive.driver}) {
       bytes += kLineEnd;
       bytes += FieldText(*field);
     }
@@ -210,7 +212,8 @@ std::string ResultFileBytes(const BenchmarkState& state) {
 }
 
 FileOutcome SaveResultFile(const BenchmarkState& state, const std::filesystem::path& path) {
-  return SaveFileContents(path, ResultFileBytes(state)) ? FileOutcome::CannotCreate : FileOutcome::Done;
+  return SaveFileContents(path, ResultFileBytes(state)) ? FileOutcome::CannotCreate
+                                                        : FileOutcome::Done;
 }
 
 FileOutcome ReadResultFile(BenchmarkState& state, FileTarget target,
@@ -222,10 +225,14 @@ ExplainedOutcome ReadResultFileWithReason(BenchmarkState& state, FileTarget targ
                                           const std::filesystem::path& path) {
   const ReadFileResult file = ReadRegularFile(path, kResultFileLimit);
   switch (file.status) {
-    case ReadStatus::Read: return {ReadResultBytes(state, target, file.bytes), {}};
-    case ReadStatus::CannotOpen: return {FileOutcome::CannotOpen, file.error.message()};
-    case ReadStatus::NotRegular: return {FileOutcome::CannotOpen, "not a regular file"};
-    case ReadStatus::TooLong: return {FileOutcome::NotResultFile, "larger than 1 MiB"};
+    case ReadStatus::Read:
+      return {ReadResultBytes(state, target, file.bytes), {}};
+    case ReadStatus::CannotOpen:
+      return {FileOutcome::CannotOpen, file.error.message()};
+    case ReadStatus::NotRegular:
+      return {FileOutcome::CannotOpen, "not a regular file"};
+    case ReadStatus::TooLong:
+      return {FileOutcome::NotResultFile, "larger than 1 MiB"};
   }
   return {FileOutcome::CannotOpen, {}};
 }

@@ -16,10 +16,10 @@ namespace quorvane {
 
 // One test line of the results view.
 struct ResultsRow {
-  const TestInfo* test = nullptr;     // name, unit and code from the test table
-  std::string thisText;               // this machine's value text, as stored
+  const TestInfo* test = nullptr;        // name, unit and code from the test table
+  std::string thisText;                  // this machine's value text, as stored
   std::optional<std::string> otherText;  // the comparison's value text; none when not compared
-  std::int64_t percent = 0;           // this value as a percentage of the other; 0 when none
+  std::int64_t percent = 0;              // this value as a percentage of the other; 0 when none
 
   bool Compared() const { return otherText.has_value(); }
 };

@@ -10,7 +10,8 @@ case "${1:-}" in
   --bench) packages+=(gcc binutils python3) ;;
   *) packages+=(qt6-base-dev fonts-dejavu-core python3
                 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-                help2man lintian desktop-file-utils appstream dpkg-dev fakeroot man-db file) ;;
+                help2man lintian desktop-file-utils appstream dpkg-dev fakeroot man-db file
+                clang-format) ;;
 esac
 missing=()
 for package in "${packages[@]}"; do

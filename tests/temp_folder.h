@@ -31,7 +31,8 @@ class TempFolder {
       if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
     }
     std::error_code ignored;
-    if (!path_.empty()) std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+    if (!path_.empty())
+      std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -44,8 +45,8 @@ class TempFolder {
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const char* name) const { return path_ / name; }
   std::size_t EntryCount() const {
-    return static_cast<std::size_t>(
-        std::distance(std::filesystem::directory_iterator(path_), std::filesystem::directory_iterator()));
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
+                                                  std::filesystem::directory_iterator()));
   }
 
   // Writes `bytes` to the file at `relative`, making the folders on the way.
@@ -59,7 +60,9 @@ class TempFolder {
     std::filesystem::create_directories((path_ / relative).parent_path());
     std::filesystem::create_symlink(target, path_ / relative);
   }
-  void Folder(const std::string& relative) const { std::filesystem::create_directories(path_ / relative); }
+  void Folder(const std::string& relative) const {
+    std::filesystem::create_directories(path_ / relative);
+  }
 
  private:
   std::filesystem::path path_;

@@ -26,8 +26,8 @@
 #include "cli/CliProgram.h"
 #include "cli/TerminalText.h"
 #include "cli/ThreadSweep.h"
-#include "generated/Version.h"
 #include "engine/Windows1252.h"
+#include "generated/Version.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
@@ -68,8 +68,8 @@ const std::string& SavedRun() {
   static const std::string file = [] {
     const std::string path = folder / "mine.qv3";
     const std::string brand = "brand=" + std::string(62, 'a') + "ü€";
-    const CliRun run = Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--set", "cpu=Zürich €",
-                               "--set", brand.c_str(), "--save", path.c_str()});
+    const CliRun run = Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--set",
+                               "cpu=Zürich €", "--set", brand.c_str(), "--save", path.c_str()});
     EXPECT_EQ(run.status, 0) << run.err;
     return path;
   }();
@@ -86,28 +86,43 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
   const struct {
     std::vector<const char*> words;
     const char* start;  // what the message starts with after the program's name
-  } bad[] = {
-      {{"--bogus"}, ""}, {{"--threads", "0"}, ""}, {{"--threads", "129"}, ""}, {{"-j", "two"}, ""},
-      {{"--tests", "queens,x"}, ""}, {{"--tests", ""}, ""}, {{"--set", "colour=red"}, ""},
-      {{"--set", "brand"}, ""}, {{"--set", "threads=4"}, ""}, {{"extra"}, ""}, {{"--drive", "1"}, ""},
-      {{"--drive", "AB"}, ""}, {{"-d", "B"}, "--drive: 'B' is not a drive letter"}, {{"--drive", ""}, ""}, {{"--repeat", "0"}, ""},
-      {{"--repeat", "100"}, ""}, {{"--repeat", "three"}, ""},
-      {{"--sweep", "-t", "q", "--repeat", "2"}, "--repeat"}, {{"--sweep", "--load", "x.qv3"}, "--sweep"},
-      {{"--sweep", "-d", "C"}, "--sweep"},
-      // Options that shape a run where nothing runs.
-      {{"--load", mine.c_str(), "--quick"}, "--quick: nothing runs"},
-      {{"--description", "--long"}, "--long: nothing runs"},
-      {{"--load", mine.c_str(), "--repeat", "2"}, "--repeat: nothing runs"},
-      // Texts that cannot be stored in a result file.
-      {{"--set", "cpu=Ω-9000"}, "--set: The entry \"cpu\""}, {{"--set", "brand=Ac\nme"}, "--set: The entry \"brand\""},
-      {{"--set", "cpus=7\r\n8"}, "--set: The entry \"cpus\""}, {{"--set", "os=\xff"}, "--set: The entry \"os\""},
-      // An output that names another file of the run: by name, by inode, not there yet, or "-" twice.
-      {{"--load", mine.c_str(), "--save", mine.c_str()}, "--"},
-      {{"--load", mine.c_str(), "--export", alias.c_str()}, "--"},
-      {{"--compare", alias.c_str(), "--save", mine.c_str()}, "--"},
-      {{"-t", "q", "--save", fresh.c_str(), "--export", freshAgain.c_str()}, "--"},
-      {{"--load", mine.c_str(), "--save", "-", "--export", "-"}, "--"},
-      {{"--load", mine.c_str(), "--export", "-", "--json"}, "--"}};
+  } bad[] = {{{"--bogus"}, ""},
+             {{"--threads", "0"}, ""},
+             {{"--threads", "129"}, ""},
+             {{"-j", "two"}, ""},
+             {{"--tests", "queens,x"}, ""},
+             {{"--tests", ""}, ""},
+             {{"--set", "colour=red"}, ""},
+             {{"--set", "brand"}, ""},
+             {{"--set", "threads=4"}, ""},
+             {{"extra"}, ""},
+             {{"--drive", "1"}, ""},
+             {{"--drive", "AB"}, ""},
+             {{"-d", "B"}, "--drive: 'B' is not a drive letter"},
+             {{"--drive", ""}, ""},
+             {{"--repeat", "0"}, ""},
+             {{"--repeat", "100"}, ""},
+             {{"--repeat", "three"}, ""},
+             {{"--sweep", "-t", "q", "--repeat", "2"}, "--repeat"},
+             {{"--sweep", "--load", "x.qv3"}, "--sweep"},
+             {{"--sweep", "-d", "C"}, "--sweep"},
+             // Options that shape a run where nothing runs.
+             {{"--load", mine.c_str(), "--quick"}, "--quick: nothing runs"},
+             {{"--description", "--long"}, "--long: nothing runs"},
+             {{"--load", mine.c_str(), "--repeat", "2"}, "--repeat: nothing runs"},
+             // Texts that cannot be stored in a result file.
+             {{"--set", "cpu=Ω-9000"}, "--set: The entry \"cpu\""},
+             {{"--set", "brand=Ac\nme"}, "--set: The entry \"brand\""},
+             {{"--set", "cpus=7\r\n8"}, "--set: The entry \"cpus\""},
+             {{"--set", "os=\xff"}, "--set: The entry \"os\""},
+             // An output that names another file of the run: by name, by inode, not there yet, or
+             // "-" twice.
+             {{"--load", mine.c_str(), "--save", mine.c_str()}, "--"},
+             {{"--load", mine.c_str(), "--export", alias.c_str()}, "--"},
+             {{"--compare", alias.c_str(), "--save", mine.c_str()}, "--"},
+             {{"-t", "q", "--save", fresh.c_str(), "--export", freshAgain.c_str()}, "--"},
+             {{"--load", mine.c_str(), "--save", "-", "--export", "-"}, "--"},
+             {{"--load", mine.c_str(), "--export", "-", "--json"}, "--"}};
   for (const auto& [words, start] : bad) {
     SCOPED_TRACE(words[0] + std::string(" ") + words.back());
     const CliRun run = Invoke(words);
@@ -135,7 +150,8 @@ TEST(CliOptions, TestsAndFieldsAreParsed) {
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests, (std::vector<TestId>{TestId::Dhrystone, TestId::Queens,
                                                         TestId::FloatingPoint, TestId::Memory}));
-  EXPECT_EQ(parsed.options->fields, (std::vector<std::pair<int, std::string>>{{13, "2"}, {11, "A=B"}}));
+  EXPECT_EQ(parsed.options->fields,
+            (std::vector<std::pair<int, std::string>>{{13, "2"}, {11, "A=B"}}));
   parsed = parse({"-t", "all"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests.size(), 7u);
@@ -163,14 +179,21 @@ TEST(CliOptions, NumbersAreDecimalDigitsOnlyNotANumberOrNotInRange) {
     const char* option;
     const char* word;
     const char* says;
-  } bad[] = {{"-j", "two", "is not a number"}, {"-j", "0x10", "is not a number"},
-             {"-j", "1e1", "is not a number"}, {"-j", " 2", "is not a number"},
-             {"-j", "2 ", "is not a number"}, {"-j", "+2", "is not a number"},
-             {"-j", "", "is not a number"}, {"-j", "2.0", "is not a number"},
+  } bad[] = {{"-j", "two", "is not a number"},
+             {"-j", "0x10", "is not a number"},
+             {"-j", "1e1", "is not a number"},
+             {"-j", " 2", "is not a number"},
+             {"-j", "2 ", "is not a number"},
+             {"-j", "+2", "is not a number"},
+             {"-j", "", "is not a number"},
+             {"-j", "2.0", "is not a number"},
              {"-j", "\xD9\xA2", "is not a number"},  // an Arabic-Indic digit two
-             {"--repeat", "0o7", "is not a number"}, {"--repeat", "3\t", "is not a number"},
-             {"-j", "0", "not in range 1 to 128"}, {"-j", "000", "not in range 1 to 128"},
-             {"-j", "129", "not in range 1 to 128"}, {"-j", "0129", "not in range 1 to 128"},
+             {"--repeat", "0o7", "is not a number"},
+             {"--repeat", "3\t", "is not a number"},
+             {"-j", "0", "not in range 1 to 128"},
+             {"-j", "000", "not in range 1 to 128"},
+             {"-j", "129", "not in range 1 to 128"},
+             {"-j", "0129", "not in range 1 to 128"},
              {"-j", "99999999999999999999", "not in range 1 to 128"},
              {"--repeat", "0", "not in range 1 to 99"},
              {"--repeat", "100", "not in range 1 to 99"}};
@@ -192,9 +215,12 @@ bool PrintableLine(const std::string& line) {
 TEST(CliMessages, PathsAndTextsShowTheirControlCharactersEscaped) {
   // C0, DEL and C1 controls and bytes that are not UTF-8 escaped; the rest as it is.
   EXPECT_EQ(TerminalText("a\x1B[2J\x07\x7F\tb\n"), "a\\x1B[2J\\x07\\x7F\\x09b\\x0A");
-  EXPECT_EQ(TerminalText("\xC2\x9B" "1m \xC2\x85\xC2\x80\xC2\x9F"),
+  EXPECT_EQ(TerminalText("\xC2\x9B"
+                         "1m \xC2\x85\xC2\x80\xC2\x9F"),
             "\\u009B1m \\u0085\\u0080\\u009F");
-  EXPECT_EQ(TerminalText("\x9B" "1m\xFF\xC0\xAF\xE2\x82"), "\\x9B1m\\xFF\\xC0\\xAF\\xE2\\x82");
+  EXPECT_EQ(TerminalText("\x9B"
+                         "1m\xFF\xC0\xAF\xE2\x82"),
+            "\\x9B1m\\xFF\\xC0\\xAF\\xE2\\x82");
   const std::string kept = "Z\xC3\xBCrich \xE2\x82\xAC C:\\x\\y \xC2\xA0\xF0\x9F\x98\x80~";
   EXPECT_EQ(TerminalText(kept), kept);
 
@@ -209,8 +235,12 @@ TEST(CliMessages, PathsAndTextsShowTheirControlCharactersEscaped) {
       {{"-t", "q", "--save", hostile.c_str()}, "Cannot save file!" + absent},
       {{"--load", hostile.c_str()}, "Can't open file!" + absent},
       {{"--load", SavedRun().c_str(), "--compare", hostile.c_str()}, "Can't open file!" + absent},
-      {{"--tests", "\x1B[2J"}, ""}, {{"-j", "\x1B]0;x\x07"}, ""}, {{"--set", "colour\x9B=1"}, ""},
-      {{"--drive", "\xC2\x9B"}, ""}, {{"\x1B[31m"}, ""}, {{"--repeat", "\x7F"}, ""}};
+      {{"--tests", "\x1B[2J"}, ""},
+      {{"-j", "\x1B]0;x\x07"}, ""},
+      {{"--set", "colour\x9B=1"}, ""},
+      {{"--drive", "\xC2\x9B"}, ""},
+      {{"\x1B[31m"}, ""},
+      {{"--repeat", "\x7F"}, ""}};
   for (const auto& [words, err] : runs) {
     const CliRun run = Invoke(words);
     EXPECT_NE(run.status, 0);
@@ -225,7 +255,17 @@ TEST(CliJson, EveryByteOfATextIsItsWindows1252CharacterWithEveryControlEscaped) 
   const TempFolder folder;
   // DEL, the five bytes Windows-1252 leaves undefined, ESC, BEL, euro and a single guillemet.
   const std::string brand =
-      "A\x7F" "B\x81" "C\x8D" "D\x8F" "E\x90" "F\x9D" "G\x1B" "H\x07" "I\x80" "J\x9B" "K";
+      "A\x7F"
+      "B\x81"
+      "C\x8D"
+      "D\x8F"
+      "E\x90"
+      "F\x9D"
+      "G\x1B"
+      "H\x07"
+      "I\x80"
+      "J\x9B"
+      "K";
   const std::string file = folder / "controls.qv3";
   std::string fields;
   for (int line = 1; line < 14; ++line) fields += "\r\n";
@@ -233,8 +273,10 @@ TEST(CliJson, EveryByteOfATextIsItsWindows1252CharacterWithEveryControlEscaped) 
   CliRun run = Invoke({"--load", file.c_str(), "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"brand\": \"A\\u007fB\\u0081C\\u008dD\\u008fE\\u0090F\\u009dG\\u001bH"
-                         "\\u0007I\xE2\x82\xAC" "J\xE2\x80\xBAK\""),
-            std::string::npos) << run.out;
+                         "\\u0007I\xE2\x82\xAC"
+                         "J\xE2\x80\xBAK\""),
+            std::string::npos)
+      << run.out;
   for (std::size_t i = 0; i < run.out.size(); ++i) {
     const auto c = static_cast<unsigned char>(run.out[i]);
     const auto next = i + 1 < run.out.size() ? static_cast<unsigned char>(run.out[i + 1]) : 0u;
@@ -244,7 +286,9 @@ TEST(CliJson, EveryByteOfATextIsItsWindows1252CharacterWithEveryControlEscaped) 
   EXPECT_EQ(nlohmann::json::parse(run.out)["description"]["brand"], Windows1252ToUtf8(brand));
   // The report shows each control as '?'.
   run = Invoke({"--load", file.c_str(), "--description"});
-  EXPECT_NE(run.out.find("A?B?C?D?E?F?G?H?I\xE2\x82\xAC" "J\xE2\x80\xBAK"), std::string::npos)
+  EXPECT_NE(run.out.find("A?B?C?D?E?F?G?H?I\xE2\x82\xAC"
+                         "J\xE2\x80\xBAK"),
+            std::string::npos)
       << run.out;
 }
 
@@ -257,22 +301,27 @@ TEST(CliDrives,
 
   // A letter this system does not have is a bad value.
   char missing = 'Z';
-  while (missing > 'C' && run.out.find(std::string("\n") + missing + "  ") != std::string::npos) --missing;
+  while (missing > 'C' && run.out.find(std::string("\n") + missing + "  ") != std::string::npos)
+    --missing;
   const std::string word(1, missing);
   run = Invoke({"--drive", word.c_str()});
   EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "quorvane-cli: --drive: this system has no drive " + word + " (see --list-drives)\n");
+  EXPECT_EQ(run.err,
+            "quorvane-cli: --drive: this system has no drive " + word + " (see --list-drives)\n");
 
   // In a fresh folder on the root filesystem (drive C), where the disk test makes its file.
   const TempFolder folder;
-  struct stat here {}, root {};
-  if (stat(folder.path().c_str(), &here) != 0 || stat("/", &root) != 0 || here.st_dev != root.st_dev) {
+  struct stat here {
+  }, root{};
+  if (stat(folder.path().c_str(), &here) != 0 || stat("/", &root) != 0 ||
+      here.st_dev != root.st_dev) {
     GTEST_SKIP() << "the temporary folder is not on drive C";
   }
   // A file already there is the user's: it stays, the test fails with its message, exit 1.
   // Drive letters are taken in either case, each drive once.
   folder.File("DISKTEST.DAT", "mine");
-  run = Shell("cd '" + folder.path().string() + "' && " QUORVANE_CLI_PATH " -q --no-realtime -d c --drive C 2>&1");
+  run = Shell("cd '" + folder.path().string() +
+              "' && " QUORVANE_CLI_PATH " -q --no-realtime -d c --drive C 2>&1");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("quorvane-cli: Test file already exists: "), std::string::npos) << run.out;
   EXPECT_EQ(FileBytes(folder / "DISKTEST.DAT"), "mine");
@@ -328,14 +377,18 @@ TEST(CliDrives,
   if (unseen) GTEST_SKIP() << "the disk test made no file here (drive C not writable?)";
 }
 
-TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRepeatedRunsGiveMediansInJson) {
+TEST(
+    CliRun,
+    TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRepeatedRunsGiveMediansInJson) {
   const test_support::FixtureTree tree;
   tree.File("sys/class/dmi/id/sys_vendor", "Acme\n");
   const MachineDetector detect = [&] { return DetectMachine(tree.root(), {}); };
 
   // A run's description starts from the detected one; --set still wins. Repetitions: progress
   // for each, the spread, medians and every sample in JSON.
-  CliRun run = Invoke({"--json", "--quick", "-t", "q", "-j", "1", "--long", "--repeat", "3", "--no-realtime", "--set", "cpu=Mine"}, detect);
+  CliRun run = Invoke({"--json", "--quick", "-t", "q", "-j", "1", "--long", "--repeat", "3",
+                       "--no-realtime", "--set", "cpu=Mine"},
+                      detect);
   ASSERT_EQ(run.status, 0) << run.err;
   for (const char* line : {"Repetition 1 of 3: Running Eight queens problem (1 of 1)...",
                            "Repetition 3 of 3: Running Eight queens problem (1 of 1)...",
@@ -368,7 +421,8 @@ TEST(CliRun, TheDescriptionIsDetectedUnlessLoadedOrTurnedOffSetOverridesItAndRep
   EXPECT_EQ(lines[2].substr(0, 20), "Number of threads:  ");
   EXPECT_EQ(lines[4], "Brand           :  " + std::string(72, ' '));
   run = Invoke({"--load", SavedRun().c_str(), "--description"}, detect);
-  EXPECT_EQ(Lines(run.out)[4], "Brand           :  " + std::string(62, 'a') + "ü  " + std::string(35, ' '));
+  EXPECT_EQ(Lines(run.out)[4],
+            "Brand           :  " + std::string(62, 'a') + "ü  " + std::string(35, ' '));
 }
 
 TEST(CliRun, RunsAreSteadyInRoundsByDefaultAndQuickKeepsTheFixedWork) {
@@ -378,8 +432,10 @@ TEST(CliRun, RunsAreSteadyInRoundsByDefaultAndQuickKeepsTheFixedWork) {
   // no test agrees with itself before two rounds.
   CliRun run = Invoke({"--json", "-t", "fpu,crunch", "-j", "1", "--no-realtime", "--no-detect"});
   ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* line : {"Sizing: Running Number crunch (1 of 2)...\n", "Sizing: Running Floating point (2 of 2)...\n",
-                           "Round 1: Running Number crunch (1 of 2)...\n", "Round 1: Running Floating point (2 of 2)...\n"}) {
+  for (const char* line : {"Sizing: Running Number crunch (1 of 2)...\n",
+                           "Sizing: Running Floating point (2 of 2)...\n",
+                           "Round 1: Running Number crunch (1 of 2)...\n",
+                           "Round 1: Running Floating point (2 of 2)...\n"}) {
     EXPECT_NE(run.err.find(line), std::string::npos) << run.err;
   }
   nlohmann::json json = nlohmann::json::parse(run.out);
@@ -393,7 +449,9 @@ TEST(CliRun, RunsAreSteadyInRoundsByDefaultAndQuickKeepsTheFixedWork) {
     EXPECT_EQ(steady["passes"], factor * 2 * (row["code"] == "n" ? 250000 : 150000));
     const nlohmann::json& rounds = steady["rounds"];
     ASSERT_GE(rounds.size(), 2u);
-    EXPECT_EQ(steady["roundsKept"].get<std::size_t>() + steady["roundsDisturbed"].get<std::size_t>(), rounds.size());
+    EXPECT_EQ(
+        steady["roundsKept"].get<std::size_t>() + steady["roundsDisturbed"].get<std::size_t>(),
+        rounds.size());
     EXPECT_EQ(steady["samples"].size(), steady["roundsKept"].get<std::size_t>());
     std::vector<long long> scored;
     for (const nlohmann::json& round : rounds) {
@@ -411,7 +469,8 @@ TEST(CliRun, RunsAreSteadyInRoundsByDefaultAndQuickKeepsTheFixedWork) {
   }
 
   // Repeated steady runs tell the rounds of each repetition.
-  run = Invoke({"--json", "-q", "-t", "n", "-j", "1", "--repeat", "2", "--no-realtime", "--no-detect"});
+  run = Invoke(
+      {"--json", "-q", "-t", "n", "-j", "1", "--repeat", "2", "--no-realtime", "--no-detect"});
   ASSERT_EQ(run.status, 0) << run.err;
   json = nlohmann::json::parse(run.out);
   EXPECT_EQ(json["results"][0]["steadyRepetitions"].size(), 2u);
@@ -431,11 +490,14 @@ TEST(CliRun, RunsAreSteadyInRoundsByDefaultAndQuickKeepsTheFixedWork) {
 
 TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
   const TempFolder folder;
-  const std::string mine = SavedRun(), other = folder / "other.qv3", exported = folder / "report.txt";
+  const std::string mine = SavedRun(), other = folder / "other.qv3",
+                    exported = folder / "report.txt";
   // Stored in Windows-1252, one byte a character; the brand cut at 63 characters after that.
-  EXPECT_NE(FileBytes(mine).find("\r\nx\r\n" + std::string(62, 'a') + "\xFC\r\n\r\n\r\nZ\xFCrich \x80\r\n"),
+  EXPECT_NE(FileBytes(mine).find("\r\nx\r\n" + std::string(62, 'a') +
+                                 "\xFC\r\n\r\n\r\nZ\xFCrich \x80\r\n"),
             std::string::npos);
-  CliRun run = Invoke({"-q", "--quick", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
+  CliRun run = Invoke(
+      {"-q", "--quick", "-t", "queens", "-j", "2", "--no-realtime", "--save", other.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
   run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", exported.c_str()});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -448,7 +510,8 @@ TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
   const std::string expected = ExportBytes(state->ReportText);
   EXPECT_EQ(FileBytes(exported), expected);
   std::string plain = expected;  // stdout: the same lines with plain line ends
-  for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at)) plain.erase(at, 1);
+  for (std::size_t at = plain.find("\r\n"); at != std::string::npos; at = plain.find("\r\n", at))
+    plain.erase(at, 1);
   EXPECT_EQ(run.out, plain);
   // "-": the file's bytes take the place of the report.
   run = Invoke({"--load", mine.c_str(), "--compare", other.c_str(), "--export", "-"});
@@ -463,10 +526,12 @@ TEST(CliFiles, SaveLoadCompareExportAndDashGiveTheDesktopProgramsBytes) {
 
 TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
   TempFolder folder;
-  const std::string absent = folder / "absent.qv3", bad = folder / "bad.qv3", missing = folder / "no/such/x.qv3";
+  const std::string absent = folder / "absent.qv3", bad = folder / "bad.qv3",
+                    missing = folder / "no/such/x.qv3";
   const std::string here = folder.path().string();
   const std::string kNoSuchFile = "No such file or directory";
-  std::ofstream(bad, std::ios::binary) << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
+  std::ofstream(bad, std::ios::binary)
+      << "\r\nx\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n13\r\n14\r\n[drive";
   // Files that cannot be read, and outputs checked before the run: no progress, no report,
   // nothing made.
   const struct {
@@ -482,8 +547,10 @@ TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
        "This is not a Quorvane Mk III file! (" + bad + ")\n"},
       {{"--load", here.c_str()}, "Can't open file! (" + here + ": Is a directory)\n"},
       {{"--compare", "/dev/zero"}, "Can't open file! (/dev/zero: not a regular file)\n"},
-      {{"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()}, "Cannot save file! (" + missing + ": No such file or directory)\n"},
-      {{"-q", "-t", "q", "--export", here.c_str()}, "Cannot save file! (" + here + ": Is a directory)\n"}};
+      {{"-t", "q", "-j", "1", "--no-realtime", "--save", missing.c_str()},
+       "Cannot save file! (" + missing + ": No such file or directory)\n"},
+      {{"-q", "-t", "q", "--export", here.c_str()},
+       "Cannot save file! (" + here + ": Is a directory)\n"}};
   for (const auto& [words, err] : failed) {
     const CliRun run = Invoke(words);
     EXPECT_EQ(run.status, 1) << err;
@@ -505,7 +572,8 @@ TEST(CliFiles, FilesThatCannotBeReadOrWrittenPrintTheirMessageAndExitOne) {
   // it and the reason, and the report of the run is printed all the same.
   const std::string pipe = folder / "pipe";
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-  const CliRun run = Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
+  const CliRun run =
+      Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--export", pipe.c_str()});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, "Cannot save file! (" + pipe + ": No such device or address)\n");
   EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos) << run.out;
@@ -515,8 +583,9 @@ TEST(CliOutputs, AStdoutThatCannotBeWrittenExitsOne) {
   const TempFolder folder;
   const std::string load = QUORVANE_CLI_PATH " --load '" + SavedRun() + "' 2>&1";
   // A full device, a closed stdout, and a file size limit of 0 blocks (EFBIG).
-  for (const std::string& command : {load + " >/dev/full", load + " >&-",
-                                     "ulimit -f 0; " + load + " >'" + (folder / "limited.txt").string() + "'"}) {
+  for (const std::string& command :
+       {load + " >/dev/full", load + " >&-",
+        "ulimit -f 0; " + load + " >'" + (folder / "limited.txt").string() + "'"}) {
     SCOPED_TRACE(command);
     const CliRun run = Shell(command);
     EXPECT_EQ(run.status, 1);
@@ -533,16 +602,26 @@ SweepRun RunOf(int threads, std::initializer_list<std::pair<char, std::uint32_t>
 }
 
 TEST(ThreadSweep, CountsDoubleUpToTheLimitAndTableAndJsonGiveSpeedUpAgainstOneThread) {
-  for (const auto& [limit, counts] : std::vector<std::pair<int, std::vector<int>>>{
-           {0, {1}}, {1, {1}}, {3, {1, 2, 3}}, {4, {1, 2, 4}}, {128, {1, 2, 4, 8, 16, 32, 64, 128}}}) {
+  for (const auto& [limit, counts] :
+       std::vector<std::pair<int, std::vector<int>>>{{0, {1}},
+                                                     {1, {1}},
+                                                     {3, {1, 2, 3}},
+                                                     {4, {1, 2, 4}},
+                                                     {128, {1, 2, 4, 8, 16, 32, 64, 128}}}) {
     EXPECT_EQ(SweepThreadCounts(limit), counts) << limit;
   }
   // Dhrystone scales, Whetstone failed alone at one thread, memory measured 0 at one thread,
   // queens measured only at two; a drive block (no speed-up, not in the table) in the last.
-  const std::vector<SweepRun> runs = {
-      RunOf(1, {{'d', 1000}, {'m', 0}}),
-      RunOf(2, {{'d', 1900}, {'w', 50}, {'q', 7}, {'m', 10}}),
-      RunOf(3, {{'d', 2500}, {'C', 700}, {' ', 600}, {' ', 500}, {' ', 400}, {' ', 300}, {' ', 200}, {' ', 12}})};
+  const std::vector<SweepRun> runs = {RunOf(1, {{'d', 1000}, {'m', 0}}),
+                                      RunOf(2, {{'d', 1900}, {'w', 50}, {'q', 7}, {'m', 10}}),
+                                      RunOf(3, {{'d', 2500},
+                                                {'C', 700},
+                                                {' ', 600},
+                                                {' ', 500},
+                                                {' ', 400},
+                                                {' ', 300},
+                                                {' ', 200},
+                                                {' ', 12}})};
   EXPECT_EQ(SweepTable(runs),
             "threads  test                            score  unit      speed-up  efficiency\n"
             "      1  Dhrystone 2.1                    1000  kDhryst.      1.00       100 %\n"
@@ -562,7 +641,8 @@ TEST(ThreadSweep, CountsDoubleUpToTheLimitAndTableAndJsonGiveSpeedUpAgainstOneTh
   EXPECT_FALSE(json[1]["results"][1].contains("speedup"));
   EXPECT_EQ(json[2]["results"][0]["efficiency"], 83);
   ASSERT_EQ(json[2]["results"].size(), 8u);
-  EXPECT_EQ(json[2]["results"][7], nlohmann::json::parse(R"({"code": " ", "drive": "C", "test": "CPU usage",
+  EXPECT_EQ(json[2]["results"][7],
+            nlohmann::json::parse(R"({"code": " ", "drive": "C", "test": "CPU usage",
       "unit": "percent", "value": 12})"));
 }
 

@@ -58,7 +58,8 @@ TEST(CpuUsageMeter, AThreadThatDoesNotStopIsReportedOnceAndEndedByForce) {
   };
   ASSERT_TRUE(meter.Start());
   EXPECT_FALSE(meter.Stop(100ms, show));  // its message is the disk test's
-  EXPECT_EQ(ended.load(), ForcedEndUnwinds()) << "the thread was ended (and unwound where the system does)";
+  EXPECT_EQ(ended.load(), ForcedEndUnwinds())
+      << "the thread was ended (and unwound where the system does)";
   EXPECT_TRUE(meter.Stop(100ms, show)) << "no thread left to stop";
   EXPECT_EQ(shown.size(), 1u) << "reported once";
 }

@@ -1,8 +1,8 @@
 // The disk throughput test on real unbuffered files: its rates from a clock whose ticks the test
 // chooses, and the ways it fails, each leaving no file of its own and every file of the user's
 // as it was; and the unbuffered file it works through.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -12,10 +12,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <array>
-#include <chrono>
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -109,8 +109,8 @@ TEST(DiskTest, AFolderThatCannotTakeTheFileOrNoPassFailsBeforeCalibratingAndLeav
   // tmpfs (memory only) cannot bypass a cache: it must be refused, not measured.
   std::string shm = "/dev/shm/quorvane-disk-XXXXXX";
   struct statfs info {};
-  const bool haveTmpfs = statfs("/dev/shm", &info) == 0 && info.f_type == 0x01021994 &&
-                         mkdtemp(shm.data()) != nullptr;
+  const bool haveTmpfs =
+      statfs("/dev/shm", &info) == 0 && info.f_type == 0x01021994 && mkdtemp(shm.data()) != nullptr;
   struct Row {
     std::optional<fs::path> folder;
     std::int32_t passes;
@@ -127,7 +127,8 @@ TEST(DiskTest, AFolderThatCannotTakeTheFileOrNoPassFailsBeforeCalibratingAndLeav
        {OpenFailure("/proc/DISKTEST.DAT", "No such file or directory")}},  // even for root
       {"/", 0, {}}};  // refused at once, without a message
   if (haveTmpfs) {
-    rows.push_back({fs::path(shm), 2,
+    rows.push_back({fs::path(shm),
+                    2,
                     {OpenFailure(fs::path(shm) / "DISKTEST.DAT",
                                  "this filesystem cannot write and read without its cache")}});
   }
@@ -198,7 +199,8 @@ TEST(DiskTest, AnExistingTestFileOrLinkIsLeftAloneWithAMessageNamingIt) {
     if (link) fs::create_symlink(victim, name);
     DiskRun run(folder->path());
     EXPECT_EQ(run(2), -1);
-    EXPECT_EQ(run.messages, (std::vector<Message>{{FileExistsText(name), "Test file already exists"}}));
+    EXPECT_EQ(run.messages,
+              (std::vector<Message>{{FileExistsText(name), "Test file already exists"}}));
     EXPECT_NE(run.messages.at(0).first.find(name.string()), std::string::npos);
     EXPECT_TRUE(run.Untouched());
     EXPECT_EQ(fs::is_symlink(name), link);
@@ -231,15 +233,17 @@ TEST(DiskTest, AWriteCutShortEndsTheTestAndLeavesNoFile) {
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "-1, the write message, outputs left alone";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << "-1, the write message, outputs left alone";
   EXPECT_EQ(folder->EntryCount(), 0u);
 }
 
 TEST(DiskTest, AMeterThatDoesNotStopOrCannotStartEndsTheTestWithItsMessageLast) {
   const auto folder = test_support::DirectIoFolder();
   if (!folder) GTEST_SKIP() << "no folder that takes unbuffered files";
-  const Message stopFailure{"Thread can not be stoped.",
-                            "Error trying to stop the thread. The thread will be terminated.\nAborting"};
+  const Message stopFailure{
+      "Thread can not be stoped.",
+      "Error trying to stop the thread. The thread will be terminated.\nAborting"};
   for (bool passesWork : {true, false}) {
     SCOPED_TRACE(passesWork);
     DiskRun run(folder->path());
@@ -273,12 +277,14 @@ TEST(DiskTest, AMeterThatDoesNotStopOrCannotStartEndsTheTestWithItsMessageLast) 
     DiskRun run(folder->path());
     int starts = 0;
     run.environment.startThread = [&starts, refusedStart](std::function<void()> routine) {
-      return ++starts == refusedStart ? std::optional<std::thread>() : StartThread(std::move(routine));
+      return ++starts == refusedStart ? std::optional<std::thread>()
+                                      : StartThread(std::move(routine));
     };
     EXPECT_EQ(run(1), -1);
     EXPECT_EQ(starts, refusedStart);
-    EXPECT_EQ(run.messages, (std::vector<Message>{{"The CPU usage meter could not start its thread.",
-                                                   "Can't start the CPU usage meter"}}));
+    EXPECT_EQ(run.messages,
+              (std::vector<Message>{{"The CPU usage meter could not start its thread.",
+                                     "Can't start the CPU usage meter"}}));
     EXPECT_TRUE(run.Untouched());
   }
 }
@@ -355,11 +361,23 @@ TEST(DiskTest, ALeftoverTestFileIsRemovedWithANoteAnythingElseIsLeftAlone) {
     if (kind == kOthers && geteuid() != 0) continue;  // another user's file needs root
     int holder = -1;
     switch (kind) {
-      case kLonger: MakeFile(file, kFileSize + 1); break;
-      case kShorter: MakeFile(file, kFileSize - 4096); break;
-      case kTwoNames: MakeFile(file, kFileSize); fs::create_hard_link(file, other); break;
-      case kLink: MakeFile(other, kFileSize); fs::create_symlink(other, file); break;
-      case kPipe: ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); break;
+      case kLonger:
+        MakeFile(file, kFileSize + 1);
+        break;
+      case kShorter:
+        MakeFile(file, kFileSize - 4096);
+        break;
+      case kTwoNames:
+        MakeFile(file, kFileSize);
+        fs::create_hard_link(file, other);
+        break;
+      case kLink:
+        MakeFile(other, kFileSize);
+        fs::create_symlink(other, file);
+        break;
+      case kPipe:
+        ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+        break;
       case kLocked:  // a test of another process in a pass (its folder lock not seen)
         MakeFile(file, kFileSize);
         holder = open(file.c_str(), O_RDONLY | O_CLOEXEC);

@@ -31,16 +31,18 @@ TEST(DriveMap, RootIsCAndWritableDiskFilesystemsFollowInTableOrderUpToZ) {
   std::string many = "/dev/vda / ext4 rw 0 0\ngarbage\n\n/dev/x\n", manyListed = "C / ext4\n";
   for (int i = 0; i < 30; ++i) {
     many += "/dev/disk" + std::to_string(i) + " /mnt/d" + std::to_string(i) + " ext4 rw 0 0\n";
-    if (i < 23) manyListed += static_cast<char>('D' + i) + (" /mnt/d" + std::to_string(i) + " ext4\n");
+    if (i < 23)
+      manyListed += static_cast<char>('D' + i) + (" /mnt/d" + std::to_string(i) + " ext4\n");
   }
   const struct {
     std::string table, listed;
-  } rows[] = {{table, "C / ext4\nD /mnt/data xfs\nE /media/my stick vfat\nF /home btrfs\n"},
-              {"/dev/root / ext4 ro 0 0\n/dev/sda2 /data ext4 rw 0 0\n", "C / ext4 ro\nD /data ext4\n"},
-              {"tmpfs / tmpfs rw 0 0\n", ""},  // a root on a pseudo filesystem has no drive
-              {"overlay / overlay rw,lowerdir=/a 0 0\n", "C / overlay\n"},  // a container's has one
-              {many, manyListed},
-              {"", ""}};
+  } rows[] = {
+      {table, "C / ext4\nD /mnt/data xfs\nE /media/my stick vfat\nF /home btrfs\n"},
+      {"/dev/root / ext4 ro 0 0\n/dev/sda2 /data ext4 rw 0 0\n", "C / ext4 ro\nD /data ext4\n"},
+      {"tmpfs / tmpfs rw 0 0\n", ""},  // a root on a pseudo filesystem has no drive
+      {"overlay / overlay rw,lowerdir=/a 0 0\n", "C / overlay\n"},  // a container's has one
+      {many, manyListed},
+      {"", ""}};
   for (const auto& row : rows) EXPECT_EQ(Listed(MapDrives(row.table)), row.listed);
   std::string available;
   for (const bool letter : DriveAvailability(MapDrives(table))) available += letter ? 'x' : '.';

@@ -44,7 +44,8 @@ TEST(Event, APollOrAWaitTakesASetEventOnce) {
 // Windows waits for at most 64 events at once: one event, one full group, and groups after it
 // whose last event is set last and late, so that a wait that stopped early returns before it.
 TEST(Event, WaitForAllCoversEveryEventWhateverTheOrderAndHowMany) {
-  for (const std::size_t count : {std::size_t{1}, std::size_t{64}, std::size_t{65}, std::size_t{128}}) {
+  for (const std::size_t count :
+       {std::size_t{1}, std::size_t{64}, std::size_t{65}, std::size_t{128}}) {
     std::vector<Event> events(count);
     std::vector<std::atomic<bool>> done(count);
     std::vector<std::size_t> order(count);

@@ -138,8 +138,10 @@ TEST(HistoryStore, FilesThatAreNotOurHistoryAreLeftByteForByte) {
   folder.Folder("folder.sqlite3");
 
   const std::pair<const char*, HistoryFileKind> cases[] = {
-      {"text.sqlite3", HistoryFileKind::Foreign},   {"other.sqlite3", HistoryFileKind::Foreign},
-      {"newer.sqlite3", HistoryFileKind::Newer},    {"damaged.sqlite3", HistoryFileKind::Damaged},
+      {"text.sqlite3", HistoryFileKind::Foreign},
+      {"other.sqlite3", HistoryFileKind::Foreign},
+      {"newer.sqlite3", HistoryFileKind::Newer},
+      {"damaged.sqlite3", HistoryFileKind::Damaged},
       {"folder.sqlite3", HistoryFileKind::Unreadable}};
   for (const auto& [name, kind] : cases) {
     const auto path = folder / name;

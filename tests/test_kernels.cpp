@@ -47,8 +47,8 @@ TEST(DhrystoneKernel, PublishedFinalValuesOnManyThreadsNoPassBelowOneAndTheCount
     EXPECT_EQ(kernel.Run(none), none);
     // As initialised: no record copied, no cell but [8][7] set.
     const DhrystoneState& s = kernel.lastState();
-    EXPECT_EQ((std::array{s.Arr_2_Glob[8][7], s.Arr_1_Glob[8], s.Glob_Record.Int_Comp, s.Next_Record.Int_Comp,
-                          std::int32_t{s.Str_2_Loc[0]}}),
+    EXPECT_EQ((std::array{s.Arr_2_Glob[8][7], s.Arr_1_Glob[8], s.Glob_Record.Int_Comp,
+                          s.Next_Record.Int_Comp, std::int32_t{s.Str_2_Loc[0]}}),
               (std::array{10, 0, 40, 0, 0}))
         << none;
   }
@@ -94,9 +94,10 @@ TEST(FloatingPointKernel, StepsOfTheChainAtTheirEdges) {
   using FP = FloatingPointKernel;
   // Step 4: |trunc32(H)| + 1, where trunc32 of NaN is 0 and keeps the low 32 bits of a larger
   // truncation (-1803780000000 gives 106264320); |-2^31| and the sum wrap.
-  EXPECT_EQ((std::array{FP::BesselOrder(-328.9), FP::BesselOrder(kNaN), FP::BesselOrder(4294967301.0),
-                        FP::BesselOrder(-1803780000000.0), FP::BesselOrder(-2147483648.0)}),
-            (std::array{329, 1, 6, 106264321, -2147483647}));
+  EXPECT_EQ(
+      (std::array{FP::BesselOrder(-328.9), FP::BesselOrder(kNaN), FP::BesselOrder(4294967301.0),
+                  FP::BesselOrder(-1803780000000.0), FP::BesselOrder(-2147483648.0)}),
+      (std::array{329, 1, 6, 106264321, -2147483647}));
   // Step 9: NaN and values from 2^63 on give 0; truncation is toward zero (-2 is 0xFFFFFFFE),
   // and the top bit moves to the bottom.
   EXPECT_EQ((std::array{FP::RotatedTruncation(kNaN), FP::RotatedTruncation(9223372036854775808.0),
@@ -109,7 +110,8 @@ TEST(FloatingPointKernel, StepsOfTheChainAtTheirEdges) {
                         FP::SmallerMagnitude(-2.0, kNaN)}),
             (std::array{2.0, 2.0, 3.0, 2.0, 2.0}));
   EXPECT_TRUE(std::signbit(FP::LargerOrSecond(0.0, -0.0)));
-  EXPECT_TRUE(std::isnan(FP::LargerOrSecond(3.0, kNaN)) && std::isnan(FP::SmallerMagnitude(kNaN, 2.0)));
+  EXPECT_TRUE(std::isnan(FP::LargerOrSecond(3.0, kNaN)) &&
+              std::isnan(FP::SmallerMagnitude(kNaN, 2.0)));
 }
 
 TEST(MatrixKernel, SumsAddUpOverPassesAndWrapAt32BitsAndRunReturnsOne) {
@@ -136,17 +138,19 @@ TEST(MemoryKernel, APassLeavesTheLowByteOfEveryIndexAndWritesNothingOutside) {
   MemoryKernel::FillBlock(buffer, 0);  // an empty block writes nothing
   EXPECT_EQ(std::ranges::count(bytes, 0xA5), bytes.size());
   MemoryKernel::FillPass(buffer);
-  for (std::size_t j = 0; j < MemoryKernel::kBufferBytes; ++j) ASSERT_EQ(buffer[j], j % 256) << "byte " << j;
+  for (std::size_t j = 0; j < MemoryKernel::kBufferBytes; ++j)
+    ASSERT_EQ(buffer[j], j % 256) << "byte " << j;
   // A block one byte too long, or a fifth (64 MiB) block, would reach a guard.
   EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + kGuard, 0xA5), kGuard);
   EXPECT_EQ(std::count(bytes.end() - kGuard, bytes.end(), 0xA5), kGuard);
-  for (const std::int32_t passes : {0, -1, kMin, 1, 2}) EXPECT_EQ(MemoryKernel().Run(passes), 1) << passes;
+  for (const std::int32_t passes : {0, -1, kMin, 1, 2})
+    EXPECT_EQ(MemoryKernel().Run(passes), 1) << passes;
 }
 
 TEST(NumberCrunchKernel, FirstTwoExecutionsReachTheFixedPointAndRunStartsOverEachTime) {
   const auto state = [](const NumberCrunchState& s) {
-    return std::array{s.x, s.y, s.z, double(s.i), double(s.j), double(s.k), double(s.r), double(s.p),
-                      double(s.q), double(s.t)};
+    return std::array{s.x,         s.y,         s.z,         double(s.i), double(s.j),
+                      double(s.k), double(s.r), double(s.p), double(s.q), double(s.t)};
   };
   const std::array<double, 10> first{10021000.0, 0.75, 0.0, 500, 0, 0, 360, 0, -360, 112};
   NumberCrunchState s;
@@ -170,7 +174,8 @@ TEST(NumberCrunchKernel, FirstTwoExecutionsReachTheFixedPointAndRunStartsOverEac
   ASSERT_NE(initial, NumberCrunchKernel::Summarise(s));
   NumberCrunchKernel kernel;
   for (const std::int32_t passes : {1, 0, 2, -1, 1000, kMin}) {
-    EXPECT_EQ(kernel.Run(passes), passes >= 1 ? NumberCrunchKernel::Summarise(s) : initial) << passes;
+    EXPECT_EQ(kernel.Run(passes), passes >= 1 ? NumberCrunchKernel::Summarise(s) : initial)
+        << passes;
   }
 }
 
@@ -178,16 +183,19 @@ TEST(QueensKernel, EverySolveDoesTheFullSearchAndFreesEveryFlagAndNoneRunsBelowO
   BasicQueensKernel<QueensCountingProbe> kernel;
   const QueensCountingProbe& probe = kernel.probe();
   EXPECT_EQ(kernel.Run(1), 1);
-  EXPECT_EQ(probe.completePlacements.front(), (std::array<std::int32_t, 8>{1, 5, 8, 6, 3, 7, 2, 4}));
+  EXPECT_EQ(probe.completePlacements.front(),
+            (std::array<std::int32_t, 8>{1, 5, 8, 6, 3, 7, 2, 4}));
   EXPECT_EQ(std::set(probe.completePlacements.begin(), probe.completePlacements.end()).size(), 92u);
   EXPECT_EQ(kernel.Run(2), 1);  // two more solves repeat the same work
-  EXPECT_EQ((std::array{probe.tryRowCalls, probe.placements}), (std::array<std::int64_t, 2>{3 * 1965, 3 * 2056}));
+  EXPECT_EQ((std::array{probe.tryRowCalls, probe.placements}),
+            (std::array<std::int64_t, 2>{3 * 1965, 3 * 2056}));
   ASSERT_EQ(probe.completePlacements.size(), 3u * 92u);
   EXPECT_TRUE(std::equal(probe.completePlacements.begin(), probe.completePlacements.end() - 92,
                          probe.completePlacements.begin() + 92));
   // Flags all free again; row 1 tried every column, the last being 8; slots 0 and 9 unwritten.
   const auto allFree = [](const auto& flags, std::size_t from) {
-    return std::all_of(flags.begin() + from, flags.end(), [](std::uint8_t flag) { return flag == 1; });
+    return std::all_of(flags.begin() + from, flags.end(),
+                       [](std::uint8_t flag) { return flag == 1; });
   };
   EXPECT_TRUE(allFree(kernel.ColumnFree(), 1) && allFree(kernel.SumDiagonalFree(), 2) &&
               allFree(kernel.DiffDiagonalFree(), 0));
@@ -197,7 +205,8 @@ TEST(QueensKernel, EverySolveDoesTheFullSearchAndFreesEveryFlagAndNoneRunsBelowO
     BasicQueensKernel<QueensCountingProbe> idle;
     EXPECT_EQ(idle.Run(passes), 1);
     // No call, no placement, the flags still as constructed (0).
-    EXPECT_EQ(idle.probe().tryRowCalls + idle.probe().placements + idle.ColumnFree()[1], 0) << passes;
+    EXPECT_EQ(idle.probe().tryRowCalls + idle.probe().placements + idle.ColumnFree()[1], 0)
+        << passes;
   }
 }
 
@@ -205,7 +214,8 @@ TEST(WhetstoneKernel, LoopCountsAreWrapping32BitProducts) {
   WhetstoneKernel k;
   k.Prepare(80000);
   EXPECT_EQ((std::array{k.N1, k.N2, k.N3, k.N4, k.N6, k.N7, k.N8, k.N9, k.N10, k.N11}),
-            (std::array{0, 960000, 1120000, 27600000, 16800000, 2560000, 71920000, 49280000, 0, 7440000}));
+            (std::array{0, 960000, 1120000, 27600000, 16800000, 2560000, 71920000, 49280000, 0,
+                        7440000}));
   // 2^30: 899 x 2^30 = 3 x 2^30 (mod 2^32), read as signed; 12 x 2^30 = 0; 93 = 1 (mod 4).
   k.Prepare(1 << 30);
   EXPECT_EQ((std::array{k.N8, k.N2, k.N11}), (std::array{-(1 << 30), 0, 1 << 30}));
@@ -228,7 +238,8 @@ TEST(WhetstoneKernel, ValuesTheModulesLeaveAndNoneBelowOne) {
     WhetstoneKernel k;
     EXPECT_EQ(k.Run(loop), loop);
     // No counter set, Z and X as modules 8 and 11 set them, E1[4] as module 2 set it.
-    EXPECT_EQ((std::array{double(k.I), k.Z, k.X, k.E1[4]}), (std::array{0.0, 1.0, 0.75, -1.0})) << loop;
+    EXPECT_EQ((std::array{double(k.I), k.Z, k.X, k.E1[4]}), (std::array{0.0, 1.0, 0.75, -1.0}))
+        << loop;
   }
   // What Run overwrites, module by module: module 4 flips J N4 times (690, then 345).
   WhetstoneKernel k;

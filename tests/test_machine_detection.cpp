@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
-#include "tests/fixture_tree.h"
 #include "platform/MachineDetection.h"
 #include "platform/SystemFiles.h"
+#include "tests/fixture_tree.h"
 
 namespace quorvane {
 namespace {
@@ -134,9 +134,9 @@ void BuildWorkstation(const FixtureTree& tree) {
 // Every field of a detection, one a line, then its drives.
 std::string Summary(const DetectedMachine& m) {
   std::string text;
-  for (const std::string* field : {&m.brand, &m.model, &m.motherboard, &m.cpu, &m.cpuCount, &m.internalClock,
-                                   &m.externalClock, &m.cacheSize, &m.cacheType, &m.ramSize, &m.ramType,
-                                   &m.ramSpeed, &m.os}) {
+  for (const std::string* field :
+       {&m.brand, &m.model, &m.motherboard, &m.cpu, &m.cpuCount, &m.internalClock, &m.externalClock,
+        &m.cacheSize, &m.cacheType, &m.ramSize, &m.ramType, &m.ramSpeed, &m.os}) {
     text += *field + "\n";
   }
   for (const DetectedDrive& d : m.drives) {
@@ -154,17 +154,18 @@ TEST(MachineDetection, DescribesAWorkstationWithEveryKindOfDisk) {
                     Drive('H', "/dev/mmcblk0p1"), Drive('I', "overlay")});
   // The highest rated clock over the name's 2.10 GHz; two L3 caches of 22 MB; the modules, not
   // the 30.97 GiB the kernel keeps; the configured speed, below the rated 3200.
-  EXPECT_EQ(Summary(machine),
-            "Dell Inc.\nPrecision 7920 Tower\nDell Inc. 060K5C\nIntel(R) Xeon(R) Gold 6130 CPU @ 2.10GHz\n"
-            "2\n3700 MHz\n100 MHz\n44 MB\nL3\n32 GB\nDDR4\n2933 MT/s\n"
-            "Ubuntu 22.04.4 LTS, Linux 6.5.0-35-generic\n"
-            "C: Samsung SSD 980 PRO 1TB, NVMe, nvme\n"
-            "D: Samsung SSD 860 EVO 1TB, SATA, ahci\n"
-            "E: SanDisk Cruzer Blade, USB, usb-storage\n"
-            "F: , virtio, virtio_blk\n"
-            "G: , , loop\n"
-            "H: SC32G, MMC, mmcblk\n"
-            "I: , , \n");
+  EXPECT_EQ(
+      Summary(machine),
+      "Dell Inc.\nPrecision 7920 Tower\nDell Inc. 060K5C\nIntel(R) Xeon(R) Gold 6130 CPU @ 2.10GHz\n"
+      "2\n3700 MHz\n100 MHz\n44 MB\nL3\n32 GB\nDDR4\n2933 MT/s\n"
+      "Ubuntu 22.04.4 LTS, Linux 6.5.0-35-generic\n"
+      "C: Samsung SSD 980 PRO 1TB, NVMe, nvme\n"
+      "D: Samsung SSD 860 EVO 1TB, SATA, ahci\n"
+      "E: SanDisk Cruzer Blade, USB, usb-storage\n"
+      "F: , virtio, virtio_blk\n"
+      "G: , , loop\n"
+      "H: SC32G, MMC, mmcblk\n"
+      "I: , , \n");
   // A container or a virtual machine without firmware tables and sysfs: nothing is known.
   FixtureTree empty;
   empty.Folder("sys/firmware/dmi/entries");
@@ -192,7 +193,8 @@ TEST(MachineDetection, NonsenseFallsBackOrStaysEmpty) {
   std::string otherType = good;
   otherType[0] = 4;
   tree.File("sys/firmware/dmi/entries/17-1/raw", otherType);
-  tree.File("sys/firmware/dmi/entries/17-2/raw", MemoryDevice(0x7FFF, 0x1A, 0, 0, 0x15));  // no room
+  tree.File("sys/firmware/dmi/entries/17-2/raw",
+            MemoryDevice(0x7FFF, 0x1A, 0, 0, 0x15));  // no room
   tree.File("sys/firmware/dmi/entries/17-3/raw", good);
   tree.File("sys/firmware/dmi/entries/4-0/raw", Processor(0));  // does not say
   tree.File("usr/lib/os-release", "NAME='Arch Linux'\nBUILD_ID=rolling\n");
@@ -202,7 +204,8 @@ TEST(MachineDetection, NonsenseFallsBackOrStaysEmpty) {
 
   // Without firmware tables the memory size comes from the kernel.
   FixtureTree plain;
-  plain.File("proc/cpuinfo", "model name\t: AMD EPYC\ncpu MHz\t\t: 2095.999\n\ncpu MHz\t\t: 1500\n");
+  plain.File("proc/cpuinfo",
+             "model name\t: AMD EPYC\ncpu MHz\t\t: 2095.999\n\ncpu MHz\t\t: 1500\n");
   plain.File("proc/meminfo", "MemTotal:       24683748 kB\n");
   plain.File("etc/os-release", "PRETTY_NAME=\"Debian \\\"bookworm\\\"\"\n");
   plain.File("proc/sys/kernel/osrelease", "6.1.0\n");
@@ -215,10 +218,18 @@ TEST(MachineDetection, MemorySizeIsSaidTheWayPeopleSayIt) {
   const struct {
     unsigned long long kib;
     const char* text;
-  } cases[] = {{kGiB * 31 / 2, "16 GB"}, {24683748, "24 GB"},     {kGiB * 39 / 2, "20 GB"},
-               {kGiB * 627 / 10, "64 GB"}, {kGiB * 3, "3 GB"},     {kGiB * 7 / 2, "4 GB"},
-               {kGiB * 1024, "1 TB"},    {kGiB * 1536, "1536 GB"}, {480 * 1024, "512 MB"},
-               {1, "1 MB"},              {0, ""},                  {1ULL << 51, ""}};
+  } cases[] = {{kGiB * 31 / 2, "16 GB"},
+               {24683748, "24 GB"},
+               {kGiB * 39 / 2, "20 GB"},
+               {kGiB * 627 / 10, "64 GB"},
+               {kGiB * 3, "3 GB"},
+               {kGiB * 7 / 2, "4 GB"},
+               {kGiB * 1024, "1 TB"},
+               {kGiB * 1536, "1536 GB"},
+               {480 * 1024, "512 MB"},
+               {1, "1 MB"},
+               {0, ""},
+               {1ULL << 51, ""}};
   for (const auto& c : cases) EXPECT_EQ(MemorySizeText(c.kib), c.text) << c.kib;
 }
 

@@ -81,7 +81,8 @@ TEST(MachineEnvironment, OtherProgramsShareIsBusyTimeLessOurOwnWithinZeroToAHund
   const ProcessorTimes before{10, 4};
   EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 5.5}, 0.5), 50.0);
   EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 5}, 1.5), 0.0);  // clock skew
-  EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 7}, 0), 100.0);   // and the other way
+  EXPECT_DOUBLE_EQ(*OtherLoadPercent(before, ProcessorTimes{12, 7}, 0),
+                   100.0);  // and the other way
   EXPECT_FALSE(OtherLoadPercent(before, before, 0));
   EXPECT_FALSE(OtherLoadPercent(std::nullopt, before, 0));
   EXPECT_EQ(VirtualMachineVendor("innotek GmbH"), "innotek");
@@ -94,14 +95,15 @@ TEST(EnvironmentWarnings, OtherLoadAboveTenPercentAndAPowerSavingGovernorEachGiv
     std::size_t warnings;
   };
   const Case cases[] = {{10.0, "performance", 0},        {10.01, "performance", 1},
-                        {std::nullopt, "unknown", 0},   {0.0, "powersave", 1},
+                        {std::nullopt, "unknown", 0},    {0.0, "powersave", 1},
                         {0.0, "ondemand, powersave", 1}, {0.0, "powersaver, ondemand", 0},
                         {55.0, "powersave", 2}};
   for (const Case& c : cases) {
     MachineEnvironment environment;
     environment.otherLoadPercent = c.load;
     environment.governor = c.governor;
-    EXPECT_EQ(EnvironmentWarnings(environment).size(), c.warnings) << c.governor << " " << c.load.value_or(-1);
+    EXPECT_EQ(EnvironmentWarnings(environment).size(), c.warnings)
+        << c.governor << " " << c.load.value_or(-1);
   }
 }
 
@@ -114,20 +116,23 @@ TEST(EnvironmentWarnings, CliWarnsOnStderrAndItsJsonHoldsTheEnvironmentAndBuildS
     environment.governor = "powersave";
     return environment;
   };
-  test_support::CliRun run = test_support::Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--json"}, {}, busy);
+  test_support::CliRun run =
+      test_support::Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--json"}, {}, busy);
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(reads, 1);
-  EXPECT_EQ(run.err,
-            "quorvane-cli: warning: Other programs are taking 42.0 % of the processors' time: scores will "
-            "be low and vary.\nquorvane-cli: warning: The processors' frequency governor is \"powersave\": "
-            "scores will be low and vary.\n");
+  EXPECT_EQ(
+      run.err,
+      "quorvane-cli: warning: Other programs are taking 42.0 % of the processors' time: scores will "
+      "be low and vary.\nquorvane-cli: warning: The processors' frequency governor is \"powersave\": "
+      "scores will be low and vary.\n");
   const nlohmann::json environment = nlohmann::json::parse(run.out).at("environment");
   EXPECT_EQ(environment.at("otherLoadPercent"), 42.0);
   EXPECT_EQ(environment.at("virtualMachine"), "unknown");
   EXPECT_EQ(environment.at("warnings").size(), 2u);
   const nlohmann::json& build = environment.at("build");
   EXPECT_EQ(build.at("version"), QUORVANE_VERSION);
-  EXPECT_NE(build.at("kernelFlags").get<std::string>().find("-falign-functions=64"), std::string::npos);
+  EXPECT_NE(build.at("kernelFlags").get<std::string>().find("-falign-functions=64"),
+            std::string::npos);
   for (const char* key : {"compiler", "cLibrary", "mathLibrary"}) {
     EXPECT_FALSE(build.at(key).get<std::string>().empty()) << key;
   }

@@ -8,8 +8,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -135,7 +135,9 @@ TEST(WindowsDriveMap, FixedDrivesOnlyInLetterOrderWithTheirRootsAndCurrentFolder
     const fs::path folder = DriveFolder(drive);
     EXPECT_EQ(folder.string().substr(0, 3), drive.mountPoint) << folder;
     // The current folder of the current drive is where its disk test makes its file.
-    if (std::toupper(current.string()[0]) == drive.letter) { EXPECT_EQ(folder, current); }
+    if (std::toupper(current.string()[0]) == drive.letter) {
+      EXPECT_EQ(folder, current);
+    }
   }
 }
 
@@ -186,7 +188,8 @@ TEST(WindowsSaveFile, NewReplacedAndRefusedTargetsLeaveNoTemporaryFile) {
   EXPECT_EQ(FileBytes(readOnly), "kept");
 
   EXPECT_EQ(SaveFileContents(folder.path(), "x"), std::errc::is_a_directory);
-  EXPECT_EQ(SaveFileContents(folder.path() / "missing" / "x", "x"), std::errc::no_such_file_or_directory);
+  EXPECT_EQ(SaveFileContents(folder.path() / "missing" / "x", "x"),
+            std::errc::no_such_file_or_directory);
   EXPECT_EQ(CheckSaveTarget(folder.path() / "missing" / "x"), std::errc::no_such_file_or_directory);
 
   // A device is written in place, never replaced.

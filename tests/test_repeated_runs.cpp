@@ -11,13 +11,14 @@ namespace quorvane {
 namespace {
 
 // Test rows by code and value, then a drive block of seven rows from each letter and base value.
-ResultTable TableOf(const std::vector<std::pair<char, std::uint32_t>>& tests, const std::string& drives,
-                    const std::vector<std::uint32_t>& bases) {
+ResultTable TableOf(const std::vector<std::pair<char, std::uint32_t>>& tests,
+                    const std::string& drives, const std::vector<std::uint32_t>& bases) {
   ResultTable table{};
   std::size_t row = 0;
   for (const auto& [code, value] : tests) SetRow(table[row++], code, value);
   for (std::size_t d = 0; d < drives.size(); ++d) {
-    for (std::uint32_t k = 0; k < 7; ++k) SetRow(table[row++], k == 0 ? drives[d] : ' ', bases[d] + k);
+    for (std::uint32_t k = 0; k < 7; ++k)
+      SetRow(table[row++], k == 0 ? drives[d] : ' ', bases[d] + k);
   }
   return table;
 }
@@ -48,7 +49,11 @@ TEST(RepeatedRuns, MediansSpreadsAndMissingRepetitions) {
   EXPECT_EQ(RepeatedRuns::RowName(rows[3]), "Drive C: Read average");
   // 20 of 101 is noisy; 51 - 50 is 2 % of 50, which is not.
   const std::string table = SpreadTable(runs);
-  EXPECT_NE(table.find("Dhrystone 2.1                           100          101          120    19.8%  noisy\n"), std::string::npos) << table;
+  EXPECT_NE(
+      table.find(
+          "Dhrystone 2.1                           100          101          120    19.8%  noisy\n"),
+      std::string::npos)
+      << table;
   EXPECT_NE(table.find("2.0%  missing in repetition 2\n"), std::string::npos) << table;
   EXPECT_NE(table.find("missing in repetitions 1, 2\n"), std::string::npos) << table;
 }

@@ -31,7 +31,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 std::string Shown(const BenchmarkState& state) { return ExportBytes(state.ReportText); }
 
 // Rows from `row` on, one per code, or a drive block of seven rows.
-void Put(ResultTable& table, std::size_t row, const char* codes, std::vector<std::uint32_t> values) {
+void Put(ResultTable& table, std::size_t row, const char* codes,
+         std::vector<std::uint32_t> values) {
   for (std::size_t i = 0; i < values.size(); ++i) SetRow(table[row + i], codes[i], values[i]);
 }
 void PutDrive(ResultTable& table, std::size_t row, char letter, bool other) {
@@ -49,21 +50,36 @@ std::string Total(const std::string& label, const std::string& percent) {
 }
 
 enum class Form { Paired, ThisOnly, OtherOnly };
-const std::array<std::array<const char*, 3>, 7> kBlockRows = {{
-    {"Read max                       51200      40960  kB/sec ", "Read max                       51200  kB/sec ", "Read max                                  40960  kB/sec "},
-    {"Read average                   51000      40000  kB/sec ", "Read average                   51000  kB/sec ", "Read average                              40000  kB/sec "},
-    {"Read min                       50000      30000  kB/sec ", "Read min                       50000  kB/sec ", "Read min                                  30000  kB/sec "},
-    {"Write max                      40960      20480  kB/sec ", "Write max                      40960  kB/sec ", "Write max                                 20480  kB/sec "},
-    {"Write average                  40000      20000  kB/sec ", "Write average                  40000  kB/sec ", "Write average                             20000  kB/sec "},
-    {"Write min                      39000      10000  kB/sec ", "Write min                      39000  kB/sec ", "Write min                                 10000  kB/sec "},
-    {"CPU usage                         12          7  percent ", "CPU usage                         12  percent ", "CPU usage                                     7  percent "}}};
+const std::array<std::array<const char*, 3>, 7> kBlockRows = {
+    {{"Read max                       51200      40960  kB/sec ",
+      "Read max                       51200  kB/sec ",
+      "Read max                                  40960  kB/sec "},
+     {"Read average                   51000      40000  kB/sec ",
+      "Read average                   51000  kB/sec ",
+      "Read average                              40000  kB/sec "},
+     {"Read min                       50000      30000  kB/sec ",
+      "Read min                       50000  kB/sec ",
+      "Read min                                  30000  kB/sec "},
+     {"Write max                      40960      20480  kB/sec ",
+      "Write max                      40960  kB/sec ",
+      "Write max                                 20480  kB/sec "},
+     {"Write average                  40000      20000  kB/sec ",
+      "Write average                  40000  kB/sec ",
+      "Write average                             20000  kB/sec "},
+     {"Write min                      39000      10000  kB/sec ",
+      "Write min                      39000  kB/sec ",
+      "Write min                                 10000  kB/sec "},
+     {"CPU usage                         12          7  percent ",
+      "CPU usage                         12  percent ",
+      "CPU usage                                     7  percent "}}};
 
 // A drive block: a blank line, the heading, the seven rows.
 void AddBlock(std::vector<std::string>& lines, Form form, char thisLetter, char otherLetter = ' ') {
   lines.push_back(" ");
-  const std::string heading = form == Form::Paired     ? std::string("Drive ") + thisLetter + "    Drive " + otherLetter
-                              : form == Form::ThisOnly ? std::string("Drive ") + thisLetter + Spaces(8)
-                                                       : Spaces(11) + "Drive " + otherLetter;
+  const std::string heading =
+      form == Form::Paired     ? std::string("Drive ") + thisLetter + "    Drive " + otherLetter
+      : form == Form::ThisOnly ? std::string("Drive ") + thisLetter + Spaces(8)
+                               : Spaces(11) + "Drive " + otherLetter;
   lines.push_back(Spaces(29) + heading);
   for (const auto& row : kBlockRows) lines.push_back(row[static_cast<std::size_t>(form)]);
 }
@@ -83,7 +99,8 @@ TEST(ResultsView, EmptyTablesGiveTheHeadingsAndTestsOutOfOrderAreNotShown) {
   Put(state.thisResults, 0, "wdm", {300, 1500, 800});
   Put(state.otherResults, 0, "dq", {1000, 1000});
   BuildReport(state);
-  expected.insert(expected.begin() + 3, "Whetstone                        300        n/a  MFLOPS     0 percent");
+  expected.insert(expected.begin() + 3,
+                  "Whetstone                        300        n/a  MFLOPS     0 percent");
   EXPECT_EQ(Shown(state), Lines(expected));
 }
 
@@ -98,18 +115,18 @@ TEST(ResultsView, PercentsAndTotalsAreTruncatedUnsignedUnwrappedAndAtMostNineBlo
   }
   BuildReport(state);
   std::vector<std::string> expected = kHeadings;
-  expected.insert(expected.end(), {
-      "Dhrystone 2.1               60000000   30000000  kDhryst. 200 percent",
-      "Whetstone                 2000000000          1  MFLOPS   200000000000 percent",
-      "Eight queens problem               5          0  pps        0 percent",
-      "Matrix operations         2147483648      45993  k ops    4669153 percent",
-      "Number crunch                  45993 4294967295  k ops      0 percent",
-      "Floating point                    32        100  k ops     32 percent",
-      "Memory throughput                999       1000  kB/sec    99 percent", kSeparator,
-      Total("Total CPU", "933890"), Total("Total FPU", "100000000016"),
-      Total("Average", "28572095640"), Spaces(69),
-      // (92 x 933890 + 8 x 100000000016 + 92) / 100, exactly
-      Total("Application Performance", "8000859181")});
+  expected.insert(expected.end(),
+                  {"Dhrystone 2.1               60000000   30000000  kDhryst. 200 percent",
+                   "Whetstone                 2000000000          1  MFLOPS   200000000000 percent",
+                   "Eight queens problem               5          0  pps        0 percent",
+                   "Matrix operations         2147483648      45993  k ops    4669153 percent",
+                   "Number crunch                  45993 4294967295  k ops      0 percent",
+                   "Floating point                    32        100  k ops     32 percent",
+                   "Memory throughput                999       1000  kB/sec    99 percent",
+                   kSeparator, Total("Total CPU", "933890"), Total("Total FPU", "100000000016"),
+                   Total("Average", "28572095640"), Spaces(69),
+                   // (92 x 933890 + 8 x 100000000016 + 92) / 100, exactly
+                   Total("Application Performance", "8000859181")});
   // The ninth block (drive K) starts at line 88 and is the last one.
   for (char letter = 'C'; letter <= 'K'; ++letter) AddBlock(expected, Form::Paired, letter, letter);
   EXPECT_EQ(Shown(state), Lines(expected));
@@ -121,14 +138,16 @@ TEST(ResultsView, PercentsAndTotalsAreTruncatedUnsignedUnwrappedAndAtMostNineBlo
   Put(processor.otherResults, 0, "wwq", {5, 5, 1000});
   BuildReport(processor);
   expected = kHeadings;
-  expected.insert(expected.end(), {"Eight queens problem             999       1000  pps       99 percent",
-                                   kSeparator, Total("Total CPU", " 99"), Total("Average", " 99")});
+  expected.insert(expected.end(),
+                  {"Eight queens problem             999       1000  pps       99 percent",
+                   kSeparator, Total("Total CPU", " 99"), Total("Average", " 99")});
   EXPECT_EQ(Shown(processor), Lines(expected));
   Put(processor.thisResults, 0, "w", {2000});
   BuildReport(processor);
   expected = kHeadings;
-  expected.insert(expected.end(), {"Whetstone                       2000          5  MFLOPS   40000 percent",
-                                   kSeparator, Total("Total FPU", "40000")});
+  expected.insert(expected.end(),
+                  {"Whetstone                       2000          5  MFLOPS   40000 percent",
+                   kSeparator, Total("Total FPU", "40000")});
   EXPECT_EQ(Shown(processor), Lines(expected));
 }
 
@@ -144,17 +163,18 @@ TEST(ResultsView, BlocksPairByRowPositionWhateverTheirLettersAndNeverStartAtLine
   PutDrive(state.otherResults, 14, 'E', true);
   BuildReport(state);
   std::vector<std::string> expected = kHeadings;
-  expected.insert(expected.end(), {
-      "Dhrystone 2.1                   1500       1000  kDhryst. 150 percent",
-      "Whetstone                       1500       1000  MFLOPS   150 percent",
-      "Eight queens problem            1000       1000  pps      100 percent",
-      "Matrix operations               2000       1000  k ops    200 percent",
-      "Number crunch                    500       1000  k ops     50 percent",
-      "Floating point                   500        n/a  k ops      0 percent",
-      "Memory throughput               1000        n/a  kB/sec     0 percent", kSeparator,
-      // Only the tests both ran count: (150 + 100 + 200 + 50) / 4 and 150 / 1.
-      Total("Total CPU", "125"), Total("Total FPU", "150"), Total("Average", "130"), Spaces(69),
-      Total("Application Performance", "127")});
+  expected.insert(
+      expected.end(),
+      {"Dhrystone 2.1                   1500       1000  kDhryst. 150 percent",
+       "Whetstone                       1500       1000  MFLOPS   150 percent",
+       "Eight queens problem            1000       1000  pps      100 percent",
+       "Matrix operations               2000       1000  k ops    200 percent",
+       "Number crunch                    500       1000  k ops     50 percent",
+       "Floating point                   500        n/a  k ops      0 percent",
+       "Memory throughput               1000        n/a  kB/sec     0 percent", kSeparator,
+       // Only the tests both ran count: (150 + 100 + 200 + 50) / 4 and 150 / 1.
+       Total("Total CPU", "125"), Total("Total FPU", "150"), Total("Average", "130"), Spaces(69),
+       Total("Application Performance", "127")});
   AddBlock(expected, Form::OtherOnly, ' ', 'C');
   AddBlock(expected, Form::ThisOnly, 'C');
   AddBlock(expected, Form::Paired, 'D', 'E');
@@ -163,7 +183,8 @@ TEST(ResultsView, BlocksPairByRowPositionWhateverTheirLettersAndNeverStartAtLine
   // Six tests and ten drives: blocks start at lines 10, 19, ... 82; the tenth would at 91.
   BenchmarkState six;
   Put(six.thisResults, 0, "dwqcnf", {100, 100, 100, 100, 100, 100});
-  for (std::size_t drive = 0; drive < 10; ++drive) PutDrive(six.thisResults, 6 + 7 * drive, static_cast<char>('C' + drive), false);
+  for (std::size_t drive = 0; drive < 10; ++drive)
+    PutDrive(six.thisResults, 6 + 7 * drive, static_cast<char>('C' + drive), false);
   BuildReport(six);
   const std::string shown = Shown(six);
   expected.clear();
@@ -176,14 +197,24 @@ TEST(ResultsView, BlocksPairByRowPositionWhateverTheirLettersAndNeverStartAtLine
 std::string Column(const std::string& text) { return text + Spaces(35 - text.size()); }
 
 // The machine lines: where each stands, its label and its field's index in kMachineFields.
-const std::array<std::tuple<int, const char*, std::size_t>, 14> kMachineLines = {{
-    {2, "Number of threads: ", 12}, {4, "Brand           :  ", 0}, {5, "Model           :  ", 1},
-    {6, "Motherboard     :  ", 2}, {7, "CPU             :  ", 3}, {8, "Number of CPUs  :  ", 13},
-    {10, "Internal clock  :  ", 4}, {11, "External clock  :  ", 5}, {12, "Cache size      :  ", 6},
-    {13, "Cache type      :  ", 7}, {14, "RAM size        :  ", 8}, {15, "RAM type        :  ", 9},
-    {16, "RAM speed       :  ", 10}, {18, "OS              :  ", 11}}};
+const std::array<std::tuple<int, const char*, std::size_t>, 14> kMachineLines = {
+    {{2, "Number of threads: ", 12},
+     {4, "Brand           :  ", 0},
+     {5, "Model           :  ", 1},
+     {6, "Motherboard     :  ", 2},
+     {7, "CPU             :  ", 3},
+     {8, "Number of CPUs  :  ", 13},
+     {10, "Internal clock  :  ", 4},
+     {11, "External clock  :  ", 5},
+     {12, "Cache size      :  ", 6},
+     {13, "Cache type      :  ", 7},
+     {14, "RAM size        :  ", 8},
+     {15, "RAM type        :  ", 9},
+     {16, "RAM speed       :  ", 10},
+     {18, "OS              :  ", 11}}};
 
-void Describe(DriveTable& drives, char letter, const char* harddisk, const char* controller, const char* driver) {
+void Describe(DriveTable& drives, char letter, const char* harddisk, const char* controller,
+              const char* driver) {
   DriveDescription& record = drives[static_cast<std::size_t>(letter - 'C')];
   SetField(record.letter, std::string(1, letter));
   SetField(record.harddisk, harddisk);
@@ -205,7 +236,8 @@ TEST(DescriptionView, MachineLinesStandInTwoColumnsOfThirtyFiveAndShowControlByt
   for (const auto& [line, label, field] : kMachineLines) {
     const std::string n = std::to_string(field);
     blank[static_cast<std::size_t>(line)] = label + Spaces(72);  // blank fields keep their columns
-    expected[static_cast<std::size_t>(line)] = label + Column("this " + n) + "  " + Column("other " + n);
+    expected[static_cast<std::size_t>(line)] =
+        label + Column("this " + n) + "  " + Column("other " + n);
   }
   EXPECT_EQ(Shown(empty), Lines(blank));
   EXPECT_EQ(Shown(filled), Lines(expected));
@@ -219,7 +251,8 @@ TEST(DescriptionView, MachineLinesStandInTwoColumnsOfThirtyFiveAndShowControlByt
   BuildDescriptionView(filled);
   EXPECT_EQ(LineText(filled.ReportText[7]),
             "CPU             :  Quad-core processor, 3400 MHz, 8 MB level 3  other 3" + Spaces(28));
-  EXPECT_EQ(LineText(filled.ReportText[18]), "OS              :  " + Column("?]0;owned??[2J?") + "  " + Column("Z\xFCrich \x80?"));
+  EXPECT_EQ(LineText(filled.ReportText[18]),
+            "OS              :  " + Column("?]0;owned??[2J?") + "  " + Column("Z\xFCrich \x80?"));
   EXPECT_EQ(LineText(filled.ReportText[21]), "Harddisk        :  " + Column("?"));
   EXPECT_EQ(FieldText(filled.thisMachine.os), "\x1b]0;owned\x07\x1b[2J\r");
 }
@@ -235,15 +268,16 @@ TEST(DescriptionView, DrivesPairByRankOnlyRecordsWithTheirOwnLetterCountAndLine9
   SetField(state.thisDrives[5].harddisk, "no letter");
   BuildDescriptionView(state);
   // Line 18 is the last machine line; line 19 stays empty.
-  EXPECT_TRUE(Shown(state).ends_with(Lines({"OS              :  " + Spaces(72), "",
-                                            "Driveletter     :  C" + Spaces(34) + "  E" + Spaces(34),
-                                            "Harddisk        :  ST31000528AS" + Spaces(23) + "  Samsung 970" + Spaces(24),
-                                            "Controller      :  SATA II" + Spaces(28) + "  NVMe" + Spaces(31),
-                                            "Driver          :  ahci" + Spaces(31) + "  nvme" + Spaces(31), "",
-                                            "Driveletter     :" + Spaces(39) + "F" + Spaces(34),
-                                            "Harddisk        :" + Spaces(39) + "WD10EZEX" + Spaces(27),
-                                            "Controller      :" + Spaces(39) + "SATA III" + Spaces(27),
-                                            "Driver          :" + Spaces(39) + "ahci" + Spaces(31)})));
+  EXPECT_TRUE(Shown(state).ends_with(
+      Lines({"OS              :  " + Spaces(72), "",
+             "Driveletter     :  C" + Spaces(34) + "  E" + Spaces(34),
+             "Harddisk        :  ST31000528AS" + Spaces(23) + "  Samsung 970" + Spaces(24),
+             "Controller      :  SATA II" + Spaces(28) + "  NVMe" + Spaces(31),
+             "Driver          :  ahci" + Spaces(31) + "  nvme" + Spaces(31), "",
+             "Driveletter     :" + Spaces(39) + "F" + Spaces(34),
+             "Harddisk        :" + Spaces(39) + "WD10EZEX" + Spaces(27),
+             "Controller      :" + Spaces(39) + "SATA III" + Spaces(27),
+             "Driver          :" + Spaces(39) + "ahci" + Spaces(31)})));
   Describe(state.thisDrives, 'D', "WD10EZEX", "SATA III", "ahci");
   state.otherDrives = {};
   BuildDescriptionView(state);
@@ -256,8 +290,10 @@ TEST(DescriptionView, DrivesPairByRankOnlyRecordsWithTheirOwnLetterCountAndLine9
   }
   const TestSelection untouched = state.testSelection;
   BuildDescriptionView(state);
-  EXPECT_EQ(LineText(state.ReportText[95]), "Driveletter     :  R" + Spaces(34) + "  R" + Spaces(34));
-  EXPECT_EQ(LineText(state.ReportText[98]), "Driver          :  drv" + Spaces(32) + "  drv" + Spaces(32));
+  EXPECT_EQ(LineText(state.ReportText[95]),
+            "Driveletter     :  R" + Spaces(34) + "  R" + Spaces(34));
+  EXPECT_EQ(LineText(state.ReportText[98]),
+            "Driver          :  drv" + Spaces(32) + "  drv" + Spaces(32));
   EXPECT_EQ(state.ReportText[99][0], '\0');
   EXPECT_EQ(state.testSelection.runDrive, untouched.runDrive);  // nothing written past the lines
 }
@@ -268,7 +304,8 @@ TEST(TextExport, AnEmptyReportGivesAnEmptyFileAndAMissingFolderIsReported) {
   BenchmarkState state;
   EXPECT_EQ(ExportReport(state.ReportText, folder / "report.txt"), FileOutcome::Done);
   EXPECT_EQ(std::filesystem::file_size(folder / "report.txt"), 0u);
-  EXPECT_EQ(ExportReport(state.ReportText, folder / "missing/report.txt"), FileOutcome::CannotCreate);
+  EXPECT_EQ(ExportReport(state.ReportText, folder / "missing/report.txt"),
+            FileOutcome::CannotCreate);
 }
 
 }  // namespace

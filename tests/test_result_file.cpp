@@ -35,11 +35,13 @@ const std::string kSevenTestsAndDriveC =
     "C\r\nDisk 1\r\nSATA\r\nahci";
 
 // The marker and fourteen description lines, A to L and 1 twice.
-const std::string kDescription = "\r\nx\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK\r\nL\r\n1\r\n1";
+const std::string kDescription =
+    "\r\nx\r\nA\r\nB\r\nC\r\nD\r\nE\r\nF\r\nG\r\nH\r\nI\r\nJ\r\nK\r\nL\r\n1\r\n1";
 
 TEST(ResultFile, AHandWrittenRunLoadsCompletelyAndIsWrittenBackByteForByte) {
   auto state = FreshState();
-  ASSERT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, kSevenTestsAndDriveC), FileOutcome::Done);
+  ASSERT_EQ(ReadResultBytes(*state, FileTarget::ThisMachine, kSevenTestsAndDriveC),
+            FileOutcome::Done);
   // Written back whole: every row, field and drive line read lands where the writer finds it.
   EXPECT_EQ(ResultFileBytes(*state), kSevenTestsAndDriveC);
   EXPECT_EQ(FieldText(state->thisMachine.os), "Linux");  // and in its own field, not a shifted one
@@ -60,7 +62,8 @@ std::unique_ptr<BenchmarkState> FilledState() {
 
 // A result file as the writer makes it: the records, the marker, the fourteen fields (missing
 // ones empty) and the drive lines.
-std::string Written(const std::string& records, std::vector<std::string> fields, const std::string& drives = "") {
+std::string Written(const std::string& records, std::vector<std::string> fields,
+                    const std::string& drives = "") {
   fields.resize(kMachineFieldCount);
   std::string bytes = records + "\r\nx";
   for (const std::string& field : fields) bytes += "\r\n" + field;
@@ -68,7 +71,8 @@ std::string Written(const std::string& records, std::vector<std::string> fields,
 }
 
 TEST(ResultFile, DamagedButGenuineFilesLoadWhatTheyHold) {
-  const std::vector<std::string> fields = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "1", "1"};
+  const std::vector<std::string> fields = {"A", "B", "C", "D", "E", "F", "G",
+                                           "H", "I", "J", "K", "L", "1", "1"};
   const struct {
     const char* what;
     std::string bytes, written;
@@ -77,19 +81,24 @@ TEST(ResultFile, DamagedButGenuineFilesLoadWhatTheyHold) {
       // passed over and the description read where it stands.
       {"a wrong check letter", "d      1234Bw       999Cq       999A" + kDescription,
        Written("d      1234Bw       999A", fields)},
-      {"a record cut short by the line end", "d      1234Bw   12" + kDescription, Written("d      1234B", fields)},
+      {"a record cut short by the line end", "d      1234Bw   12" + kDescription,
+       Written("d      1234B", fields)},
       // The older writer took values of 2^31 or more as signed: a check letter before "A".
       {"a check letter from the older writer", "d2147483648?w      1234B" + kDescription,
        Written("d2147483648C", fields)},
       // Drive lines that start with a letter describe that drive; missing lines at the end are
       // empty, the drive's old driver too.
-      {"a drive cut short", kDescription + "\r\nE: data\r\nDisk E", Written("", fields, "\r\nE: data\r\nDisk E\r\n\r\n")},
+      {"a drive cut short", kDescription + "\r\nE: data\r\nDisk E",
+       Written("", fields, "\r\nE: data\r\nDisk E\r\n\r\n")},
       // Once the first field is there every field is replaced; before it, the description stays.
       {"the first two fields", "\r\nx\r\n\r\nModel", Written("", {"", "Model"})},
-      {"the marker at the end", "d      1234B\r\nx", Written("d      1234B", {"kept", "", "", "", "", "", "", "", "", "", "", "kept too"})},
-      {"no records, bare LF line ends", "\nx\n", Written("", {"kept", "", "", "", "", "", "", "", "", "", "", "kept too"})},
+      {"the marker at the end", "d      1234B\r\nx",
+       Written("d      1234B", {"kept", "", "", "", "", "", "", "", "", "", "", "kept too"})},
+      {"no records, bare LF line ends", "\nx\n",
+       Written("", {"kept", "", "", "", "", "", "", "", "", "", "", "kept too"})},
       // Long lines are cut at 63 characters; a lone CR and other control bytes are kept.
-      {"long lines and control bytes", "\r\nx\r\n" + std::string(100000, 'b') + "\r\nmo\rdel\x07\x1b\r",
+      {"long lines and control bytes",
+       "\r\nx\r\n" + std::string(100000, 'b') + "\r\nmo\rdel\x07\x1b\r",
        Written("", {std::string(63, 'b'), "mo\rdel\x07\x1b\r"})},
   };
   for (const auto& file : files) {
@@ -142,7 +151,8 @@ TEST(ResultFile, WhatCannotBeAResultFileIsRefusedAndChangesNothing) {
   for (const char* path : {"/nonexistent/a.qv3", "/"}) {
     auto state = FilledState();
     const std::string before = Tables(*state);
-    EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, path), FileOutcome::CannotOpen) << path;
+    EXPECT_EQ(ReadResultFile(*state, FileTarget::ThisMachine, path), FileOutcome::CannotOpen)
+        << path;
     EXPECT_EQ(Tables(*state), before);
   }
 }
@@ -153,7 +163,8 @@ std::unique_ptr<BenchmarkState> AwkwardState() {
   auto state = FreshState();
   const char codes[] = "dwqcnfm";
   for (int row = 0; row < kResultRows; ++row) {
-    SetRow(state->thisResults[static_cast<std::size_t>(row)], row < 7 ? codes[row] : (row % 7 == 0 ? 'D' : ' '),
+    SetRow(state->thisResults[static_cast<std::size_t>(row)],
+           row < 7 ? codes[row] : (row % 7 == 0 ? 'D' : ' '),
            static_cast<std::uint32_t>(row) * 2654435761u);
   }
   // The brand and the CPU count stay empty, as most users leave them.

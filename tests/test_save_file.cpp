@@ -14,9 +14,9 @@
 
 #include <chrono>
 #include <filesystem>
-#include <initializer_list>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -53,7 +53,8 @@ struct stat StatOf(const fs::path& path) {
 int InChild(bool asNobody, const std::function<int()>& body) {
   const pid_t child = fork();
   if (child == 0) {
-    if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(90);
+    if (asNobody && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+      _exit(90);
     _exit(body());
   }
   int status = 0;
@@ -130,10 +131,11 @@ TEST(SaveFile, DevicesPipesAndDevStdoutAreWrittenInPlaceNeverReplaced) {
   const fs::path out = folder / "out.txt";
   Write(out, "");
   const ino_t inode = StatOf(out).st_ino;
-  EXPECT_EQ(InChild(false, [&] {
-              dup2(open(out.c_str(), O_WRONLY), STDOUT_FILENO);
-              return SaveFileContents("/dev/stdout", kNew) ? 1 : 0;
-            }),
+  EXPECT_EQ(InChild(false,
+                    [&] {
+                      dup2(open(out.c_str(), O_WRONLY), STDOUT_FILENO);
+                      return SaveFileContents("/dev/stdout", kNew) ? 1 : 0;
+                    }),
             0);
   EXPECT_EQ(FileBytes(out), kNew);
   EXPECT_EQ(StatOf(out).st_ino, inode);
@@ -161,20 +163,25 @@ TEST(SaveFile, ReadOnlyAndOtherUsersFilesKeepContentsOwnerAndGroup) {
   // An unprivileged user: root's file it may write cannot become its own, so it is written in
   // place; one it may not write is refused, also by the check; in a folder it cannot write, a
   // writable file is written in place and a new file refused by the check.
-  const fs::path shared = folder / "shared", rootOnly = folder / "root-only", closed = folder / "closed";
+  const fs::path shared = folder / "shared", rootOnly = folder / "root-only",
+                 closed = folder / "closed";
   Write(shared, kOld, 0666);
   Write(rootOnly, kOld, 0644);
   fs::create_directory(closed);
   chmod(closed.c_str(), 0755);
   Write(closed / "open", kOld, 0666);
-  EXPECT_EQ(InChild(true, [&] {
-              if (SaveFileContents(shared, kNew) || SaveFileContents(closed / "open", kNew)) return 1;
-              if (SaveFileContents(rootOnly, kNew) != std::errc::permission_denied) return 2;
-              if (CheckSaveTarget(closed / "new") != std::errc::permission_denied) return 3;
-              return CheckSaveTarget(rootOnly) == std::errc::permission_denied ? 0 : 4;
-            }),
+  EXPECT_EQ(InChild(true,
+                    [&] {
+                      if (SaveFileContents(shared, kNew) || SaveFileContents(closed / "open", kNew))
+                        return 1;
+                      if (SaveFileContents(rootOnly, kNew) != std::errc::permission_denied)
+                        return 2;
+                      if (CheckSaveTarget(closed / "new") != std::errc::permission_denied) return 3;
+                      return CheckSaveTarget(rootOnly) == std::errc::permission_denied ? 0 : 4;
+                    }),
             0);
-  EXPECT_EQ(FileBytes(shared) + FileBytes(closed / "open") + FileBytes(rootOnly), kNew + kNew + kOld);
+  EXPECT_EQ(FileBytes(shared) + FileBytes(closed / "open") + FileBytes(rootOnly),
+            kNew + kNew + kOld);
   EXPECT_EQ(StatOf(shared).st_uid, 0u);
   EXPECT_EQ(folder.EntryCount(), 5u);
 }
@@ -234,14 +241,15 @@ TEST(SaveFile, UnnamedAndNamedTemporaryFilesReplaceWholeAndNeverTakeANameThatApp
     EXPECT_EQ(std::tuple(StatOf(path).st_mode, StatOf(path).st_uid, StatOf(path).st_gid),
               std::tuple(before.st_mode, before.st_uid, before.st_gid));
     // A write that fails part way (a file size limit) leaves the old file and nothing else.
-    EXPECT_EQ(InChild(false, [&] {
-                signal(SIGXFSZ, SIG_IGN);
-                const rlimit limit{1024, 1024};
-                setrlimit(RLIMIT_FSIZE, &limit);
-                const std::error_code failure =
-                    save_file::SaveFileContentsWith(path, std::string(4096, 'x'), steps);
-                return failure == std::errc::file_too_large ? 0 : 1;
-              }),
+    EXPECT_EQ(InChild(false,
+                      [&] {
+                        signal(SIGXFSZ, SIG_IGN);
+                        const rlimit limit{1024, 1024};
+                        setrlimit(RLIMIT_FSIZE, &limit);
+                        const std::error_code failure =
+                            save_file::SaveFileContentsWith(path, std::string(4096, 'x'), steps);
+                        return failure == std::errc::file_too_large ? 0 : 1;
+                      }),
               0);
     EXPECT_EQ(FileBytes(path), kNew);
     EXPECT_EQ(folder.EntryCount(), 1u);
@@ -323,12 +331,10 @@ TEST(SignalCleanup, EachEndingSignalRemovesRegisteredFilesAndExitsWith128PlusThe
     ASSERT_GE(child, 0);
     if (child == 0) {
       RemoveRegisteredFilesOnSignal();
-      const int fd = CreateRemovedOnSignal(path.c_str(), [&] {
-        return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-      });
-      const int other = CreateRemovedOnSignal(kept.c_str(), [&] {
-        return open(kept.c_str(), O_WRONLY | O_CREAT, 0600);
-      });
+      const int fd = CreateRemovedOnSignal(
+          path.c_str(), [&] { return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600); });
+      const int other = CreateRemovedOnSignal(
+          kept.c_str(), [&] { return open(kept.c_str(), O_WRONLY | O_CREAT, 0600); });
       // Released by a rename that failed: still registered; by one that worked: not any more.
       if (fd < 0 || other < 0 || ReleaseRemovedOnSignal(path.c_str(), [] { return false; })) {
         _exit(1);

@@ -38,10 +38,13 @@ TEST(SteadyMeasurement, SizingReachesTheFloorWithinThirtyTwoBitLoopCounts) {
   const std::int32_t largest =
       SizingFactor(1e-6, 1.0, 2, whetstone.loopsPerLengthFactor, whetstone.largestLoopCount);
   EXPECT_EQ(largest, 59);
-  EXPECT_LE(static_cast<std::int64_t>(WorkerLoopCount(TestId::Whetstone, 2 * largest)) * 899, INT32_MAX);
-  EXPECT_GT(static_cast<std::int64_t>(WorkerLoopCount(TestId::Whetstone, 2 * (largest + 1))) * 899, INT32_MAX);
+  EXPECT_LE(static_cast<std::int64_t>(WorkerLoopCount(TestId::Whetstone, 2 * largest)) * 899,
+            INT32_MAX);
+  EXPECT_GT(static_cast<std::int64_t>(WorkerLoopCount(TestId::Whetstone, 2 * (largest + 1))) * 899,
+            INT32_MAX);
   // A calibration that measured no time at all, or nonsense, sizes nothing.
-  EXPECT_EQ(SizingFactor(0.0, 1.0, 2, whetstone.loopsPerLengthFactor, whetstone.largestLoopCount), 1);
+  EXPECT_EQ(SizingFactor(0.0, 1.0, 2, whetstone.loopsPerLengthFactor, whetstone.largestLoopCount),
+            1);
   EXPECT_EQ(SizingFactor(-1.0, 1.0, 4, 4000000, INT32_MAX), 1);
   EXPECT_EQ(SizingFactor(1e-9, 1.0, 4, 4000000, INT32_MAX), 134);  // 16,000,000 x 134 < 2^31
   // The floor and budget scale: twice with long tests.
@@ -79,14 +82,14 @@ TEST(SteadyMeasurement, ARoundIsDisturbedWhenItsWorkersLackedClearlyMoreThanTheS
 TEST(SteadyMeasurement, TheBestKeptRoundsMustAgreeAndTheScoreIsTheBestKeptRound) {
   SteadySettings settings;  // the best three within 2 %
   SteadyTest test = WithSamples({Sample(1000), Sample(1200), Sample(1010)});
-  EXPECT_FALSE(RoundsAgree(test, settings));  // 1200, 1010, 1000: 19 % apart
+  EXPECT_FALSE(RoundsAgree(test, settings));   // 1200, 1010, 1000: 19 % apart
   test.samples.push_back(Sample(5000, true));  // a disturbed round counts for nothing
   test.samples.push_back(Sample(1190));
-  EXPECT_FALSE(RoundsAgree(test, settings));   // 1200, 1190, 1010
-  test.samples.push_back(Sample(900));          // a slow round changes nothing
+  EXPECT_FALSE(RoundsAgree(test, settings));  // 1200, 1190, 1010
+  test.samples.push_back(Sample(900));        // a slow round changes nothing
   EXPECT_FALSE(RoundsAgree(test, settings));
   test.samples.push_back(Sample(1180));
-  EXPECT_TRUE(RoundsAgree(test, settings));    // 1200, 1190, 1180: 1.7 %
+  EXPECT_TRUE(RoundsAgree(test, settings));  // 1200, 1190, 1180: 1.7 %
   EXPECT_EQ(test.Kept(), 6);
   EXPECT_EQ(test.Disturbed(), 1);
   EXPECT_EQ(test.Score(), 1200u);
@@ -95,7 +98,8 @@ TEST(SteadyMeasurement, TheBestKeptRoundsMustAgreeAndTheScoreIsTheBestKeptRound)
   // Fewer kept rounds than must agree never agree, however close.
   EXPECT_FALSE(RoundsAgree(WithSamples({Sample(10), Sample(10), Sample(10, true)}), settings));
   // Rounds that were all disturbed still give a score: their best.
-  const SteadyTest allDisturbed = WithSamples({Sample(500, true), Sample(700, true), Sample(600, true)});
+  const SteadyTest allDisturbed =
+      WithSamples({Sample(500, true), Sample(700, true), Sample(600, true)});
   EXPECT_EQ(allDisturbed.Score(), 700u);
   EXPECT_FALSE(RoundsAgree(allDisturbed, settings));
   // No score without a sample, or once a worker went wrong.
@@ -134,7 +138,8 @@ TEST(SteadyMeasurement, TheUserIsToldOfRoundsThatDidNotAgreeOrWereMostlyDisturbe
   settled.agreed = true;
   EXPECT_TRUE(SteadyWarnings(settled, settings).empty());
 
-  const SteadyTest unsettled = WithSamples({Sample(1000), Sample(1100), Sample(950), Sample(10, true)});
+  const SteadyTest unsettled =
+      WithSamples({Sample(1000), Sample(1100), Sample(950), Sample(10, true)});
   ASSERT_EQ(SteadyWarnings(unsettled, settings).size(), 1u);
   EXPECT_EQ(SteadyWarnings(unsettled, settings)[0],
             "The test Whetstone did not settle: the best 3 of its 4 rounds spread 15.0 % (it "
@@ -143,12 +148,15 @@ TEST(SteadyMeasurement, TheUserIsToldOfRoundsThatDidNotAgreeOrWereMostlyDisturbe
   SteadyTest disturbed = WithSamples({Sample(900, true), Sample(1000), Sample(800, true)});
   const std::vector<std::string> lines = SteadyWarnings(disturbed, settings);
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0].rfind("The test Whetstone was disturbed in 2 of its 3 rounds: ", 0), 0u) << lines[0];
+  EXPECT_EQ(lines[0].rfind("The test Whetstone was disturbed in 2 of its 3 rounds: ", 0), 0u)
+      << lines[0];
   EXPECT_NE(lines[0].find("best of the 1 undisturbed round."), std::string::npos) << lines[0];
-  EXPECT_NE(lines[1].find("the best 1 of its 3 rounds spread 0.0 %"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[1].find("the best 1 of its 3 rounds spread 0.0 %"), std::string::npos)
+      << lines[1];
   disturbed.samples[1].disturbed = true;
-  EXPECT_NE(SteadyWarnings(disturbed, settings)[0].find("best of all its rounds and is likely too low"),
-            std::string::npos);
+  EXPECT_NE(
+      SteadyWarnings(disturbed, settings)[0].find("best of all its rounds and is likely too low"),
+      std::string::npos);
   // A test that lost its score has its error message already.
   disturbed.lostScore = true;
   EXPECT_TRUE(SteadyWarnings(disturbed, settings).empty());

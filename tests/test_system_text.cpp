@@ -12,11 +12,17 @@ namespace {
 TEST(SystemText, ControlCharactersBlanksAndBrokenUtf8AreMadeFitToShow) {
   EXPECT_EQ(CleanSystemText("  Intel(R)\tCore(TM)\r\n i7 \x7f "), "Intel(R) Core(TM) i7");
   // C1 controls (U+0080..U+009F) count as controls, U+00A0 and above do not.
-  EXPECT_EQ(CleanSystemText("a\xC2\x85" "b\xC2\xA0" "c"), "a b\xC2\xA0" "c");
+  EXPECT_EQ(CleanSystemText("a\xC2\x85"
+                            "b\xC2\xA0"
+                            "c"),
+            "a b\xC2\xA0"
+            "c");
   // Bytes that are not UTF-8 (a lone continuation, an overlong form, a surrogate, a cut
   // sequence) each become '?'; valid sequences stay.
   EXPECT_EQ(CleanSystemText("\x80x\xC0\xAF\xED\xA0\x80\xE2\x82"), "?x???????");
-  const std::string valid = "Stra\xC3\x9F" "e \xF0\x9F\x92\xBE";
+  const std::string valid =
+      "Stra\xC3\x9F"
+      "e \xF0\x9F\x92\xBE";
   EXPECT_EQ(CleanSystemText(valid), valid);
   EXPECT_EQ(CleanSystemText("\x01\x02 "), "");
 }

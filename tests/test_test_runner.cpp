@@ -7,8 +7,8 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <new>
 #include <memory>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -96,7 +96,8 @@ class ScriptedHost : public RunHost {
     }
     const ResultEntry& row = state_.thisResults[static_cast<std::size_t>(state_.resultCount)];
     if (row.code == '\0') {  // a drive block, counted before the report is rebuilt
-      log.push_back(std::string("block ") + state_.thisResults[static_cast<std::size_t>(state_.resultCount - 7)].code);
+      log.push_back(std::string("block ") +
+                    state_.thisResults[static_cast<std::size_t>(state_.resultCount - 7)].code);
       return;
     }
     log.push_back(std::string("row ") + row.code);
@@ -221,19 +222,24 @@ struct NoMemoryKernel : MemoryKernel {
 };
 
 TEST_F(TestRunnerTest, AWorkerThatCannotStartOrGetItsMemorySkipsOnlyItsTest) {
-  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone, TestId::Queens, TestId::Matrix, TestId::NumberCrunch});
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone, TestId::Queens, TestId::Matrix,
+                               TestId::NumberCrunch});
   int calls = 0;
-  TestRunner runner([&calls](std::function<void()> routine) -> std::optional<std::thread> {
-    if (++calls == 3) return std::nullopt;  // the first Whetstone worker
-    if (calls == 7) throw std::bad_alloc();  // the second Matrix worker
-    if (calls == 8) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    return StartThread(std::move(routine));
-  }, kStandIns);
+  TestRunner runner(
+      [&calls](std::function<void()> routine) -> std::optional<std::thread> {
+        if (++calls == 3) return std::nullopt;   // the first Whetstone worker
+        if (calls == 7) throw std::bad_alloc();  // the second Matrix worker
+        if (calls == 8)
+          throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        return StartThread(std::move(routine));
+      },
+      kStandIns);
   const ScriptedHost host = RunTests(state, "2", runner);
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'q'}));
   // Refused, or an exception while wrapping the routine or creating the thread: each the same.
   ASSERT_EQ(host.errors.size(), 3u);
-  for (const auto& [error, words] : {std::pair{0, "thread 1 of 2 of the test Whetstone"}, {1, "thread 2 of 2 of the test Matrix operations"},
+  for (const auto& [error, words] : {std::pair{0, "thread 1 of 2 of the test Whetstone"},
+                                     {1, "thread 2 of 2 of the test Matrix operations"},
                                      {2, "of the test Number crunch"}}) {
     EXPECT_NE(host.errors[error].find(words), std::string::npos) << host.errors[error];
   }
@@ -245,12 +251,15 @@ TEST_F(TestRunnerTest, AWorkerThatCannotStartOrGetItsMemorySkipsOnlyItsTest) {
   // Real workers whose kernel cannot get its memory: every one of the memory test's four.
   Select(state.testSelection, {TestId::Matrix, TestId::Memory});
   WorkerRoutineTable routines = kStandIns;
-  routines[6] = [](WorkerSlots& slots, int index) { RunKernelWorker<NoMemoryKernel>(slots, index, TestId::Memory); };
+  routines[6] = [](WorkerSlots& slots, int index) {
+    RunKernelWorker<NoMemoryKernel>(slots, index, TestId::Memory);
+  };
   TestRunner noMemoryRunner(StartThread, routines);
   const ScriptedHost noMemory = RunTests(state, "3", noMemoryRunner);
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'c'}));
   ASSERT_EQ(noMemory.errors.size(), 1u);
-  EXPECT_NE(noMemory.errors[0].find("Memory throughput: 4 of its 4"), std::string::npos) << noMemory.errors[0];
+  EXPECT_NE(noMemory.errors[0].find("Memory throughput: 4 of its 4"), std::string::npos)
+      << noMemory.errors[0];
 }
 
 TEST_F(TestRunnerTest, DrivesFollowTheTestsAFailedDriveLeavesNoGapAndBlocksFillTheLastRow) {
@@ -262,10 +271,13 @@ TEST_F(TestRunnerTest, DrivesFollowTheTestsAFailedDriveLeavesNoGapAndBlocksFillT
   TestRunner runner(StartThread, kStandIns, DiskTestEnvironment{}, StandInDiskTest);
   const ScriptedHost host = RunTests(state, "1", runner);
   disks.noting.clear();
-  const std::vector<std::string> expected = {
-      "confirm", "started", "shown", "progress 1/18 Dhrystone 2.1", "row d", "progress 2/18 Whetstone", "row w",
-      "progress 3/18 Disk throughput, drive C", "block C", "progress 4/18 Disk throughput, drive D", "shown",
-      "progress 5/18 Disk throughput, drive E", "block E"};
+  const std::vector<std::string> expected = {"confirm", "started",
+                                             "shown",   "progress 1/18 Dhrystone 2.1",
+                                             "row d",   "progress 2/18 Whetstone",
+                                             "row w",   "progress 3/18 Disk throughput, drive C",
+                                             "block C", "progress 4/18 Disk throughput, drive D",
+                                             "shown",   "progress 5/18 Disk throughput, drive E",
+                                             "block E"};
   ASSERT_EQ(host.log.size(), 38u);  // no progress for drive R
   EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 13), expected);
   EXPECT_EQ(host.log.back(), "finished");
@@ -299,11 +311,19 @@ struct SpoiledKernel : Kernel {
 };
 void SpoilDhrystone(DhrystoneKernel& k) { ++const_cast<DhrystoneState&>(k.lastState()).Int_Glob; }
 void SpoilWhetstone(WhetstoneKernel& k) { k.X1 = std::nextafter(k.X1, 1e300); }
-void SpoilQueens(QueensKernel& k) { const_cast<std::array<std::int32_t, 10>&>(k.QueenColumn())[3] ^= 1; }
+void SpoilQueens(QueensKernel& k) {
+  const_cast<std::array<std::int32_t, 10>&>(k.QueenColumn())[3] ^= 1;
+}
 void SpoilMatrix(MatrixKernel& k) { const_cast<std::int32_t*>(k.result())[164] = 1; }
-void SpoilCrunch(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.lastState()).y = 1e-300; }
-void SpoilCrunchInteger(NumberCrunchKernel& k) { const_cast<NumberCrunchState&>(k.lastState()).q = 1; }
-void SpoilFloatingPoint(FloatingPointKernel& k) { ++const_cast<FloatingPointState&>(k.lastState()).K; }
+void SpoilCrunch(NumberCrunchKernel& k) {
+  const_cast<NumberCrunchState&>(k.lastState()).y = 1e-300;
+}
+void SpoilCrunchInteger(NumberCrunchKernel& k) {
+  const_cast<NumberCrunchState&>(k.lastState()).q = 1;
+}
+void SpoilFloatingPoint(FloatingPointKernel& k) {
+  ++const_cast<FloatingPointState&>(k.lastState()).K;
+}
 
 // A Whetstone kernel whose trigonometric module went wrong (its multiplications off by the least
 // step) while every working variable ends as a right run leaves it: the later modules overwrite
@@ -343,7 +363,7 @@ void WrongInSecondThread(WorkerSlots& slots, int index) {
 TEST_F(TestRunnerTest, RealWorkersCheckTheirResultsAndAWrongOneInOneThreadCostsItsTestTheScore) {
   SelectAllTests(state.testSelection);
   state.testSelection.LengthFactor = 1;  // the shortest real run
-  TestRunner right;  // one thread: the memory test's single worker included
+  TestRunner right;                      // one thread: the memory test's single worker included
   const ScriptedHost host = RunTests(state, "1", right);
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w', 'q', 'c', 'n', 'f', 'm'}));
   for (int row = 0; row < 7; ++row) EXPECT_GT(ReadValue(ValueText(state.thisResults[row])), 0);
@@ -407,7 +427,8 @@ void SpinningWorker(WorkerSlots& slots, int index) {
   }
   slots.WorkerResults[slot] = 1;
   slots.WorkerDoneEvents[slot].Set();
-  if (script.wrongFromCall[Test] > 0 && call >= script.wrongFromCall[Test]) slots.outcomes[slot].bits[0] = 1;
+  if (script.wrongFromCall[Test] > 0 && call >= script.wrongFromCall[Test])
+    slots.outcomes[slot].bits[0] = 1;
 }
 
 const WorkerRoutineTable kSpinning = {SpinningWorker<0>, SpinningWorker<1>, SpinningWorker<2>,
@@ -445,7 +466,7 @@ TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAg
   }();
   // Sizing, then rounds of every test still measuring, in test order; each test at least three.
   const std::vector<std::string> expected = {
-      "progress Sizing: 1/2 Dhrystone 2.1", "progress Sizing: 2/2 Whetstone",
+      "progress Sizing: 1/2 Dhrystone 2.1",  "progress Sizing: 2/2 Whetstone",
       "progress Round 1: 1/2 Dhrystone 2.1", "progress Round 1: 2/2 Whetstone",
       "progress Round 2: 1/2 Dhrystone 2.1", "progress Round 2: 2/2 Whetstone",
       "progress Round 3: 1/2 Dhrystone 2.1"};
@@ -466,10 +487,11 @@ TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAg
   EXPECT_TRUE(dhrystone.agreed && whetstone.agreed);
   for (const SteadyTest* test : {&dhrystone, &whetstone}) {
     const std::string name(InfoOf(test->test).name);
-    EXPECT_EQ(static_cast<std::size_t>(std::count_if(progress.begin(), progress.end(), [&](const std::string& line) {
-                return line.ends_with(name);
-              })),
-              1 + test->samples.size()) << name;
+    EXPECT_EQ(static_cast<std::size_t>(
+                  std::count_if(progress.begin(), progress.end(),
+                                [&](const std::string& line) { return line.ends_with(name); })),
+              1 + test->samples.size())
+        << name;
   }
   // Only the number of passes grew, by the factor sized from the fixed work's interval.
   EXPECT_GE(dhrystone.factor, 2);
@@ -477,7 +499,8 @@ TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAg
 
   // Each row holds the best of its test's kept rounds, which the paused round was not.
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'d', 'w'}));
-  EXPECT_EQ(static_cast<std::uint32_t>(ReadValue(ValueText(state.thisResults[0]))), *dhrystone.Score());
+  EXPECT_EQ(static_cast<std::uint32_t>(ReadValue(ValueText(state.thisResults[0]))),
+            *dhrystone.Score());
   EXPECT_GT(*dhrystone.Score(), dhrystone.samples[1].score);
   EXPECT_EQ(state.resultCount, 2);
   EXPECT_TRUE(host.errors.empty());
@@ -489,9 +512,14 @@ TEST_F(SteadyRunTest, WorkThatAlreadyLastsTheFloorTakesItsSizingIntervalAsItsFir
   settings.floorSeconds = 0.0005;  // the fixed work's 2 ms already last longer
   TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
   const ScriptedHost host = RunTests(state, "1", runner);
-  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress Sizing: 1/1 Eight queens problem"), 1);
-  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress Round 2: 1/1 Eight queens problem"), 1);
-  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress Round 3: 1/1 Eight queens problem"), 0);
+  EXPECT_EQ(
+      std::count(host.log.begin(), host.log.end(), "progress Sizing: 1/1 Eight queens problem"), 1);
+  EXPECT_EQ(
+      std::count(host.log.begin(), host.log.end(), "progress Round 2: 1/1 Eight queens problem"),
+      1);
+  EXPECT_EQ(
+      std::count(host.log.begin(), host.log.end(), "progress Round 3: 1/1 Eight queens problem"),
+      0);
   EXPECT_EQ(steadyScript->calls[2], 3);
   ASSERT_EQ(runner.SteadyTests().size(), 1u);
   EXPECT_EQ(runner.SteadyTests()[0].factor, 1);
@@ -508,15 +536,18 @@ TEST_F(SteadyRunTest, AWorkerThatGoesWrongInALaterRoundLosesTheScoreAlsoAlone) {
   const ScriptedHost host = RunTests(state, "1", runner);
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find("wrong result in the test Dhrystone 2.1 (worker thread 1 of 1)"),
-            std::string::npos) << host.errors[0];
+            std::string::npos)
+      << host.errors[0];
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q'}));
   EXPECT_TRUE(runner.SteadyTests()[0].lostScore);
   EXPECT_EQ(steadyScript->calls[0], 3);  // not measured after the wrong round
   // Queens reached the cap without agreeing: said, with its best round recorded all the same.
   EXPECT_EQ(steadyScript->calls[2], 4);
-  EXPECT_EQ(std::count_if(host.warnings.begin(), host.warnings.end(), [](const std::string& line) {
-              return line.starts_with("The test Eight queens problem did not settle: the best ");
-            }),
+  EXPECT_EQ(std::count_if(host.warnings.begin(), host.warnings.end(),
+                          [](const std::string& line) {
+                            return line.starts_with(
+                                "The test Eight queens problem did not settle: the best ");
+                          }),
             1);
 }
 
@@ -530,7 +561,9 @@ TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
   EXPECT_TRUE(runner.SteadyTests().empty());
   EXPECT_EQ(steadyScript->calls[2], 1);
   ASSERT_GE(host.warnings.size(), 1u);  // Matrix's 2 ms may be disturbed too on a busy machine
-  EXPECT_EQ(host.warnings[0].rfind("The test Eight queens problem was disturbed: its workers ran for ", 0), 0u)
+  EXPECT_EQ(host.warnings[0].rfind(
+                "The test Eight queens problem was disturbed: its workers ran for ", 0),
+            0u)
       << host.warnings[0];
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress 1/2 Eight queens problem"), 1);
 }
@@ -588,7 +621,8 @@ TEST_F(SteadyRunTest, AStopEndsTheRunAfterTheCurrentTestRoundOrDriveAndKeepsWhat
   // the rows as every confirmed run does.
   ASSERT_TRUE(runner.StopRequested());
   const ScriptedHost held = RunTests(state, "1", runner);
-  EXPECT_EQ(held.log, (std::vector<std::string>{"confirm", "started", "shown", "rows 0", "finished"}));
+  EXPECT_EQ(held.log,
+            (std::vector<std::string>{"confirm", "started", "shown", "rows 0", "finished"}));
   runner.ClearStopRequest();
   state.testSelection.quickTests = true;
   RunTests(state, "1", runner);
@@ -641,7 +675,7 @@ TEST_F(TestRunnerTest, AStopEndsRepeatedRunsAndMayComeFromAnotherThread) {
 
 // What a worker passes to its kernel, for both length factors, a wrapping product included.
 TEST(Workers, LoopCountIsTheLengthFactorTimesTheTestsCount) {
-  const std::array<std::int32_t, kTestCount> perFactor = {4000000, 20000, 10000, 4,
+  const std::array<std::int32_t, kTestCount> perFactor = {4000000, 20000,  10000, 4,
                                                           250000,  150000, 10};
   for (TestId test : kAllTests) {
     const std::int32_t count = perFactor[static_cast<std::size_t>(test)];

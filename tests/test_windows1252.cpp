@@ -15,9 +15,10 @@ TEST(Windows1252, EveryByteConvertsToUtf8AndBackAndSystemTextsAreShowable) {
   EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
   // The characters of the 0x80-0x9F range and Latin-1 above it, one byte each.
   EXPECT_EQ(Windows1252ToUtf8("Z\xFCrich \x80"), "Zürich €");
-  EXPECT_EQ(Utf8ToWindows1252("„Ryzen™“ – … Œœ Šš Žž Ÿ ƒ ˆ ˜ ‰ ‹ › • — ‘ ’ ” † ‡ ‚"),
-            std::string("\x84Ryzen\x99\x93 \x96 \x85 \x8C\x9C \x8A\x9A \x8E\x9E \x9F \x83 \x88 \x98 "
-                        "\x89 \x8B \x9B \x95 \x97 \x91 \x92 \x94 \x86 \x87 \x82"));
+  EXPECT_EQ(
+      Utf8ToWindows1252("„Ryzen™“ – … Œœ Šš Žž Ÿ ƒ ˆ ˜ ‰ ‹ › • — ‘ ’ ” † ‡ ‚"),
+      std::string("\x84Ryzen\x99\x93 \x96 \x85 \x8C\x9C \x8A\x9A \x8E\x9E \x9F \x83 \x88 \x98 "
+                  "\x89 \x8B \x9B \x95 \x97 \x91 \x92 \x94 \x86 \x87 \x82"));
   // Texts of the system are converted without refusal; control bytes are shown as question
   // marks, printable bytes of every range stay.
   EXPECT_EQ(Utf8ToWindows1252Lenient("Intel® Core™ Ω\xff\nend\r"), "Intel\xAE Core\x99 ?? end ");

@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string written = ResultFileBytes(*state);
   auto again = std::make_unique<BenchmarkState>();
-  if (ReadResultBytes(*again, FileTarget::ThisMachine, written) != FileOutcome::Done) __builtin_trap();
+  if (ReadResultBytes(*again, FileTarget::ThisMachine, written) != FileOutcome::Done)
+    __builtin_trap();
   if (ResultFileBytes(*again) != written) __builtin_trap();
   return 0;
 }

@@ -18,9 +18,10 @@ namespace quorvane {
 namespace {
 
 // The machine texts' edit controls (all but the thread count).
-const QList<const char*> kMachineEditNames = {"brand",   "model",   "motherboard", "cpu",      "internalClock",
-                                              "externalClock", "cacheSize", "cacheType", "ramSize", "ramType",
-                                              "ramSpeed", "os", "cpuCount"};
+const QList<const char*> kMachineEditNames = {
+    "brand",         "model",     "motherboard", "cpu",     "internalClock",
+    "externalClock", "cacheSize", "cacheType",   "ramSize", "ramType",
+    "ramSpeed",      "os",        "cpuCount"};
 
 QString Text(const DescriptionField& field) { return FromStoreText(FieldText(field)); }
 
@@ -46,11 +47,13 @@ void Click(QDialog& window, const char* button) {
 void Type(QLineEdit* edit, const QString& text) {
   edit->selectAll();
   QTest::keyClick(edit, Qt::Key_Delete);
-  for (QChar c : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  for (QChar c : text)
+    QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
-// Opens the dialog modally (by default as a run does) and runs `script` once its event loop runs. A script that leaves the
-// dialog open (a failed check returns early) fails the test, and the dialog is cancelled for it.
+// Opens the dialog modally (by default as a run does) and runs `script` once its event loop runs. A
+// script that leaves the dialog open (a failed check returns early) fails the test, and the dialog
+// is cancelled for it.
 bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& script,
                 DescriptionOpening opening = DescriptionOpening::ConfirmRun) {
   bool ran = false;
@@ -64,20 +67,23 @@ bool RunOpening(CDescriptionDlg& dialog, const std::function<void(QDialog&)>& sc
     }
   });
   const bool accepted = dialog.DoModal(nullptr, opening);
-  if (!ran && !QTest::currentTestFailed()) QTest::qFail("the dialog did not open", __FILE__, __LINE__);
+  if (!ran && !QTest::currentTestFailed())
+    QTest::qFail("the dialog did not open", __FILE__, __LINE__);
   return accepted;
 }
 
 // The texts of the named edit controls; by default the drive letter and the drive's three texts.
-QStringList Shown(QDialog& window, const QList<const char*>& names = {"driveLetter", "harddisk", "controller", "driver"}) {
+QStringList Shown(QDialog& window, const QList<const char*>& names = {"driveLetter", "harddisk",
+                                                                      "controller", "driver"}) {
   QStringList texts;
   for (const char* name : names) texts << Edit(window, name)->text();
   return texts;
 }
 
 // The machine texts as the edit controls show them once detected (see Program).
-const QStringList kDetected = {"Acme", "Rocket 3000", "", "Blaze", "4000 MHz", "100 MHz", "32 MB", "L3",
-                               "64 GB", "DDR4", "3200 MT/s", "Acme OS 1", "1"};
+const QStringList kDetected = {"Acme",      "Rocket 3000", "",   "Blaze", "4000 MHz",
+                               "100 MHz",   "32 MB",       "L3", "64 GB", "DDR4",
+                               "3200 MT/s", "Acme OS 1",   "1"};
 
 // The program as it starts: the machine and drive C detected (`detections` counts the calls),
 // drives D and F described before; the dialog's warnings, each of which must belong to its window.
@@ -85,8 +91,13 @@ struct Program {
   int detections = 0;
   CBenchApp bench{[this] {
     ++detections;
-    return DetectedMachine{"Acme", "Rocket 3000", "", "Blaze", "4000 MHz", "100 MHz", "32 MB", "L3", "64 GB",
-                           "DDR4", "3200 MT/s", "Acme OS 1", "1", {{'C', "Acme Disk", "NVMe", "nvme"}}};
+    return DetectedMachine{"Acme",      "Rocket 3000",
+                           "",          "Blaze",
+                           "4000 MHz",  "100 MHz",
+                           "32 MB",     "L3",
+                           "64 GB",     "DDR4",
+                           "3200 MT/s", "Acme OS 1",
+                           "1",         {{'C', "Acme Disk", "NVMe", "nvme"}}};
   }};
   BenchmarkState& state = bench.state();
   CDescriptionDlg& dialog = bench.descriptionDlg();
@@ -121,10 +132,11 @@ class DescriptionDialogTest : public QObject {
       for (QWidget* w = Edit(window, "threads"); visited.size() < 23; w = w->nextInFocusChain()) {
         if (w->focusPolicy() & Qt::TabFocus) visited << w->objectName();
       }
-      QCOMPARE(visited.join(' '), QStringLiteral("threads brand model motherboard cpu cpuCount internalClock "
-                                                 "externalClock cacheSize cacheType ramSize ramType ramSpeed "
-                                                 "driveLetter harddisk controller driver os okButton cancelButton "
-                                                 "deleteButton detectButton threads"));
+      QCOMPARE(visited.join(' '),
+               QStringLiteral("threads brand model motherboard cpu cpuCount internalClock "
+                              "externalClock cacheSize cacheType ramSize ramType ramSpeed "
+                              "driveLetter harddisk controller driver os okButton cancelButton "
+                              "deleteButton detectButton threads"));
       QCOMPARE(Edit(window, "threads")->text(), QStringLiteral("1"));
       QCOMPARE(Shown(window, kMachineEditNames), kDetected);
       QVERIFY(!p.dialog.DoModal(nullptr, DescriptionOpening::EnterDescription));  // one at a time
@@ -132,18 +144,22 @@ class DescriptionDialogTest : public QObject {
       const struct {
         int steps;
         QStringList shown;
-      } stepping[] = {{-1, {"C", "Acme Disk", "NVMe", "nvme"}}, {1, {"D", "Disk D", "Ctrl D", ""}},
-                      {1, {"E", "", "", ""}},                    {1, {"F", "Disk F", "Ctrl F", ""}},
+      } stepping[] = {{-1, {"C", "Acme Disk", "NVMe", "nvme"}},
+                      {1, {"D", "Disk D", "Ctrl D", ""}},
+                      {1, {"E", "", "", ""}},
+                      {1, {"F", "Disk F", "Ctrl F", ""}},
                       {-2, {"D", "Disk D", "Ctrl D", ""}}};
       for (const auto& step : stepping) {
         ClickSpin(window, step.steps);
         QCOMPARE(Shown(window), step.shown);
       }
-      for (int k = 0; k < kDriveRecords; ++k) QCOMPARE(IsDriveDescribed(p.state.thisDrives, k), k == 0 || k == 1 || k == 3);
+      for (int k = 0; k < kDriveRecords; ++k)
+        QCOMPARE(IsDriveDescribed(p.state.thisDrives, k), k == 0 || k == 1 || k == 3);
       Click(window, "deleteButton");
       QCOMPARE(Shown(window), (QStringList{"D", "", "", ""}));
       QCOMPARE(Text(p.state.thisDrives[1].letter), QString());
-      QCOMPARE(Text(p.state.thisDrives[1].harddisk), QStringLiteral("Disk D"));  // only the letter goes
+      QCOMPARE(Text(p.state.thisDrives[1].harddisk),
+               QStringLiteral("Disk D"));  // only the letter goes
 
       ClickSpin(window, 1);
       QTest::keyClicks(Edit(window, "harddisk"), "W");
@@ -163,7 +179,8 @@ class DescriptionDialogTest : public QObject {
       Click(window, "cancelButton");
     });
     QVERIFY(!accepted && !p.state.descriptionConfirmed && p.warnings.isEmpty());
-    for (int k = 0; k < kDriveRecords; ++k) QCOMPARE(IsDriveDescribed(p.state.thisDrives, k), k == 0 || k == 1 || k == 3);
+    for (int k = 0; k < kDriveRecords; ++k)
+      QCOMPARE(IsDriveDescribed(p.state.thisDrives, k), k == 0 || k == 1 || k == 3);
     QCOMPARE(p.dialog.currentDrive(), 0);
 
     // From what Cancel put back: OK checks everything before it writes anything; a valid OK writes
@@ -185,32 +202,36 @@ class DescriptionDialogTest : public QObject {
                     // A character no result file can hold, naming the field.
                     {" 4", "Ryzen™ Ω", "cpu", QStringLiteral("\"CPU\""), true}};
     QVERIFY(RunOpening(p.dialog, [&](QDialog& window) {
-      for (const char* name : kMachineEditNames) Type(Edit(window, name), QStringLiteral("t-") + name);
+      for (const char* name : kMachineEditNames)
+        Type(Edit(window, name), QStringLiteral("t-") + name);
       Type(Edit(window, "brand"), seventy);
       Type(Edit(window, "cpuCount"), QStringLiteral("2"));
       Type(Edit(window, "harddisk"), seventy);
       for (const auto& refusal : refusals) {
         p.warnings.clear();
         p.state.descriptionConfirmed = refusal.confirmedBefore;
-        Edit(window, "threads")->setText(QString::fromLatin1(refusal.threads));  // past the input's limits
+        Edit(window, "threads")
+            ->setText(QString::fromLatin1(refusal.threads));  // past the input's limits
         Type(Edit(window, "cpu"), QString::fromUtf8(refusal.cpu));
         Click(window, "okButton");
         QCOMPARE(p.warnings.size(), 1);
         QVERIFY2(p.warnings[0].contains(refusal.warning), qPrintable(p.warnings[0]));
         QVERIFY(window.isVisible());
         QCOMPARE(window.focusWidget(), Edit(window, refusal.refused));
-        QCOMPARE(Edit(window, refusal.refused)->selectedText(), Edit(window, refusal.refused)->text());
+        QCOMPARE(Edit(window, refusal.refused)->selectedText(),
+                 Edit(window, refusal.refused)->text());
         QCOMPARE(MachineTexts(p.state.thisMachine), detected);
         QCOMPARE(p.state.descriptionConfirmed, refusal.confirmedBefore);
       }
-      Type(Edit(window, "cpu"), QStringLiteral("Ryzen™ €"));  // Windows-1252 beyond Latin-1 is taken
+      Type(Edit(window, "cpu"),
+           QStringLiteral("Ryzen™ €"));  // Windows-1252 beyond Latin-1 is taken
       ClickSpin(window, 3);
       Click(window, "okButton");
     }));
     QCOMPARE(MachineTexts(p.state.thisMachine),
-             (QStringList{seventy.left(63), "t-model", "t-motherboard", "Ryzen™ €", "t-internalClock",
-                          "t-externalClock", "t-cacheSize", "t-cacheType", "t-ramSize", "t-ramType",
-                          "t-ramSpeed", "t-os", "4", "2"}));
+             (QStringList{seventy.left(63), "t-model", "t-motherboard", "Ryzen™ €",
+                          "t-internalClock", "t-externalClock", "t-cacheSize", "t-cacheType",
+                          "t-ramSize", "t-ramType", "t-ramSpeed", "t-os", "4", "2"}));
     QCOMPARE(Text(p.state.thisDrives[0].harddisk), seventy.left(63));
 
     SetField(p.state.thisMachine.brand, "Loaded brand");  // as a loaded result file does
@@ -229,7 +250,8 @@ class DescriptionDialogTest : public QObject {
       ClickSpin(window, -3);  // drive C, its harddisk typed over at the first opening
       Click(window, "detectButton");
       QCOMPARE(p.detections, 2);
-      QCOMPARE(Shown(window, kMachineEditNames), kDetected);  // motherboard: the system does not say
+      QCOMPARE(Shown(window, kMachineEditNames),
+               kDetected);  // motherboard: the system does not say
       QCOMPARE(Shown(window), (QStringList{"C", "Acme Disk", "NVMe", "nvme"}));
       ClickSpin(window, 1);
       QCOMPARE(Shown(window), (QStringList{"D", "Disk D", "Ctrl D", ""}));

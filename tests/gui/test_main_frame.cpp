@@ -1,6 +1,8 @@
 // The main window, driven headless: its menu and check marks, runs from the menu with the
 // description dialog answered, the real file dialogs, help, what the window shows (report,
 // scrolling, chart) and its file commands, and every command of the menu twice over (About too).
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -8,19 +10,17 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
-#include <QScrollArea>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QWheelEvent>
 #include <QtTest>
 #include <atomic>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -71,9 +71,9 @@ const WorkerRoutineTable kHeldWorkers = {HeldWorker, HeldWorker, HeldWorker, Hel
 const char* const kOpenFailure = "Error opening test file. Make sure you've got admin rights!";
 
 // Drives C and D succeed, the others fail with the open failure message.
-std::int32_t StandInDiskTest(char letter, std::int32_t, std::int32_t& a, std::int32_t& b, std::int32_t& c,
-                             std::int32_t& d, std::int32_t& e, std::int32_t& f, std::int32_t& g,
-                             const DiskTestEnvironment& environment) {
+std::int32_t StandInDiskTest(char letter, std::int32_t, std::int32_t& a, std::int32_t& b,
+                             std::int32_t& c, std::int32_t& d, std::int32_t& e, std::int32_t& f,
+                             std::int32_t& g, const DiskTestEnvironment& environment) {
   if (letter > 'D') {
     environment.showMessage(kOpenFailure, "Can't open test file");
     return -1;
@@ -85,7 +85,8 @@ std::int32_t StandInDiskTest(char letter, std::int32_t, std::int32_t& a, std::in
 
 std::array<bool, 26> DrivesFrom(char first, char last) {
   std::array<bool, 26> available{};
-  for (char letter = first; letter <= last; ++letter) available[static_cast<std::size_t>(letter - 'A')] = true;
+  for (char letter = first; letter <= last; ++letter)
+    available[static_cast<std::size_t>(letter - 'A')] = true;
   return available;
 }
 
@@ -94,8 +95,9 @@ QString MenuText(const QList<QAction*>& actions) {
   QStringList items;
   for (QAction* item : actions) {
     items << (item->isSeparator() ? QStringLiteral("-")
-              : item->menu()      ? item->text() + QLatin1Char('[') + MenuText(item->menu()->actions()) + QLatin1Char(']')
-                                  : item->text() + QLatin1Char('=') + item->data().toString());
+              : item->menu() ? item->text() + QLatin1Char('[') + MenuText(item->menu()->actions()) +
+                                   QLatin1Char(']')
+                             : item->text() + QLatin1Char('=') + item->data().toString());
   }
   return items.join(QLatin1Char('|'));
 }
@@ -105,7 +107,8 @@ int Ink(const QImage& image, const QRect& box, const QColor& background) {
   int ink = 0;
   const QRect inside = box & image.rect();
   for (int y = inside.top(); y <= inside.bottom(); ++y) {
-    for (int x = inside.left(); x <= inside.right(); ++x) ink += image.pixelColor(x, y) != background;
+    for (int x = inside.left(); x <= inside.right(); ++x)
+      ink += image.pixelColor(x, y) != background;
   }
   return ink;
 }
@@ -113,15 +116,19 @@ int Ink(const QImage& image, const QRect& box, const QColor& background) {
 // The colour of the chart's bars, set through the window's palette.
 const QColor kBar(200, 0, 0);
 
-// The bars of a picture, top to bottom: the bounds of each band of rows holding bar-coloured pixels.
+// The bars of a picture, top to bottom: the bounds of each band of rows holding bar-coloured
+// pixels.
 QList<QRect> BarsIn(const QImage& image) {
   QList<QRect> bars;
   for (int y = 0; y < image.height(); ++y) {
     QRect row;
-    for (int x = 0; x < image.width(); ++x) row |= image.pixelColor(x, y) == kBar ? QRect(x, y, 1, 1) : QRect();
+    for (int x = 0; x < image.width(); ++x)
+      row |= image.pixelColor(x, y) == kBar ? QRect(x, y, 1, 1) : QRect();
     if (row.isNull()) continue;
-    if (!bars.isEmpty() && bars.back().bottom() == y - 1) bars.back() |= row;
-    else bars << row;
+    if (!bars.isEmpty() && bars.back().bottom() == y - 1)
+      bars.back() |= row;
+    else
+      bars << row;
   }
   return bars;
 }
@@ -139,13 +146,14 @@ class MainFrameTest : public QObject {
     // Steady runs of few short rounds: two at least, three at most, agreeing within 100 %. The
     // stand-ins' intervals do not grow with the work they are given, so no sizing interval
     // reaches the floor: every test is sized, and its sizing interval is never its first round.
-    TestRunner runner{StartThread, kHeldWorkers, DiskTestEnvironment{}, StandInDiskTest,
-                      SteadySettings{.floorSeconds = 10.0, .tolerancePercent = 100.0,
-                                     .agreeingRounds = 2, .maxRounds = 3}};
+    TestRunner runner{
+        StartThread, kHeldWorkers, DiskTestEnvironment{}, StandInDiskTest,
+        SteadySettings{
+            .floorSeconds = 10.0, .tolerancePercent = 100.0, .agreeingRounds = 2, .maxRounds = 3}};
     std::unique_ptr<CMainFrame> frame;
-    QStringList messages;  // "unowned: " before those no window owns
+    QStringList messages;             // "unowned: " before those no window owns
     QStringList measurementWarnings;  // "caption|text" of each end-of-run box, "unowned: " as above
-    QString answer;  // what every file dialog gives
+    QString answer;                   // what every file dialog gives
     QList<FileDialogKind> asked;
     QString threadCount = QStringLiteral("3");  // the description's answer; empty: Cancel
     // Called with the description dialog before it is answered; false: OK without typing.
@@ -153,14 +161,16 @@ class MainFrameTest : public QObject {
     QTimer answering;
 
     // Runs in tests are not raised to the real-time class unless `realTime`.
-    explicit Setup(const std::array<bool, 26>& drives = DrivesFrom('C', 'Z'), bool realTime = false) {
+    explicit Setup(const std::array<bool, 26>& drives = DrivesFrom('C', 'Z'),
+                   bool realTime = false) {
       frame = std::make_unique<CMainFrame>(*state, dialog, runner, drives);
       frame->SetMessageShower([this](QWidget* owner, const QString& text, const QString&) {
         messages << (owner ? text : QStringLiteral("unowned: ") + text);
       });
-      frame->SetMeasurementWarningShower([this](QWidget* owner, const QString& text, const QString& caption) {
-        measurementWarnings << (owner == frame.get() ? QString() : QStringLiteral("unowned: ")) + caption +
-                                   QLatin1Char('|') + text;
+      frame->SetMeasurementWarningShower([this](QWidget* owner, const QString& text,
+                                                const QString& caption) {
+        measurementWarnings << (owner == frame.get() ? QString() : QStringLiteral("unowned: ")) +
+                                   caption + QLatin1Char('|') + text;
       });
       frame->SetFileChooser([this](QWidget* owner, FileDialogKind kind) {
         asked << kind;
@@ -175,17 +185,21 @@ class MainFrameTest : public QObject {
         const bool type = beforeAnswer(*dialog);
         auto* threads = dialog->findChild<QLineEdit*>(QStringLiteral("threads"));
         if (threads && type) threads->setText(threadCount);
-        auto* button = dialog->findChild<QPushButton*>(threadCount.isEmpty() ? "cancelButton" : "okButton");
+        auto* button =
+            dialog->findChild<QPushButton*>(threadCount.isEmpty() ? "cancelButton" : "okButton");
         button ? button->click() : dialog->accept();
       });
       answering.start(5);
     }
     bool Checked(int id) const { return frame->ActionFor(id)->isChecked(); }
     QString Shown(int line) const {
-      const std::string_view text = LineText(frame->reportView()->lines()[static_cast<std::size_t>(line)]);
+      const std::string_view text =
+          LineText(frame->reportView()->lines()[static_cast<std::size_t>(line)]);
       return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     }
-    QImage ChartImage() const { return frame->chartView()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage ChartImage() const {
+      return frame->chartView()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
   };
 
  private slots:
@@ -199,17 +213,19 @@ class MainFrameTest : public QObject {
   // The whole menu bar, with the drives that can be tested only; its check marks.
   void theMenuHasItsItemsAndCheckMarks() {
     Setup s(DrivesFrom('C', 'D'), true);
-    QCOMPARE(MenuText(s.frame->menuBar()->actions()),
-             QStringLiteral("File[Load...=40007|Compare...=40042|Save as...=40006|Export...=40037|"
-                            "Save chart as picture...=40111|-|Exit=57665]|"
-                            "Test[Dhrystones=40039|Whetstones=40005|Eight Queens=40004|Matrix operations=40043|"
-                            "Number crunching=40040|Floating point unit=40036|Memory throughput=40002|"
-                            "Disk throughput[Drive C=40012|Drive D=40013]|-|Select all CPU tests=40046|"
-                            "Deselect all CPU tests=40047|-|Run selected tests=40003]|"
-                            "Options[Long tests=40038|RealTime Class Process=40050|Repeat 3 times (median)=40100|"
-                            "Quick tests (fixed work)=40101|-|"
-                            "Enter Description=40044|Show Description/Results=40045|Show Chart=40110]|"
-                            "Info[Help=57670|-|About=57664]"));
+    QCOMPARE(
+        MenuText(s.frame->menuBar()->actions()),
+        QStringLiteral(
+            "File[Load...=40007|Compare...=40042|Save as...=40006|Export...=40037|"
+            "Save chart as picture...=40111|-|Exit=57665]|"
+            "Test[Dhrystones=40039|Whetstones=40005|Eight Queens=40004|Matrix operations=40043|"
+            "Number crunching=40040|Floating point unit=40036|Memory throughput=40002|"
+            "Disk throughput[Drive C=40012|Drive D=40013]|-|Select all CPU tests=40046|"
+            "Deselect all CPU tests=40047|-|Run selected tests=40003]|"
+            "Options[Long tests=40038|RealTime Class Process=40050|Repeat 3 times (median)=40100|"
+            "Quick tests (fixed work)=40101|-|"
+            "Enter Description=40044|Show Description/Results=40045|Show Chart=40110]|"
+            "Info[Help=57670|-|About=57664]"));
     QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO " QUORVANE_VERSION " "));
     QVERIFY(!s.frame->TriggerCommand(12345));
     QVERIFY(s.Checked(command::kRealTime));  // the mark shows the state the window starts with
@@ -268,7 +284,8 @@ class MainFrameTest : public QObject {
       if (!wait || wait->progressText().isEmpty()) return QTimer::singleShot(5, look);
       wait->close();
       // The window's menus and views are locked while the run lasts; the dialog stays.
-      if (!s.frame->menuBar()->isEnabled() && !s.frame->centralWidget()->isEnabled() && wait->isVisible()) {
+      if (!s.frame->menuBar()->isEnabled() && !s.frame->centralWidget()->isEnabled() &&
+          wait->isVisible()) {
         seen = QStringList{wait->progressText(), wait->warningText()};
       }
       gIntervalsLetThrough = kEveryInterval;
@@ -277,7 +294,8 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kRunSelectedTests);
     gIdleMilliseconds = 0;
     QCOMPARE(seen.value(0), QStringLiteral("Repetition 1 of 3: Whetstone, 1 of 2"));
-    QVERIFY2(seen.value(1).startsWith(QStringLiteral("Other programs are taking 50.0 %")), qPrintable(seen.value(1)));
+    QVERIFY2(seen.value(1).startsWith(QStringLiteral("Other programs are taking 50.0 %")),
+             qPrintable(seen.value(1)));
     QVERIFY(s.state->descriptionConfirmed && !s.frame->waitDialog());
     QVERIFY(s.frame->menuBar()->isEnabled() && s.frame->centralWidget()->isEnabled());
     // The report shows the runs' rows (which tests a selection runs: the runner's own test).
@@ -288,17 +306,20 @@ class MainFrameTest : public QObject {
     const QStringList warned = s.measurementWarnings.value(0).split(QLatin1Char('\n'));
     QCOMPARE(warned.size(), 6);
     for (int i = 0; i < warned.size(); ++i) {
-      const QString expected = QStringLiteral("Repetition %1 of 3: The test %2 was disturbed: its workers ran for ")
-                                   .arg(i / 2 + 1)
-                                   .arg(i % 2 ? QStringLiteral("Memory throughput") : QStringLiteral("Whetstone"));
-      QVERIFY2(warned[i].startsWith(i == 0 ? QStringLiteral("Quorvane|") + expected : expected), qPrintable(warned[i]));
+      const QString expected =
+          QStringLiteral("Repetition %1 of 3: The test %2 was disturbed: its workers ran for ")
+              .arg(i / 2 + 1)
+              .arg(i % 2 ? QStringLiteral("Memory throughput") : QStringLiteral("Whetstone"));
+      QVERIFY2(warned[i].startsWith(i == 0 ? QStringLiteral("Quorvane|") + expected : expected),
+               qPrintable(warned[i]));
     }
     s.threadCount.clear();  // Cancel: no run, so no second spread table and no second box
     s.frame->TriggerCommand(command::kRunSelectedTests);
     QVERIFY(!s.state->descriptionConfirmed);
     // The table of the runs made (its rows: test_repeated_runs), once.
     QCOMPARE(tables.size(), 1);
-    QVERIFY2(tables[0].startsWith(QStringLiteral("Spread over 3 repetitions:\n")), qPrintable(tables[0]));
+    QVERIFY2(tables[0].startsWith(QStringLiteral("Spread over 3 repetitions:\n")),
+             qPrintable(tables[0]));
     QCOMPARE(s.measurementWarnings.size(), 1);
     QVERIFY(s.messages.isEmpty());
 
@@ -351,11 +372,15 @@ class MainFrameTest : public QObject {
 
     // The run's texts are Windows-1252 bytes: its progress and messages show their characters.
     QStringList shown;
-    GuiRunHost host({{}, {}, [&](const QString& name, int, int) { shown << name; },
-                     [&](const QString& text, const QString& caption) { shown << text << caption; }});
+    GuiRunHost host(
+        {{},
+         {},
+         [&](const QString& name, int, int) { shown << name; },
+         [&](const QString& text, const QString& caption) { shown << text << caption; }});
     host.Progress({1, 7, "Test \x80"});
     host.ShowError("\x93G:\\\x94 \x96 full", "\x80rror");
-    QCOMPARE(shown.join(QLatin1Char('|')), QString::fromUtf8("Test \u20ac|\u201cG:\\\u201d \u2013 full|\u20acrror"));
+    QCOMPARE(shown.join(QLatin1Char('|')),
+             QString::fromUtf8("Test \u20ac|\u201cG:\\\u201d \u2013 full|\u20acrror"));
   }
 
   // Stop in the wait dialog, and closing the window while a run lasts. Each interval's worker 0
@@ -369,7 +394,8 @@ class MainFrameTest : public QObject {
     QApplication::setQuitOnLastWindowClosed(false);
     s.frame->show();
     s.frame->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 50.0}; });
-    for (int id : {command::kQuickTests, command::kDhrystones, command::kWhetstones, command::kEightQueens}) {
+    for (int id : {command::kQuickTests, command::kDhrystones, command::kWhetstones,
+                   command::kEightQueens}) {
       s.frame->TriggerCommand(id);
     }
     QStringList answers;  // what each close asked, answered from `yes`
@@ -386,7 +412,8 @@ class MainFrameTest : public QObject {
       QTimer looking;
       QObject::connect(&looking, &QTimer::timeout, [&] {
         CWaitDlg* wait = s.frame->waitDialog();
-        if (acted || !wait || gIntervalsArrived.load() == 0 || wait->warningText().isEmpty()) return;
+        if (acted || !wait || gIntervalsArrived.load() == 0 || wait->warningText().isEmpty())
+          return;
         acted = true;
         QVERIFY(!QApplication::activeModalWidget());
         act(*wait);
@@ -411,11 +438,13 @@ class MainFrameTest : public QObject {
                const QRect box = label->geometry();
                const QColor background = wait.palette().color(QPalette::Window);
                QVERIFY(Ink(image, box, background) > 0);
-               QVERIFY2(label->heightForWidth(box.width()) <= box.height(), qPrintable(QString::number(box.height())));
+               QVERIFY2(label->heightForWidth(box.width()) <= box.height(),
+                        qPrintable(QString::number(box.height())));
                QCOMPARE(Ink(image, {box.left(), box.top(), box.width(), 1}, background), 0);
                auto* stop = wait.findChild<QPushButton*>(QStringLiteral("stopButton"));
                QTest::mouseClick(stop, Qt::LeftButton);
-               stopShown = stop->text() + (stop->isEnabled() ? QStringLiteral(" enabled") : QString());
+               stopShown =
+                   stop->text() + (stop->isEnabled() ? QStringLiteral(" enabled") : QString());
              }),
              QStringLiteral("d"));
     QCOMPARE(stopShown, QStringLiteral("Stopping..."));
@@ -426,7 +455,8 @@ class MainFrameTest : public QObject {
     QCOMPARE(runDoing([&](CWaitDlg&) { s.frame->close(); }), QStringLiteral("dwq"));
     QVERIFY(s.frame->isVisible());
     QCOMPARE(answers.size(), 1);
-    QVERIFY2(answers[0].startsWith(QStringLiteral("A benchmark run is in progress. Stop it")), qPrintable(answers[0]));
+    QVERIFY2(answers[0].startsWith(QStringLiteral("A benchmark run is in progress. Stop it")),
+             qPrintable(answers[0]));
     yes = {true};
     // Dhrystone's workers sit idle first, so its interval is disturbed: a box the window would
     // show at the end of the run, had it not closed.
@@ -435,7 +465,7 @@ class MainFrameTest : public QObject {
     QCOMPARE(runDoing([&](CWaitDlg& wait) {
                s.frame->close();
                QVERIFY(s.frame->isVisible() && wait.isVisible());  // until the run has ended
-               s.frame->close();  // asked once only
+               s.frame->close();                                   // asked once only
              }),
              QStringLiteral("d"));
     QCOMPARE(answers.size(), 2);
@@ -463,13 +493,15 @@ class MainFrameTest : public QObject {
     QVERIFY(!bar->isVisible());
     s.frame->resize(700, 120);
     QTRY_VERIFY(bar->isVisible());
-    QCOMPARE(bar->maximum(), s.frame->chartView()->height() - s.frame->chartArea()->viewport()->height());
+    QCOMPARE(bar->maximum(),
+             s.frame->chartView()->height() - s.frame->chartArea()->viewport()->height());
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(BarsIn(s.ChartImage()).size(), 6);
     const QList<QRect> top = BarsIn(s.frame->grab().toImage());
     bar->setValue(bar->maximum());
     const QList<QRect> end = BarsIn(s.frame->grab().toImage());
-    QVERIFY(!top.isEmpty() && !end.isEmpty() && end.back().top() < top.back().top() + bar->maximum());
+    QVERIFY(!top.isEmpty() && !end.isEmpty() &&
+            end.back().top() < top.back().top() + bar->maximum());
   }
 
   // Enter Description after a Load shows the loaded description, and OK leaves it byte for byte
@@ -497,7 +529,8 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kFileLoad);
     QStringList shown;  // brand, threads, harddisk of each opening
     const auto record = [&](QDialog& dialog) {
-      for (const char* name : {"brand", "threads", "harddisk"}) shown << dialog.findChild<QLineEdit*>(name)->text();
+      for (const char* name : {"brand", "threads", "harddisk"})
+        shown << dialog.findChild<QLineEdit*>(name)->text();
     };
     s.beforeAnswer = [&](QDialog& dialog) {
       record(dialog);
@@ -561,8 +594,11 @@ class MainFrameTest : public QObject {
   // options, and what each filter lists ("All files (*.*)" also a name without a dot).
   void theFileDialogsFormsAndFilters() {
     const QString all = QStringLiteral("chart.png mybox new.qv3 old.qvf report.txt");
-    const QString open = QStringLiteral("Quorvane Files Mk III Files (*.qv3)=new.qv3|Quorvane Mk II Files (*.qvf)=old.qvf|"
-                                        "All files (*.*)=") + all;
+    const QString open =
+        QStringLiteral(
+            "Quorvane Files Mk III Files (*.qv3)=new.qv3|Quorvane Mk II Files (*.qvf)=old.qvf|"
+            "All files (*.*)=") +
+        all;
     const struct {
       FileDialogKind kind;
       const char* title;
@@ -572,19 +608,24 @@ class MainFrameTest : public QObject {
     } cases[] = {
         {FileDialogKind::Load, "Quorvane open file...", "*.qv3", false, open},
         {FileDialogKind::Compare, "Quorvane open comparison file...", "*.qv3", false, open},
-        {FileDialogKind::SaveAs, "Quorvane save file...", "*.qv3", true, "Quorvane Mk III Files (*.qv3)=new.qv3"},
-        {FileDialogKind::Export, "Quorvane export file...", "*.txt", true, "Text Files (*.txt)=report.txt|All files (*.*)=" + all},
-        {FileDialogKind::ChartPicture, "Quorvane save chart as picture...", "*.png", true, "PNG pictures (*.png)=chart.png|All files (*.*)=" + all},
+        {FileDialogKind::SaveAs, "Quorvane save file...", "*.qv3", true,
+         "Quorvane Mk III Files (*.qv3)=new.qv3"},
+        {FileDialogKind::Export, "Quorvane export file...", "*.txt", true,
+         "Text Files (*.txt)=report.txt|All files (*.*)=" + all},
+        {FileDialogKind::ChartPicture, "Quorvane save chart as picture...", "*.png", true,
+         "PNG pictures (*.png)=chart.png|All files (*.*)=" + all},
     };
     QTemporaryDir folder;
-    for (const QString& name : all.split(QLatin1Char(' '))) QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+    for (const QString& name : all.split(QLatin1Char(' ')))
+      QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
     for (const auto& c : cases) {
       const std::unique_ptr<QFileDialog> dialog = MakeFileDialog(nullptr, c.kind);
       QCOMPARE(dialog->windowTitle(), QString::fromLatin1(c.title));
       QCOMPARE(dialog->acceptMode(), c.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
       QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
       QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-      QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(), QString::fromLatin1(c.firstName));
+      QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text(),
+               QString::fromLatin1(c.firstName));
       auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
       auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
       dialog->setDirectory(folder.path());
@@ -626,7 +667,8 @@ class MainFrameTest : public QObject {
     QCOMPARE(Ink(empty, empty.rect(), base), 0);
     s.frame->TriggerCommand(command::kShowDescription);
     QVERIFY(!s.frame->ChartShown() && !s.Checked(command::kShowChart));
-    QVERIFY(s.state->descriptionShown && s.Shown(4).startsWith(QStringLiteral("Brand           : ")));
+    QVERIFY(s.state->descriptionShown &&
+            s.Shown(4).startsWith(QStringLiteral("Brand           : ")));
 
     // Dhrystone at 150 percent, Whetstone at 50, Eight queens measured here only (no bar); then
     // Total CPU 150, Total FPU 50, Average 100 and Application Performance 142.
@@ -635,32 +677,48 @@ class MainFrameTest : public QObject {
     SetRow(s.state->thisResults[2], 'q', 777);
     SetRow(s.state->otherResults[0], 'd', 1000);
     SetRow(s.state->otherResults[1], 'w', 1000);
-    s.frame->TriggerCommand(command::kShowDescription);  // back to the results (test_report's toggle)
+    s.frame->TriggerCommand(
+        command::kShowDescription);  // back to the results (test_report's toggle)
     const QImage image = s.frame->reportView()->grab().toImage();
-    // Ink in a line's band, leaving out its top pixels, which descenders of the line above may reach.
+    // Ink in a line's band, leaving out its top pixels, which descenders of the line above may
+    // reach.
     const auto ink = [&](int line, int width) {
-      return Ink(image, QRect(0, line * ReportView::kLineHeight + 3, width, ReportView::kLineHeight - 3), base);
+      return Ink(image,
+                 QRect(0, line * ReportView::kLineHeight + 3, width, ReportView::kLineHeight - 3),
+                 base);
     };
-    QVERIFY(ink(0, image.width()) > 0 && ink(3, image.width()) > 0);  // the headings, the Dhrystone line
+    QVERIFY(ink(0, image.width()) > 0 &&
+            ink(3, image.width()) > 0);  // the headings, the Dhrystone line
     QCOMPARE(ink(3, ReportView::kLeftMargin), 0);
-    QCOMPARE(ink(2, image.width()) + ink(12, image.width()), 0);  // a line of one space, below the report
+    QCOMPARE(ink(2, image.width()) + ink(12, image.width()),
+             0);  // a line of one space, below the report
     QScrollBar* bar = s.frame->scrollBar();
     enum Kind { Arrow, Thumb, Wheel };
     const struct {
       Kind kind;
       int value;
       int firstLine;
-    } steps[] = {{Arrow, QAbstractSlider::SliderSingleStepSub, 0}, {Thumb, 99, 99},
-                 {Arrow, QAbstractSlider::SliderSingleStepAdd, 100}, {Arrow, QAbstractSlider::SliderSingleStepAdd, 100},
-                 {Thumb, 98, 98}, {Arrow, QAbstractSlider::SliderPageStepAdd, 100},
-                 {Arrow, QAbstractSlider::SliderPageStepSub, 97}, {Arrow, QAbstractSlider::SliderToMinimum, 97},
-                 {Thumb, 0, 0}, {Wheel, -60, 0}, {Wheel, -60, 3}, {Wheel, -120, 6}, {Wheel, 240, 0}, {Wheel, 120, 0},
+    } steps[] = {{Arrow, QAbstractSlider::SliderSingleStepSub, 0},
+                 {Thumb, 99, 99},
+                 {Arrow, QAbstractSlider::SliderSingleStepAdd, 100},
+                 {Arrow, QAbstractSlider::SliderSingleStepAdd, 100},
+                 {Thumb, 98, 98},
+                 {Arrow, QAbstractSlider::SliderPageStepAdd, 100},
+                 {Arrow, QAbstractSlider::SliderPageStepSub, 97},
+                 {Arrow, QAbstractSlider::SliderToMinimum, 97},
+                 {Thumb, 0, 0},
+                 {Wheel, -60, 0},
+                 {Wheel, -60, 3},
+                 {Wheel, -120, 6},
+                 {Wheel, 240, 0},
+                 {Wheel, 120, 0},
                  {Wheel, -120, 3}};
     for (const auto& step : steps) {
-      if (step.kind == Arrow) bar->triggerAction(static_cast<QAbstractSlider::SliderAction>(step.value));
+      if (step.kind == Arrow)
+        bar->triggerAction(static_cast<QAbstractSlider::SliderAction>(step.value));
       if (step.kind == Thumb) s.frame->OnVScroll(QAbstractSlider::SliderMove, step.value);
-      QWheelEvent wheel(QPointF(20, 20), QPointF(20, 20), QPoint(), QPoint(0, step.value), Qt::NoButton,
-                        Qt::NoModifier, Qt::NoScrollPhase, false);
+      QWheelEvent wheel(QPointF(20, 20), QPointF(20, 20), QPoint(), QPoint(0, step.value),
+                        Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
       if (step.kind == Wheel) QApplication::sendEvent(s.frame->reportView(), &wheel);
       QCOMPARE(s.frame->FirstVisibleLine(), step.firstLine);
       QCOMPARE(bar->value(), std::min(step.firstLine, 99));
@@ -680,7 +738,8 @@ class MainFrameTest : public QObject {
       QVERIFY(bars[0].width() > (width - 300) / 2);  // the widest bar uses the width
       for (int i = 0; i < bars.size(); ++i) {
         QCOMPARE(bars[i].left(), bars[0].left());
-        QVERIFY2(std::abs(bars[i].width() - percents[i] * perPercent) <= 1.0, qPrintable(QString::number(i)));
+        QVERIFY2(std::abs(bars[i].width() - percents[i] * perPercent) <= 1.0,
+                 qPrintable(QString::number(i)));
         QCOMPARE(bars[i].height(), ChartView::kBarHeight);
       }
       QVERIFY(bars[2].top() - bars[1].top() > 2 * ChartView::kRowHeight);  // the totals stand apart
@@ -688,7 +747,8 @@ class MainFrameTest : public QObject {
       const int span = bars.back().bottom() + 1 - bars[0].top();
       const int lineX = qRound(bars[0].left() + 100 * perPercent);
       int line = 0;
-      for (int x = lineX - 1; x <= lineX + 1; ++x) line = std::max(line, span - Ink(image, {x, bars[0].top(), 1, span}, text));
+      for (int x = lineX - 1; x <= lineX + 1; ++x)
+        line = std::max(line, span - Ink(image, {x, bars[0].top(), 1, span}, text));
       QCOMPARE(line, span);
     }
 
@@ -711,11 +771,14 @@ class MainFrameTest : public QObject {
     s.frame->OnVScroll(QAbstractSlider::SliderMove, 40);
     s.frame->TriggerCommand(command::kFileLoad);
     QCOMPARE(s.frame->FirstVisibleLine(), 0);
-    QCOMPARE(s.Shown(3), QStringLiteral("Dhrystone 2.1                   1500       1000  kDhryst. 150 percent"));
+    QCOMPARE(
+        s.Shown(3),
+        QStringLiteral("Dhrystone 2.1                   1500       1000  kDhryst. 150 percent"));
 
     // Compare twice, the second file with one drive fewer: no block of the first stays.
     auto drives = std::make_unique<BenchmarkState>();
-    for (int row = 0; row < 14; ++row) SetRow(drives->thisResults[static_cast<std::size_t>(row)], row % 7 ? ' ' : "CD"[row / 7], 10);
+    for (int row = 0; row < 14; ++row)
+      SetRow(drives->thisResults[static_cast<std::size_t>(row)], row % 7 ? ' ' : "CD"[row / 7], 10);
     for (const auto& [name, blocks] : {std::pair{"two.qv3", 2}, {"one.qv3", 1}}) {
       s.answer = s.folder.filePath(QString::fromLatin1(name));
       QCOMPARE(SaveResultFile(*drives, s.answer.toStdString()), FileOutcome::Done);
@@ -741,12 +804,13 @@ class MainFrameTest : public QObject {
     const QString missing = s.folder.filePath(QStringLiteral("missing.qv3"));
     const QString pipe = s.folder.filePath(QStringLiteral("pipe.qv3"));
     QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    const QString unread[][2] = {{QString(), QString()},
-                                 {missing, "Can't open file! (" + missing + ": No such file or "
-                                                                             "directory)"},
-                                 {pipe, "Can't open file! (" + pipe + ": not a regular file)"},
-                                 {exported, "This is not a Quorvane Mk III file! (" + exported +
-                                                ")"}};
+    const QString unread[][2] = {
+        {QString(), QString()},
+        {missing, "Can't open file! (" + missing +
+                      ": No such file or "
+                      "directory)"},
+        {pipe, "Can't open file! (" + pipe + ": not a regular file)"},
+        {exported, "This is not a Quorvane Mk III file! (" + exported + ")"}};
     alarm(60);
     for (int id : {command::kFileLoad, command::kFileCompare}) {
       for (const auto& [file, message] : unread) {
@@ -754,7 +818,8 @@ class MainFrameTest : public QObject {
         s.answer = file;
         s.frame->TriggerCommand(id);
         QCOMPARE(s.messages, message.isEmpty() ? QStringList() : QStringList{message});
-        QVERIFY(s.state->descriptionShown && std::memcmp(&s.frame->reportView()->lines(), &shownBefore, sizeof shownBefore) == 0);
+        QVERIFY(s.state->descriptionShown && std::memcmp(&s.frame->reportView()->lines(),
+                                                         &shownBefore, sizeof shownBefore) == 0);
         QCOMPARE(s.frame->FirstVisibleLine(), 2);
       }
     }
@@ -763,9 +828,10 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kFileSaveAs);
     QCOMPARE(s.messages.back(), "Cannot save file! (" + s.answer + ": No such file or directory)");
     using K = FileDialogKind;
-    QCOMPARE(s.asked, (QList<K>{K::ChartPicture, K::ChartPicture, K::ChartPicture, K::SaveAs, K::Load, K::Compare,
-                                K::Compare, K::Export, K::Load, K::Load, K::Load, K::Load,
-                                K::Compare, K::Compare, K::Compare, K::Compare, K::SaveAs}));
+    QCOMPARE(s.asked,
+             (QList<K>{K::ChartPicture, K::ChartPicture, K::ChartPicture, K::SaveAs, K::Load,
+                       K::Compare, K::Compare, K::Export, K::Load, K::Load, K::Load, K::Load,
+                       K::Compare, K::Compare, K::Compare, K::Compare, K::SaveAs}));
   }
 
   // Help first: the page beside the program whatever the current folder, nothing opened while it
@@ -779,7 +845,8 @@ class MainFrameTest : public QObject {
       opened << url;
       return true;
     });
-    const QString page = QCoreApplication::applicationDirPath() + QStringLiteral("/help/Quorvane Ru VAR EZO help.htm");
+    const QString page = QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/help/Quorvane Ru VAR EZO help.htm");
     const QString home = QDir::currentPath();
     QVERIFY(QDir::setCurrent(s.folder.path()) && QDir().mkpath(QFileInfo(page).path()));
     s.frame->TriggerCommand(command::kHelp);
@@ -800,7 +867,8 @@ class MainFrameTest : public QObject {
     help->close();
     QTRY_VERIFY(!s.frame->helpWindow());  // closing deletes it
 
-    s.answer = s.folder.filePath(QStringLiteral("machine"));  // saved, exported, drawn and read again
+    s.answer =
+        s.folder.filePath(QStringLiteral("machine"));  // saved, exported, drawn and read again
     s.frame->show();
     QApplication::setQuitOnLastWindowClosed(false);  // "Exit" closes the window, nothing more here
     for (int pass = 1; pass <= 2; ++pass) {
@@ -809,8 +877,10 @@ class MainFrameTest : public QObject {
         if (item.id != 0) QVERIFY2(s.frame->TriggerCommand(item.id), item.text);
       }
       // "Deselect all CPU tests" comes before "Run selected tests": the run measures the drives
-      // only, all 24 in the first pass (C and D give blocks, E..Z one message each), none in the second.
-      QCOMPARE(s.messages.count(QStringLiteral("unowned: ") + QString::fromLatin1(kOpenFailure)), pass == 1 ? 22 : 0);
+      // only, all 24 in the first pass (C and D give blocks, E..Z one message each), none in the
+      // second.
+      QCOMPARE(s.messages.count(QStringLiteral("unowned: ") + QString::fromLatin1(kOpenFailure)),
+               pass == 1 ? 22 : 0);
     }
   }
 };
