@@ -49,31 +49,6 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 }  // namespace
 
-std::optional<char32_t> NextUtf8CodePoint(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (lead < 0x80) return lead;
-  int more = 0;
-  char32_t c = 0;
-  char32_t least = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    more = 1, c = lead & 0x1Fu, least = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    more = 2, c = lead & 0x0Fu, least = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    more = 3, c = lead & 0x07u, least = 0x10000;
-  } else {
-    return std::nullopt;
-  }
-  for (; more > 0; --more) {
-    if (i >= text.size()) return std::nullopt;
-    const auto next = static_cast<unsigned char>(text[i++]);
-    if ((next & 0xC0) != 0x80) return std::nullopt;
-    c = (c << 6) | (next & 0x3Fu);
-  }
-  if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-  return c;
-}
-
 std::optional<std::string> Utf8ToWindows1252(std::string_view utf8) {
   std::string bytes;
   bytes.reserve(utf8.size());

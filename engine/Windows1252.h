@@ -8,12 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace quorvane {
+#include "platform/Utf8.h"  // NextUtf8CodePoint, for those who read UTF-8 through this unit
 
-// The next code point of a UTF-8 text from `i` on, `i` moved past it; nothing for a malformed
-// sequence (overlong forms, surrogates and values beyond U+10FFFF included), `i` then moved past
-// some of its bytes.
-std::optional<char32_t> NextUtf8CodePoint(std::string_view text, std::size_t& i);
+namespace quorvane {
 
 // The Windows-1252 bytes of a UTF-8 text, or nothing when the text is not valid UTF-8 or holds
 // a character that Windows-1252 has no byte for.

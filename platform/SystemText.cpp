@@ -2,36 +2,11 @@
 
 #include <array>
 
+#include "platform/Utf8.h"
+
 namespace quorvane {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at the start of `text`, 0 when it is not one.
-std::size_t Utf8Length(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // no overlong forms
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
-  return length;
-}
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   return LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
@@ -43,7 +18,7 @@ std::string CleanSystemText(std::string_view raw) {
   std::string text;
   bool blank = false;
   for (std::size_t i = 0; i < raw.size();) {
-    const std::size_t length = Utf8Length(raw.substr(i));
+    const std::size_t length = Utf8SequenceLength(raw.substr(i));
     const auto c = static_cast<unsigned char>(raw[i]);
     const bool control =
         length == 1 ? (c < 0x20 || c == 0x7F)

@@ -2,9 +2,14 @@
 // detection share.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/SystemText.h"
+#include "platform/Utf8.h"
 
 namespace quorvane {
 namespace {
@@ -25,6 +30,45 @@ TEST(SystemText, ControlCharactersBlanksAndBrokenUtf8AreMadeFitToShow) {
       "e \xF0\x9F\x92\xBE";
   EXPECT_EQ(CleanSystemText(valid), valid);
   EXPECT_EQ(CleanSystemText("\x01\x02 "), "");
+}
+
+TEST(Utf8, SequencesAreReadToTheirLimitsAndAMalformedOneCostsOneByte) {
+  struct Case {
+    std::string_view bytes;
+    std::size_t length;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"", 0},
+                                                   {"A", 1},
+                                                   {"\xC2\x80", 2},
+                                                   {"\xC1\xBF", 0},
+                                                   {"\xE0\xA0\x80", 3},
+                                                   {"\xE0\x9F\xBF", 0},
+                                                   {"\xED\x9F\xBF", 3},
+                                                   {"\xED\xA0\x80", 0},
+                                                   {"\xF4\x8F\xBF\xBF", 4},
+                                                   {"\xF4\x90\x80\x80", 0},
+                                                   {"\xF0\x9F\x92", 0},
+                                                   {"\x80", 0},
+                                                   {"\xF5\x80\x80\x80", 0},
+                                                   {"\xE2\x82"
+                                                    "A",
+                                                    0}}) {
+    EXPECT_EQ(Utf8SequenceLength(c.bytes), c.length)
+        << testing::PrintToString(std::string(c.bytes));
+  }
+  const std::string_view text =
+      "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xC3"
+      "b";
+  std::vector<std::optional<char32_t>> read;
+  std::vector<std::size_t> after;
+  for (std::size_t i = 0; i < text.size();) {
+    read.push_back(NextUtf8CodePoint(text, i));
+    after.push_back(i);
+  }
+  const std::vector<std::optional<char32_t>> expected = {U'a',          U'\u00E9',    U'\u20AC',
+                                                         U'\U0001F600', std::nullopt, U'b'};
+  EXPECT_EQ(read, expected);
+  EXPECT_EQ(after, (std::vector<std::size_t>{1, 3, 6, 10, 11, 12}));
 }
 
 TEST(SystemText, PlaceholdersAreKnownWithoutRegardToCaseAndMakersAreNotRepeated) {

@@ -22,6 +22,11 @@ TEST(Windows1252, EveryByteConvertsToUtf8AndBackAndSystemTextsAreShowable) {
   // Texts of the system are converted without refusal; control bytes are shown as question
   // marks, printable bytes of every range stay.
   EXPECT_EQ(Utf8ToWindows1252Lenient("Intel® Core™ Ω\xff\nend\r"), "Intel\xAE Core\x99 ?? end ");
+  // A malformed sequence costs one '?' per byte, never the characters after it.
+  EXPECT_EQ(Utf8ToWindows1252Lenient("\xC3"
+                                     "A\xE2\x82"
+                                     "B\xF0\x9F\x92"),
+            "?A??B???");
   EXPECT_EQ(ShowableText("a\x1b[31mred\x07\tb\x7F\x81\x8D\x8F\x90\x9D ~\x80\x9F\xA0\xFF"),
             "a?[31mred??b?????? ~\x80\x9F\xA0\xFF");
 }
