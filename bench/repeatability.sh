@@ -13,7 +13,8 @@
 #
 # Usage: bench/repeatability.sh [BUILD_DIR (default build)] [extra quorvane-cli options ...]
 #   RUNS=5 (default) runs per thread count; bench/repeatability.sh build --quick measures the
-#   fixed work once per test, as the program did before steady measurement.
+#   fixed work once per test, as the program did before steady measurement. KEEP=DIR keeps every
+#   run's JSON and standard error there, for a closer look at the rounds.
 # Installs sysbench when it is missing (apt-get); needs a built quorvane-cli. Measure on a quiet
 # machine: nothing else building or running.
 set -euo pipefail
@@ -32,6 +33,10 @@ if ! command -v sysbench >/dev/null; then
 fi
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+if [[ -n "${KEEP:-}" ]]; then
+  mkdir -p "$KEEP"
+  trap 'cp -p "$work"/* "$KEEP"/ 2>/dev/null; rm -rf "$work"' EXIT
+fi
 
 for threads in 1 2; do
   for run in $(seq "$runs"); do
@@ -55,6 +60,7 @@ def spread(values):
     return (max(values) - min(values)) / median * 100 if median else float("nan")
 
 names, scores, medians, walls, loads, warnings = {}, {}, {}, {}, {}, {}
+shares, disturbed = {}, {}
 steady = False
 for threads in (1, 2):
     for run in range(1, runs + 1):
@@ -71,6 +77,9 @@ for threads in (1, 2):
                 steady = True
                 kept = row["steady"]["samples"] or [r["score"] for r in row["steady"]["rounds"]]
                 medians.setdefault((row["code"], threads), []).append(statistics.median(kept))
+                for r in row["steady"]["rounds"]:
+                    shares.setdefault(threads, []).append(r["processorShare"])
+                    disturbed[threads] = disturbed.get(threads, 0) + (1 if r["disturbed"] else 0)
 
 mode = "steady (score = best kept round)" if steady else "quick (fixed work, one interval)"
 print(f"{runs} runs per thread count, {mode}; spread = (max - min) / median over the runs")
@@ -95,6 +104,9 @@ for threads in (1, 2):
     load = ", ".join(str(l) for l in loads[threads])
     print(f"-j {threads}: wall time per run {wall} s (median {statistics.median(walls[threads]):.1f} s); "
           f"other load before each run {load} %; warning lines {warnings[threads]}")
+    if shares.get(threads):
+        print(f"      rounds {len(shares[threads])}, disturbed {disturbed[threads]}, workers' processor "
+              f"share median {statistics.median(shares[threads]):.3f}, lowest {min(shares[threads]):.3f}")
 print(f"largest spread of a processor test: {worst:.1f}% (target at most 5 %, aim 3 %)")
 events = [float(open(f"{work}/sysbench.{run}").read() or "nan") for run in (1, 2, 3)]
 print(f"sysbench cpu --threads=2, 3 x 10 s in the same minutes: {', '.join(f'{e:.1f}' for e in events)} "
