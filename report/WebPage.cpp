@@ -29,7 +29,7 @@ constexpr std::string_view kStyle =
     R"(table{border-collapse:collapse;margin:.3rem 0 .8rem;min-width:50%})"
     R"(th,td{padding:.2rem .6rem;border-bottom:1px solid var(--line);text-align:left;)"
     R"(vertical-align:top}thead th{font-weight:600;border-bottom:2px solid var(--line)})"
-    R"(tbody tr:nth-child(even){background:var(--band)}th[scope=row]{font-weight:500})"
+    R"(tbody tr:nth-child(even){background:var(--band)}th[scope=row]{font-weight:500;white-space:nowrap})"
     R"(.num{text-align:right;font-variant-numeric:tabular-nums;white-space:nowrap})"
     R"(tfoot th,tfoot td{font-weight:600;border-bottom:none}.drive th{color:var(--muted)})"
     R"(svg{max-width:100%;height:auto}svg text{fill:var(--fg);font:13px system-ui,sans-serif})"
