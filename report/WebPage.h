@@ -37,8 +37,9 @@ struct WebPageContent {
   const BuildStamp* build = nullptr;
 };
 
-// The page as UTF-8 bytes. A state without results gives the heading and the descriptions; one
-// without a comparison machine shows this machine only.
+// The page as UTF-8 bytes; it cannot fail (`content.state` must be set). A state without results
+// gives the heading and the descriptions; one without a comparison machine shows this machine
+// only.
 std::string WebPageBytes(const WebPageContent& content);
 
 // "2026-12-07 21:40 UTC": the time the heading shows.
