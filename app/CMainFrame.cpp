@@ -27,6 +27,7 @@
 #include "app/MenuTable.h"
 #include "app/ReportView.h"
 #include "dialogs/CDescriptionDlg.h"
+#include "engine/BuildStamp.h"
 #include "engine/EnvironmentWarnings.h"
 #include "engine/RepeatedRuns.h"
 #include "engine/TestRunner.h"
@@ -37,6 +38,7 @@
 #include "report/ResultFile.h"
 #include "report/ResultsModel.h"
 #include "report/TextExport.h"
+#include "report/WebPage.h"
 
 namespace quorvane {
 
@@ -127,6 +129,11 @@ FileDialogForm FormOf(FileDialogKind kind) {
       return {QStringLiteral("Quorvane save chart as picture..."),
               QStringLiteral("*.png"),
               {QStringLiteral("PNG pictures (*.png)"), kAllFilesText},
+              true};
+    case FileDialogKind::WebPage:
+      return {QStringLiteral("Quorvane export web page..."),
+              QStringLiteral("*.html"),
+              {QStringLiteral("Web pages (*.html)"), kAllFilesText},
               true};
   }
   return {};
@@ -329,6 +336,7 @@ void CMainFrame::ReadInto(bool comparison) {
     ShowFileMessage(FileFailureText(read.outcome, path, read.reason));
     return;
   }
+  if (!comparison) lastRun_.reset();  // the results shown are no longer the run's
   reportView_->SetFirstVisibleLine(0);
   BuildReport(state_);
   ShowReport();
@@ -413,17 +421,22 @@ void CMainFrame::OnRunSelectedTests(int) {
        [&wait](const QString& text) { wait.ShowWarning(text); }});
   RepeatedRuns runs;
   const bool repeat = repeatThree_;
-  std::optional<std::thread> runThread = StartThread([this, &host, &wait, &runs, repeat] {
+  // Written by the run's thread only, read here once it is joined.
+  RunRecord record;
+  record.started = std::chrono::system_clock::now();
+  std::optional<std::thread> runThread = StartThread([this, &host, &wait, &runs, &record, repeat] {
     // Before the run, off the user-interface thread: what may make the scores low or unsteady.
+    record.environment = readEnvironment_();
     QStringList warnings;
-    for (const std::string& warning : EnvironmentWarnings(readEnvironment_())) {
+    for (const std::string& warning : EnvironmentWarnings(*record.environment)) {
       warnings << QString::fromStdString(warning);
     }
     if (!warnings.isEmpty()) host.ShowWarning(warnings.join(QLatin1Char('\n')));
     if (repeat) {
-      RunRepeatedly(runner_, state_, host, kDesktopRepetitions, runs);
+      RunRepeatedly(runner_, state_, host, kDesktopRepetitions, runs, &record.steadyRuns);
     } else {
       runner_.OnRunSelectedTests(state_, host);
+      if (!runner_.SteadyTests().empty()) record.steadyRuns.push_back(runner_.SteadyTests());
     }
     QMetaObject::invokeMethod(&wait, "Finish", Qt::QueuedConnection);
   });
@@ -441,6 +454,8 @@ void CMainFrame::OnRunSelectedTests(int) {
     if (!closeAfterRun_ && !runs.rows().empty()) {
       showSpread_(this, QString::fromLatin1(SpreadTable(runs)));
     }
+    record.repeated = runs;
+    lastRun_ = std::move(record);
     const QStringList& warnings = host.MeasurementWarnings();
     if (!closeAfterRun_ && !warnings.isEmpty()) {
       showMeasurementWarnings_(this, warnings.join(QLatin1Char('\n')), kMessageCaption);
@@ -515,6 +530,35 @@ void CMainFrame::OnSaveChart(int) {
   if (error) {
     ShowFileMessage(QStringLiteral("The chart could not be saved as %1: %2.")
                         .arg(path, QString::fromLocal8Bit(error.message())));
+  }
+}
+
+std::string CMainFrame::WebPage() const {
+  const BuildStamp build = ThisBuild();
+  WebPageContent page;
+  page.state = &state_;
+  page.version = build.version;
+  page.time = std::chrono::system_clock::now();
+  if (lastRun_) {
+    page.measured = true;
+    page.time = lastRun_->started;
+    if (!lastRun_->steadyRuns.empty()) page.steadyRuns = &lastRun_->steadyRuns;
+    if (lastRun_->repeated.repetitions() > 0) page.repeated = &lastRun_->repeated;
+    if (lastRun_->environment) {
+      page.environment = &*lastRun_->environment;
+      page.build = &build;
+    }
+  }
+  return WebPageBytes(page);
+}
+
+// Saves the web page of the report's results and descriptions, as the other exports save.
+void CMainFrame::OnExportWebPage(int) {
+  const QString path = chooseFile_(this, FileDialogKind::WebPage);
+  if (path.isEmpty()) return;
+  const std::error_code reason = SaveFileContents(path.toStdString(), WebPage());
+  if (reason) {
+    ShowFileMessage(FileFailureText(FileOutcome::CannotCreate, path, reason.message()));
   }
 }
 

@@ -7,13 +7,18 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/HelpDocument.h"
 #include "app/HelpWindow.h"
 #include "engine/BenchmarkState.h"
+#include "engine/RepeatedRuns.h"
+#include "engine/SteadyMeasurement.h"
 #include "platform/MachineEnvironment.h"
 
 class QAction;
@@ -33,7 +38,7 @@ class ReportView;
 class TestRunner;
 
 // The file dialogs of the File menu.
-enum class FileDialogKind { Load, Compare, SaveAs, Export, ChartPicture };
+enum class FileDialogKind { Load, Compare, SaveAs, Export, ChartPicture, WebPage };
 
 struct FileDialogForm {
   QString title;
@@ -120,6 +125,7 @@ class CMainFrame : public QMainWindow {
   void OnShowDescription(int id);
   void OnShowChart(int id);
   void OnSaveChart(int id);
+  void OnExportWebPage(int id);
   void OnHelp(int id);
   void OnAbout(int id);
 
@@ -142,6 +148,18 @@ class CMainFrame : public QMainWindow {
   void SetCheck(int id, bool checked);
   void ReadInto(bool comparison);
   void ShowChart(bool shown);
+  // The web page of what the window holds: with the last run's rounds, repetitions and
+  // environment while its results are shown.
+  std::string WebPage() const;
+
+  // What the web page shows of the last run besides its results; forgotten when a Load replaces
+  // them.
+  struct RunRecord {
+    std::chrono::system_clock::time_point started;
+    std::vector<std::vector<SteadyTest>> steadyRuns;
+    RepeatedRuns repeated;
+    std::optional<MachineEnvironment> environment;
+  };
 
   BenchmarkState& state_;
   CDescriptionDlg& descriptionDlg_;
@@ -161,6 +179,7 @@ class CMainFrame : public QMainWindow {
   MessageShower showMeasurementWarnings_;
   QuestionAsker askQuestion_;
   EnvironmentReader readEnvironment_;
+  std::optional<RunRecord> lastRun_;
   bool repeatThree_ = false;    // "Repeat 3 times (median)"
   bool closeAfterRun_ = false;  // the window closes when the run has ended
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dialogs/StoreText.h"
+#include "report/ChartModel.h"
 
 namespace quorvane {
 
@@ -14,7 +15,7 @@ namespace {
 
 // One drawn row: a test or a total with its percent, or a test of this machine alone with its
 // value text.
-struct ChartRow {
+struct ShownRow {
   QString name;
   std::optional<std::int64_t> percent;
   QString value;  // shown instead of a bar when there is no percent
@@ -23,35 +24,23 @@ struct ChartRow {
 
 QString PercentText(std::int64_t percent) { return QStringLiteral("%1 %").arg(percent); }
 
-std::vector<ChartRow> RowsOf(const ResultsModel& model) {
-  std::vector<ChartRow> rows;
-  for (const ResultsRow& row : model.rows) {
-    ChartRow chartRow{FromStoreText(row.test->name), std::nullopt, {}, false};
-    if (row.Compared()) {
-      chartRow.percent = row.percent;
-    } else {
-      chartRow.value =
-          FromStoreText(row.thisText).trimmed() + QLatin1Char(' ') + FromStoreText(row.test->unit);
+std::vector<ShownRow> RowsOf(const ResultsModel& model) {
+  std::vector<ShownRow> rows;
+  for (const ChartRow& row : ChartRowsOf(model)) {
+    ShownRow shown{FromStoreText(row.name), row.percent, {}, row.total};
+    if (!row.percent) {
+      shown.value = FromStoreText(row.value).trimmed() + QLatin1Char(' ') + FromStoreText(row.unit);
     }
-    rows.push_back(chartRow);
-  }
-  const ResultsTotals& totals = model.totals;
-  const std::pair<const char*, const std::optional<std::int64_t>&> totalRows[] = {
-      {"Total CPU", totals.totalCpu},
-      {"Total FPU", totals.totalFpu},
-      {"Average", totals.average},
-      {"Application Performance", totals.applicationPerformance}};
-  for (const auto& [name, value] : totalRows) {
-    if (value) rows.push_back({QString::fromLatin1(name), value, {}, true});
+    rows.push_back(shown);
   }
   return rows;
 }
 
 // The height the rows need: the margins, the heading, the rows and half a row before the totals.
-int HeightOf(const std::vector<ChartRow>& rows) {
+int HeightOf(const std::vector<ShownRow>& rows) {
   if (rows.empty()) return 0;
   const bool totals =
-      std::any_of(rows.begin(), rows.end(), [](const ChartRow& row) { return row.total; });
+      std::any_of(rows.begin(), rows.end(), [](const ShownRow& row) { return row.total; });
   const int count = static_cast<int>(rows.size());
   return 2 * ChartView::kMargin + (count + 1) * ChartView::kRowHeight +
          (totals ? ChartView::kRowHeight / 2 : 0);
@@ -71,7 +60,7 @@ void ChartView::SetModel(ResultsModel model) {
 }
 
 void ChartView::paintEvent(QPaintEvent*) {
-  const std::vector<ChartRow> rows = RowsOf(model_);
+  const std::vector<ShownRow> rows = RowsOf(model_);
   if (rows.empty()) return;
   QPainter painter(this);
   const QFontMetrics metrics = painter.fontMetrics();
@@ -79,7 +68,7 @@ void ChartView::paintEvent(QPaintEvent*) {
   int nameWidth = 0;
   int percentWidth = 0;
   std::int64_t largest = 100;  // the scale always shows the comparison's 100 percent
-  for (const ChartRow& row : rows) {
+  for (const ShownRow& row : rows) {
     nameWidth = std::max(nameWidth, metrics.horizontalAdvance(row.name));
     if (row.percent) {
       percentWidth = std::max(percentWidth, metrics.horizontalAdvance(PercentText(*row.percent)));
@@ -105,7 +94,7 @@ void ChartView::paintEvent(QPaintEvent*) {
   top += kRowHeight;
   const int firstRowTop = top;
   bool totalsStarted = false;
-  for (const ChartRow& row : rows) {
+  for (const ShownRow& row : rows) {
     if (row.total && !totalsStarted) {
       totalsStarted = true;
       top += kRowHeight / 2;

@@ -37,7 +37,8 @@ constexpr int kAbout = 57664;
 // Added beside the menu above.
 constexpr int kShowChart = 40110;
 constexpr int kSaveChart = 40111;
-constexpr int kRepeatThree = 40100;  // "Repeat 3 times (median)"
-constexpr int kQuickTests = 40101;   // "Quick tests (fixed work)"
+constexpr int kExportWebPage = 40112;  // "Export as web page..."
+constexpr int kRepeatThree = 40100;    // "Repeat 3 times (median)"
+constexpr int kQuickTests = 40101;     // "Quick tests (fixed work)"
 
 }  // namespace quorvane::command

@@ -32,6 +32,8 @@ constexpr std::array kItems = {
     MenuItem{Popup::File, command::kFileSaveAs, "Save as...", &F::OnFileSaveAs, false},
     MenuItem{Popup::File, command::kFileExport, "Export...", &F::OnFileExport, false},
     MenuItem{Popup::File, command::kSaveChart, "Save chart as picture...", &F::OnSaveChart, false},
+    MenuItem{Popup::File, command::kExportWebPage, "Export as web page...", &F::OnExportWebPage,
+             false},
     Separator(Popup::File),
     MenuItem{Popup::File, command::kExit, "Exit", &F::OnExit, false},
     TestItem(TestId::Dhrystone),

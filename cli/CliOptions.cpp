@@ -177,6 +177,11 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
                  "write the report text to FILE (the same bytes the desktop program exports); "
                  "'-': to standard output")
       ->type_name("FILE");
+  app.add_option("--html", options.html,
+                 "write the results as a web page to FILE (one HTML file that loads nothing "
+                 "and runs no script, written after the run like --export); '-': to standard "
+                 "output")
+      ->type_name("FILE");
 }
 
 constexpr const char* kProgramSummary =

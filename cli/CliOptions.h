@@ -32,6 +32,7 @@ struct CliOptions {
   std::optional<std::string> compare;   // the comparison machine
   std::optional<std::string> save;      // written after the run, if any
   std::optional<std::string> exportTo;  // the report text
+  std::optional<std::string> html;      // the web page of the run
 };
 
 // The outcome of parsing: options to act on, or text to print and an exit status

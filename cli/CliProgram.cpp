@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -24,6 +25,7 @@
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
+#include "report/WebPage.h"
 
 namespace quorvane {
 
@@ -113,8 +115,8 @@ bool ReadInto(BenchmarkState& state, FileTarget target, const std::string& path,
   return false;
 }
 
-// Writes the bytes of --save or --export to `target` ("-": standard output, checked with the
-// report at the end); false after printing the message of a failed save.
+// Writes the bytes of --save, --export or --html to `target` ("-": standard output, checked with
+// the report at the end); false after printing the message of a failed save.
 bool WriteOutput(const std::string& target, std::string_view bytes, std::ostream& out,
                  std::ostream& err) {
   if (target == kStandardOutput) {
@@ -198,6 +200,7 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   std::vector<std::vector<SteadyTest>> steadyRuns;
   std::optional<MachineEnvironment> environment;
   const bool runs = RunsTests(options);
+  const auto runStarted = std::chrono::system_clock::now();
   if (runs) {
     // Before the run, and outside it: what may make its scores low or unsteady.
     environment = readEnvironment ? readEnvironment() : ReadThisEnvironment();
@@ -222,17 +225,34 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   if (options.exportTo) {
     outputFailed |= !WriteOutput(*options.exportTo, ExportBytes(state->ReportText), out, err);
   }
+  const BuildStamp build = ThisBuild();
+  if (options.html) {
+    WebPageContent page;
+    page.state = state.get();
+    page.version = build.version;
+    page.measured = runs;
+    page.time = runs ? runStarted : std::chrono::system_clock::now();
+    if (runs && !steadyRuns.empty()) page.steadyRuns = &steadyRuns;
+    if (repeated.repetitions() > 0) page.repeated = &repeated;
+    if (options.sweep) page.sweep = &sweep;
+    if (environment) {
+      page.environment = &*environment;
+      page.build = &build;
+    }
+    outputFailed |= !WriteOutput(*options.html, WebPageBytes(page), out, err);
+  }
 
   // An output to "-" is what stdout shows of this run; otherwise the JSON, the sweep's table
   // or the report.
   errno = 0;
-  const bool outputIsReport =
-      options.save == kStandardOutput || options.exportTo == kStandardOutput;
+  const bool outputIsReport = options.save == kStandardOutput ||
+                              options.exportTo == kStandardOutput ||
+                              options.html == kStandardOutput;
   if (!outputIsReport && options.json) {
     nlohmann::json json = ResultsAsJson(*state, repeated.repetitions() > 0 ? &repeated : nullptr,
                                         runs ? &steadyRuns : nullptr);
     if (options.sweep) json["sweep"] = SweepAsJson(sweep, state->otherResults);
-    if (environment) json["environment"] = EnvironmentAsJson(*environment, ThisBuild());
+    if (environment) json["environment"] = EnvironmentAsJson(*environment, build);
     out << JsonText(json) << '\n';
   } else if (!outputIsReport && options.sweep) {
     out << SweepTable(sweep);

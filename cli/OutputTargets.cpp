@@ -28,13 +28,19 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 std::string OutputConflict(const CliOptions& options) {
-  const NamedFile outputs[] = {{"--save", &options.save}, {"--export", &options.exportTo}};
-  const NamedFile inputs[] = {
-      {"--load", &options.load}, {"--compare", &options.compare}, {"--save", &options.save}};
-  for (const NamedFile& output : outputs) {
+  const NamedFile outputs[] = {
+      {"--save", &options.save}, {"--export", &options.exportTo}, {"--html", &options.html}};
+  // Each output against the inputs and the outputs before it.
+  const NamedFile others[] = {{"--load", &options.load},
+                              {"--compare", &options.compare},
+                              {"--save", &options.save},
+                              {"--export", &options.exportTo}};
+  for (std::size_t k = 0; k < std::size(outputs); ++k) {
+    const NamedFile& output = outputs[k];
     if (!*output.name) continue;
-    for (const NamedFile& other : inputs) {
-      if (other.name == output.name || !*other.name) continue;
+    for (std::size_t i = 0; i < k + 2; ++i) {
+      const NamedFile& other = others[i];
+      if (!*other.name) continue;
       if (SameFile(**output.name, **other.name)) {
         return std::string(output.option) + " names the same file as " + other.option + " ('" +
                **output.name + "')";
@@ -53,7 +59,8 @@ std::string SaveFailureMessage(const std::string& path, std::error_code reason) 
 }
 
 std::optional<std::string> UnwritableOutput(const CliOptions& options) {
-  for (const std::optional<std::string>* output : {&options.save, &options.exportTo}) {
+  for (const std::optional<std::string>* output :
+       {&options.save, &options.exportTo, &options.html}) {
     if (!*output || **output == kStandardOutput) continue;
     if (const std::error_code reason = CheckSaveTarget(**output))
       return SaveFailureMessage(**output, reason);

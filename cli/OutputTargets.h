@@ -1,5 +1,5 @@
-// The files quorvane-cli writes (--save, --export): "-" for standard output, the checks made
-// before a run (same file as another input or output, writable at all), and the messages that
+// The files quorvane-cli writes (--save, --export, --html): "-" for standard output, the checks
+// made before a run (same file as another input or output, writable at all), and the messages that
 // name a file and the system's reason. Writes nothing itself.
 #pragma once
 
@@ -12,22 +12,22 @@
 
 namespace quorvane {
 
-// The name that means standard output for --save and --export.
+// The name that means standard output for --save, --export and --html.
 inline constexpr std::string_view kStandardOutput = "-";
 
 // Whether two file names given on the command line name the same file: the same device and
 // inode when both exist, otherwise the same absolute, normalised path. "-" is only itself.
 bool SameFile(const std::string& a, const std::string& b);
 
-// The usage problem when --save or --export names the same file as --load, --compare or the
-// other output, or when an output to "-" meets --json; empty when there is none.
+// The usage problem when --save, --export or --html names the same file as --load, --compare or
+// an output before it, or when an output to "-" meets --json; empty when there is none.
 std::string OutputConflict(const CliOptions& options);
 
 // "Cannot save file! (NAME: REASON)": the message of a failed save or export, its control
 // characters escaped for a terminal.
 std::string SaveFailureMessage(const std::string& path, std::error_code reason);
 
-// The first --save or --export target that cannot be written now, with its message; checked
+// The first --save, --export or --html target that cannot be written now, with its message; checked
 // without creating or opening anything.
 std::optional<std::string> UnwritableOutput(const CliOptions& options);
 

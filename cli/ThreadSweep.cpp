@@ -14,11 +14,6 @@ namespace {
 constexpr const char* kHeader = "%7s  %-24s %12s  %-8s  %8s  %10s\n";
 constexpr const char* kLine = "%7d  %-24s %12s  %-8s  %8s  %10s\n";
 
-// Speed-up over the thread count, in percent.
-std::int64_t Efficiency(double speedUp, int threads) {
-  return std::llround(speedUp * 100.0 / threads);
-}
-
 }  // namespace
 
 std::vector<int> SweepThreadCounts(int limit) {
@@ -30,23 +25,6 @@ std::vector<int> SweepThreadCounts(int limit) {
 
 std::string SweepProgressPrefix(int threads) {
   return std::to_string(threads) + (threads == 1 ? " thread: " : " threads: ");
-}
-
-std::optional<double> SpeedUp(const std::vector<SweepRun>& runs, const SweepRun& run, char code) {
-  const SweepRun* base = nullptr;
-  for (const SweepRun& candidate : runs) {
-    if (candidate.threads == 1) base = &candidate;
-  }
-  if (!base) return std::nullopt;
-  const int baseRow = FindRowByCode(base->results, code);
-  const int row = FindRowByCode(run.results, code);
-  if (baseRow < 0 || row < 0) return std::nullopt;
-  const std::uint32_t baseValue =
-      ReadUnsignedValue(ValueText(base->results[static_cast<std::size_t>(baseRow)]));
-  const std::uint32_t value =
-      ReadUnsignedValue(ValueText(run.results[static_cast<std::size_t>(row)]));
-  if (baseValue == 0) return std::nullopt;
-  return static_cast<double>(value) / static_cast<double>(baseValue);
 }
 
 std::string SweepTable(const std::vector<SweepRun>& runs) {
@@ -64,7 +42,7 @@ std::string SweepTable(const std::vector<SweepRun>& runs) {
       if (const std::optional<double> factor = SpeedUp(runs, run, test.code)) {
         std::snprintf(speedUp, sizeof speedUp, "%.2f", *factor);
         std::snprintf(efficiency, sizeof efficiency, "%lld %%",
-                      static_cast<long long>(Efficiency(*factor, run.threads)));
+                      static_cast<long long>(EfficiencyPercent(*factor, run.threads)));
       }
       const std::string name(test.name);
       const std::string unit(test.unit);
@@ -85,7 +63,7 @@ nlohmann::json SweepAsJson(const std::vector<SweepRun>& runs, const ResultTable&
       if (code.size() != 1 || !FindTestByCode(code[0])) continue;
       if (const std::optional<double> factor = SpeedUp(runs, run, code[0])) {
         item["speedup"] = std::round(*factor * 100.0) / 100.0;
-        item["efficiency"] = Efficiency(*factor, run.threads);
+        item["efficiency"] = EfficiencyPercent(*factor, run.threads);
       }
     }
     sweep.push_back({{"threads", run.threads}, {"results", results}});

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/ResultStore.h"
+#include "report/SweepResults.h"
 
 namespace quorvane {
 
@@ -18,16 +19,6 @@ std::vector<int> SweepThreadCounts(int limit);
 
 // What a sweep's progress line says before the test: "1 thread: ", "8 threads: ".
 std::string SweepProgressPrefix(int threads);
-
-// The processor and memory results of one run with `threads` worker threads.
-struct SweepRun {
-  int threads = 1;
-  ResultTable results{};
-};
-
-// A value over the one-thread value of the same test; none when either is missing or the
-// one-thread value is not positive.
-std::optional<double> SpeedUp(const std::vector<SweepRun>& runs, const SweepRun& run, char code);
 
 // A header line, then one line per run and test: threads, test, score, unit, speed-up,
 // efficiency in percent (speed-up over threads).

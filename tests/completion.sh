@@ -24,6 +24,7 @@ expect() {
 
 expect "--no-realtime" --no-r
 expect "--list-drives --long --load" --l
+expect "--html" --ht
 expect "queens" --tests q
 expect "dhrystone,whetstone" -t dhrystone,wh
 expect "memory" --tests = me

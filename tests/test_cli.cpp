@@ -594,6 +594,101 @@ TEST(CliOutputs, AStdoutThatCannotBeWrittenExitsOne) {
   EXPECT_EQ(Shell(load + " >/dev/null").status, 0);
 }
 
+// The page without the time it was made at, which is all that may differ between two pages of
+// the same files.
+std::string WithoutTime(std::string page) {
+  const std::size_t open = page.find("<time ");
+  const std::size_t close = page.find("</time>");
+  if (open != std::string::npos && close != std::string::npos) page.erase(open, close - open);
+  return page;
+}
+
+// --html: the page of loaded files after the report, "-" for stdout in place of the report, the
+// usage conflicts of the other outputs, a target refused before anything runs, and a late
+// failure that leaves the run's report printed.
+TEST(CliWebPage, WrittenAfterTheRunWithTheExportsRulesForItsTarget) {
+  const TempFolder folder;
+  const std::string mine = SavedRun(), page = folder / "page.html",
+                    missing = folder / "no/such/page.html";
+  CliRun run = Invoke({"--load", mine.c_str(), "--compare", mine.c_str(), "--html", page.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos);  // the report as ever
+  const std::string bytes = FileBytes(page);
+  EXPECT_TRUE(bytes.starts_with("<!DOCTYPE html>\n")) << bytes.substr(0, 100);
+  EXPECT_NE(bytes.find("Exported <time"), std::string::npos);
+  EXPECT_NE(bytes.find("<td class=\"this\">Zürich €</td><td class=\"other\">Zürich €</td>"),
+            std::string::npos);
+  EXPECT_NE(bytes.find("<td class=\"percent num\">100 %</td>"), std::string::npos);
+  EXPECT_EQ(bytes.find("id=\"environment\""), std::string::npos);  // nothing ran
+  run = Invoke({"--load", mine.c_str(), "--compare", mine.c_str(), "--html", "-"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(WithoutTime(run.out), WithoutTime(bytes));
+
+  const struct {
+    std::vector<const char*> words;
+    int status;
+    std::string err;
+  } refused[] = {{{"--load", page.c_str(), "--html", page.c_str()},
+                  2,
+                  "quorvane-cli: --html names the same file as --load ('" + page + "')\n"},
+                 {{"--load", mine.c_str(), "--export", page.c_str(), "--html", page.c_str()},
+                  2,
+                  "quorvane-cli: --html names the same file as --export ('" + page + "')\n"},
+                 {{"--load", mine.c_str(), "--json", "--html", "-"},
+                  2,
+                  "quorvane-cli: --html - and --json both write to standard output\n"},
+                 {{"-q", "-t", "q", "--html", missing.c_str()},
+                  1,
+                  "Cannot save file! (" + missing + ": No such file or directory)\n"}};
+  for (const auto& [words, status, err] : refused) {
+    const CliRun refusal = Invoke(words);
+    EXPECT_EQ(refusal.status, status) << err;
+    EXPECT_EQ(refusal.err, err);
+    EXPECT_TRUE(refusal.out.empty()) << err;
+  }
+  EXPECT_EQ(folder.EntryCount(), 1u);  // page.html
+
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  run = Invoke({"-q", "--quick", "-t", "q", "-j", "1", "--no-realtime", "--html", pipe.c_str()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Cannot save file! (" + pipe + ": No such device or address)\n");
+  EXPECT_NE(run.out.find("Eight queens problem"), std::string::npos) << run.out;
+}
+
+// A run's page says when it was measured and adds what the run has: a steady run's rounds, a
+// repeated run's repetitions, a sweep's thread counts, the environment and the build stamp.
+TEST(CliWebPage, ARunsPageShowsItsRoundsRepetitionsSweepAndEnvironment) {
+  const TempFolder folder;
+  const std::string page = folder / "page.html";
+  CliRun run = Invoke({"-q", "-t", "q", "-j", "1", "--no-realtime", "--html", page.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::string bytes = FileBytes(page);
+  EXPECT_NE(bytes.find("Measured <time"), std::string::npos);
+  EXPECT_NE(bytes.find("rounds kept"), std::string::npos);
+  EXPECT_NE(bytes.find("<tr data-key=\"other-load\"><th scope=\"row\">Other programs' "
+                       "load</th><td>0.0 % of the processors&#39; time</td></tr>"),
+            std::string::npos);
+  EXPECT_NE(bytes.find("<tr data-key=\"build-version\"><th scope=\"row\">Version</th><td>" +
+                       std::string(QUORVANE_VERSION) + "</td></tr>"),
+            std::string::npos);
+
+  run = Invoke({"-q", "--quick", "--repeat", "2", "-t", "q", "-j", "1", "--no-realtime", "--html",
+                page.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  bytes = FileBytes(page);
+  EXPECT_NE(bytes.find(">2 of 2 runs"), std::string::npos);
+  EXPECT_EQ(bytes.find("rounds kept"), std::string::npos);
+
+  run = Invoke(
+      {"-q", "--quick", "--sweep", "-t", "q", "-j", "2", "--no-realtime", "--html", page.c_str()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  bytes = FileBytes(page);
+  EXPECT_NE(bytes.find("<tr data-code=\"q\" data-threads=\"1\">"), std::string::npos);
+  EXPECT_NE(bytes.find("<tr data-code=\"q\" data-threads=\"2\">"), std::string::npos);
+  EXPECT_NE(bytes.find("<td class=\"num efficiency\">100 %</td>"), std::string::npos);
+}
+
 SweepRun RunOf(int threads, std::initializer_list<std::pair<char, std::uint32_t>> rows) {
   SweepRun run{threads, {}};
   std::size_t row = 0;

@@ -1,12 +1,14 @@
 // The main window, driven headless: its menu and check marks, runs from the menu with the
 // description dialog answered, the real file dialogs, help, what the window shows (report,
-// scrolling, chart) and its file commands, and every command of the menu twice over (About too).
+// scrolling, chart) and its file commands, the web page beside quorvane-cli's, and every command of
+// the menu twice over (About too).
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QImage>
 #include <QLabel>
@@ -14,7 +16,9 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -38,6 +42,7 @@
 #include "engine/ReportLines.h"
 #include "engine/TestRunner.h"
 #include "generated/Version.h"
+#include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
 
@@ -217,7 +222,7 @@ class MainFrameTest : public QObject {
         MenuText(s.frame->menuBar()->actions()),
         QStringLiteral(
             "File[Load...=40007|Compare...=40042|Save as...=40006|Export...=40037|"
-            "Save chart as picture...=40111|-|Exit=57665]|"
+            "Save chart as picture...=40111|Export as web page...=40112|-|Exit=57665]|"
             "Test[Dhrystones=40039|Whetstones=40005|Eight Queens=40004|Matrix operations=40043|"
             "Number crunching=40040|Floating point unit=40036|Memory throughput=40002|"
             "Disk throughput[Drive C=40012|Drive D=40013]|-|Select all CPU tests=40046|"
@@ -593,7 +598,7 @@ class MainFrameTest : public QObject {
   // Each file dialog as the menus show it: title, first name, filters as the user reads them,
   // options, and what each filter lists ("All files (*.*)" also a name without a dot).
   void theFileDialogsFormsAndFilters() {
-    const QString all = QStringLiteral("chart.png mybox new.qv3 old.qvf report.txt");
+    const QString all = QStringLiteral("chart.png mybox new.qv3 old.qvf page.html report.txt");
     const QString open =
         QStringLiteral(
             "Quorvane Files Mk III Files (*.qv3)=new.qv3|Quorvane Mk II Files (*.qvf)=old.qvf|"
@@ -614,6 +619,8 @@ class MainFrameTest : public QObject {
          "Text Files (*.txt)=report.txt|All files (*.*)=" + all},
         {FileDialogKind::ChartPicture, "Quorvane save chart as picture...", "*.png", true,
          "PNG pictures (*.png)=chart.png|All files (*.*)=" + all},
+        {FileDialogKind::WebPage, "Quorvane export web page...", "*.html", true,
+         "Web pages (*.html)=page.html|All files (*.*)=" + all},
     };
     QTemporaryDir folder;
     for (const QString& name : all.split(QLatin1Char(' ')))
@@ -832,6 +839,86 @@ class MainFrameTest : public QObject {
              (QList<K>{K::ChartPicture, K::ChartPicture, K::ChartPicture, K::SaveAs, K::Load,
                        K::Compare, K::Compare, K::Export, K::Load, K::Load, K::Load, K::Load,
                        K::Compare, K::Compare, K::Compare, K::Compare, K::SaveAs}));
+  }
+
+  // File > "Export as web page..." for a loaded and a compared file gives quorvane-cli's page of
+  // the same files, byte for byte apart from the time it was made, its hostile texts escaped.
+  // After a run the page says when it was measured and shows the rounds and the environment;
+  // a Load makes it a loaded file's page again. A folder that does not exist gives the message of
+  // the other exports; a cancelled dialog writes nothing.
+  void theWebPageIsQuorvaneClisPageOfTheSameFiles() {
+    Setup s;
+    auto files = std::make_unique<BenchmarkState>();
+    SetField(files->thisMachine.brand, "<script>alert(1)</script>");
+    SetField(files->thisMachine.model, "\"><img src=x onerror=alert(2)>");
+    SetField(files->thisDrives[0].letter, "C");
+    SetField(files->thisDrives[0].harddisk, "<b>disk</b>");
+    SetRow(files->thisResults[0], 'd', 1500);
+    SetRow(files->thisResults[1], 'w', 500);
+    const QString mine = s.folder.filePath(QStringLiteral("mine.qv3"));
+    const QString other = s.folder.filePath(QStringLiteral("other.qv3"));
+    QCOMPARE(SaveResultFile(*files, mine.toStdString()), FileOutcome::Done);
+    SetField(files->thisMachine.brand, "Other");
+    SetRow(files->thisResults[0], 'd', 1000);
+    SetRow(files->thisResults[1], 'w', 1000);
+    QCOMPARE(SaveResultFile(*files, other.toStdString()), FileOutcome::Done);
+    s.answer = mine;
+    s.frame->TriggerCommand(command::kFileLoad);
+    s.answer = other;
+    s.frame->TriggerCommand(command::kFileCompare);
+    const QString page = s.answer = s.folder.filePath(QStringLiteral("page.html"));
+    s.frame->TriggerCommand(command::kExportWebPage);
+    const QString cliPage = s.folder.filePath(QStringLiteral("cli.html"));
+    QProcess cli;
+    cli.start(QStringLiteral(QUORVANE_CLI_PATH),
+              {QStringLiteral("--load"), mine, QStringLiteral("--compare"), other,
+               QStringLiteral("--html"), cliPage});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    const auto read = [](const QString& path) {
+      QFile file(path);
+      return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    const QRegularExpression time(QStringLiteral("<time [^>]*>[^<]*</time>"));
+    const QString shown = read(page);
+    QVERIFY(shown.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QCOMPARE(QString(shown).replace(time, QString()), read(cliPage).replace(time, QString()));
+    QVERIFY(shown.contains(QStringLiteral("Exported <time")));
+    QVERIFY(shown.contains(QStringLiteral(
+        "<td class=\"this\">&lt;script&gt;alert(1)&lt;/script&gt;</td><td class=\"other\">Other"
+        "</td>")));
+    QVERIFY(shown.contains(QStringLiteral("<td class=\"percent num\">150 %</td>")));
+    QVERIFY(!shown.contains(QStringLiteral("<script")) && !shown.contains(QStringLiteral("<img")));
+
+    // After a run: when it was measured, its rounds, its environment; after a Load: the file's.
+    s.frame->TriggerCommand(command::kWhetstones);
+    s.frame->TriggerCommand(command::kRunSelectedTests);
+    s.frame->TriggerCommand(command::kExportWebPage);
+    QString measured = read(page);
+    QVERIFY(measured.contains(QStringLiteral("Measured <time")));
+    QVERIFY(measured.contains(QStringLiteral("rounds kept")));
+    QVERIFY(measured.contains(QStringLiteral("<tr data-key=\"compiler\">")));
+    s.answer = mine;
+    s.frame->TriggerCommand(command::kFileLoad);
+    s.answer = page;
+    s.frame->TriggerCommand(command::kExportWebPage);
+    measured = read(page);
+    QVERIFY(measured.contains(QStringLiteral("Exported <time")));
+    QVERIFY(!measured.contains(QStringLiteral("rounds kept")));
+
+    s.messages.clear();
+    s.answer = s.folder.filePath(QStringLiteral("no/such/page.html"));
+    s.frame->TriggerCommand(command::kExportWebPage);
+    QCOMPARE(s.messages,
+             QStringList{"Cannot save file! (" + s.answer + ": No such file or directory)"});
+    s.answer.clear();
+    const QStringList before = QDir(s.folder.path()).entryList(QDir::Files);
+    s.frame->TriggerCommand(command::kExportWebPage);
+    QCOMPARE(QDir(s.folder.path()).entryList(QDir::Files), before);
+    QCOMPARE(s.messages.size(), 1);
+    using K = FileDialogKind;
+    QCOMPARE(s.asked, (QList<K>{K::Load, K::Compare, K::WebPage, K::WebPage, K::Load, K::WebPage,
+                                K::WebPage, K::WebPage}));
   }
 
   // Help first: the page beside the program whatever the current folder, nothing opened while it
