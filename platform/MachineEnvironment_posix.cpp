@@ -74,7 +74,10 @@ std::optional<std::string> ProcessorFlags(const fs::path& root) {
     const std::size_t mark = line.find(':');
     if (mark == std::string::npos || line.compare(0, 5, "flags") != 0) continue;
     if (line.find_first_not_of(" \t", 5) != mark) continue;
-    return " " + line.substr(mark + 1) + " ";
+    // Appended, not joined with +: GCC 12 takes `" " + temporary` for an overlapping copy.
+    std::string flags = " ";
+    flags.append(line, mark + 1);
+    return flags + ' ';
   }
   return std::nullopt;
 }
