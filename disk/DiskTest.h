@@ -78,6 +78,11 @@ std::string LeftoverRemovedText(const std::filesystem::path& path);
 // Runs `passes` passes on drive `letter` ('C'..'Z'). On success returns 0 and sets the seven
 // outputs (kilobytes of 1024 bytes per second, CPU usage in percent, never below 0); on any
 // failure returns -1 after showing its message, and leaves the outputs as they were.
+// Threads and blocking: any thread may call it, and tests in different folders may run at once;
+// it blocks for the calibration (environment.calibration) and every pass, seconds in all, and
+// its messages are shown on the calling thread, one at a time, while it waits for them. It
+// starts one thread, the meter's, and has ended it before it returns. The caller keeps
+// `environment` alive for the call; nothing else is held, and no lock is needed.
 //  - The test file is `DISKTEST.DAT` in environment.folderOf(letter); a drive without a folder
 //    fails as a file that cannot be created does. The file is created exclusively and never
 //    through a link.

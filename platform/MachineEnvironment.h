@@ -2,6 +2,9 @@
 // processors' time other programs take, the frequency governor, whether the machine is virtual,
 // the processor model and whether hardware threads share cores. Only reads; never fails and
 // never throws: what cannot be read is "unknown". Changes nothing that a run measures.
+// Any thread may call these; ReadMachineEnvironment blocks for its `measure` (a quarter of a
+// second for this machine) while it watches the processors' time, so a front end calls it
+// before a run, not inside a timed interval. The rest only read files or compute.
 #pragma once
 
 #include <chrono>
