@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -27,10 +28,9 @@ namespace quorvane {
 // test file in each available drive's folder, 6 seconds of calibration and 2 seconds of grace.
 DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives);
 
-// The signature of RunDiskTest, so that a test can give the runner another one.
-using DiskTestRoutine = std::int32_t (*)(char, std::int32_t, std::int32_t&, std::int32_t&,
-                                         std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&,
-                                         std::int32_t&, const DiskTestEnvironment&);
+// The signature of MeasureDrive, so that a test can give the runner another one.
+using DiskTestRoutine = std::optional<DiskResults> (*)(char, std::int32_t,
+                                                       const DiskTestEnvironment&);
 
 // One runner serves one front end; its methods other than the stop request are called from the
 // run's thread only (or between runs by the thread that owns it).
@@ -40,7 +40,7 @@ class TestRunner {
   // substitutes them; without a `disk` environment no drive can be measured.
   explicit TestRunner(ThreadStarter startThread = StartThread,
                       const WorkerRoutineTable& routines = kWorkerRoutines,
-                      DiskTestEnvironment disk = {}, DiskTestRoutine diskTest = RunDiskTest,
+                      DiskTestEnvironment disk = {}, DiskTestRoutine diskTest = MeasureDrive,
                       SteadySettings steady = {});
 
   // "Run selected tests". Blocks until the run has ended (the user confirmed the description,

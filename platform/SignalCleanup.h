@@ -40,7 +40,4 @@ bool ReleaseRemovedOnSignal(const char* path, const std::function<bool()>& relea
 // after SIGTERM or SIGHUP. Nothing the user made is lost: results live in the files they saved.
 void RemoveRegisteredFilesOnSignal();
 
-// Whether `path` is registered now (for the checks of the units that register).
-bool IsRemovedOnSignal(const char* path);
-
 }  // namespace quorvane

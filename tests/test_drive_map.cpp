@@ -1,7 +1,7 @@
 // Drive letters from a mount table given as text, and this system's drive C.
 #include <gtest/gtest.h>
 
-#include "platform/MountTable.h"
+#include "platform/MountTable_internal.h"
 
 namespace quorvane {
 namespace {

@@ -22,7 +22,7 @@
 #include <tuple>
 
 #include "platform/SaveFile.h"
-#include "platform/SaveFileSystem.h"
+#include "platform/SaveFileSystem_internal.h"
 #include "platform/SignalCleanup.h"
 #include "tests/temp_folder.h"
 

@@ -71,16 +71,13 @@ const WorkerRoutineTable kHeldWorkers = {HeldWorker, HeldWorker, HeldWorker, Hel
 const char* const kOpenFailure = "Error opening test file. Make sure you've got admin rights!";
 
 // Drives C and D succeed, the others fail with the open failure message.
-std::int32_t StandInDiskTest(char letter, std::int32_t, std::int32_t& a, std::int32_t& b,
-                             std::int32_t& c, std::int32_t& d, std::int32_t& e, std::int32_t& f,
-                             std::int32_t& g, const DiskTestEnvironment& environment) {
+std::optional<DiskResults> StandInDiskTest(char letter, std::int32_t,
+                                           const DiskTestEnvironment& environment) {
   if (letter > 'D') {
     environment.showMessage(kOpenFailure, "Can't open test file");
-    return -1;
+    return std::nullopt;
   }
-  a = b = c = d = e = f = 1000;
-  g = 5;
-  return 0;
+  return DiskResults{1000, 1000, 1000, 1000, 1000, 1000, 5};
 }
 
 std::array<bool, 26> DrivesFrom(char first, char last) {
