@@ -3,7 +3,7 @@
 #include "kernels/NumberCrunchKernel.h"
 
 #include "kernels/KeepAlive.h"
-#include "kernels/Wrapping.h"
+#include "kernels/Wrapping_internal.h"
 #include "numeric/Conversions.h"
 
 namespace quorvane {
