@@ -67,7 +67,7 @@ int RunWithThreads(const CliOptions& options, const std::vector<DriveMapping>& d
   SetField(description.threads, std::to_string(threads));
   CliHost host(state, description, err, options.quiet);
   if (options.sweep) host.NameThreadCount(threads);
-  TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives), RunDiskTest, steady);
+  TestRunner runner(StartThread, kWorkerRoutines, DiskEnvironmentFor(drives), MeasureDrive, steady);
   if (repeated == nullptr || options.repeat == 1) {
     runner.OnRunSelectedTests(state, host);
     if (steadyRuns != nullptr && !runner.SteadyTests().empty())

@@ -54,6 +54,11 @@ void AddSteady(nlohmann::json& item, const std::vector<std::vector<SteadyTest>>*
   }
 }
 
+// A tri-state fact as the JSON writes it.
+const char* TriStateText(TriState fact) {
+  return fact == TriState::Yes ? "yes" : fact == TriState::No ? "no" : kUnknown;
+}
+
 }  // namespace
 
 nlohmann::json SteadyAsJson(const SteadyTest& test) {
@@ -171,9 +176,9 @@ nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const Bu
            ? nlohmann::json(std::round(*environment.otherLoadPercent * 10.0) / 10.0)
            : nlohmann::json(kUnknown)},
       {"governor", environment.governor},
-      {"virtualMachine", environment.virtualMachine},
+      {"virtualMachine", TriStateText(environment.virtualMachine)},
       {"processor", environment.processor},
-      {"sharedCores", environment.sharedCores},
+      {"sharedCores", TriStateText(environment.sharedCores)},
       {"warnings", EnvironmentWarnings(environment)},
       {"build",
        {{"compiler", build.compiler},

@@ -2,6 +2,10 @@
 // event and count the rounds; rounds per second on the idle machine against rounds per second
 // during the disk work give the processor time that the disk work takes. One counting thread
 // at a time; a thread that does not stop in time is ended by force.
+// Threads: a meter is owned by one thread (the disk test's), which alone calls its methods; the
+// counting thread it starts touches only the MeterShared it is given. Start returns at once;
+// Stop and the destructor block until the counting thread has ended (at most the grace given,
+// then the time a forced end takes).
 #pragma once
 
 #include <atomic>

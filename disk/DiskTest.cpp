@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <system_error>
 #include <thread>
+#include <tuple>
 
 #include "numeric/Conversions.h"
 #include "platform/FolderLock.h"
@@ -235,11 +236,9 @@ std::string LeftoverRemovedText(const std::filesystem::path& path) {
          "goes on.";
 }
 
-std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
-                         std::int32_t& readAverage, std::int32_t& readMin, std::int32_t& writeMax,
-                         std::int32_t& writeAverage, std::int32_t& writeMin, std::int32_t& cpuUsage,
-                         const DiskTestEnvironment& environment) {
-  if (passes < 1) return -1;
+std::optional<DiskResults> MeasureDrive(char letter, std::int32_t passes,
+                                        const DiskTestEnvironment& environment) {
+  if (passes < 1) return std::nullopt;
   const ShowMessage show = [&environment](std::string_view text, std::string_view caption) {
     if (environment.showMessage) environment.showMessage(text, caption);
   };
@@ -250,12 +249,12 @@ std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax
   if (!folder) {
     show(std::string(kOpenFailedText) + " (drive " + letter + ": not available on this system)",
          kOpenFailedCaption);
-    return -1;
+    return std::nullopt;
   }
   const std::filesystem::path path = *folder / kDiskTestFileName;
   // Held until the test returns: a second test in this folder sees it between passes too.
   const FolderLock lock(*folder);
-  if (!ReadyToMeasure(path, lock, environment.freeSpace, show, note)) return -1;
+  if (!ReadyToMeasure(path, lock, environment.freeSpace, show, note)) return std::nullopt;
 
   PassTimes writes;
   PassTimes reads;
@@ -265,10 +264,10 @@ std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax
   CpuUsageMeter meter(environment.counter, environment.startThread);
   if (!meter.Start()) {
     show(kMeterStartFailedText, kMeterStartFailedCaption);
-    return -1;
+    return std::nullopt;
   }
   std::this_thread::sleep_for(environment.calibration);
-  if (!meter.Stop(environment.stopGrace, show)) return -1;
+  if (!meter.Stop(environment.stopGrace, show)) return std::nullopt;
   const double referenceRate = meter.IdleRate();
 
   AlignedBlock block(static_cast<std::size_t>(kDiskBlockSize));
@@ -278,29 +277,40 @@ std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax
   meter.ResetStopEvent();
   if (!meter.Start()) {
     show(kMeterStartFailedText, kMeterStartFailedCaption);
-    return -1;
+    return std::nullopt;
   }
   while (completed < passes) {
     if (!RunPass(path, block, writes, reads, environment, show)) {
-      meter.Stop(environment.stopGrace, show);  // -1 whatever the stop gives
-      return -1;
+      meter.Stop(environment.stopGrace, show);  // a failure whatever the stop gives
+      return std::nullopt;
     }
     ++completed;
   }
-  if (!meter.Stop(environment.stopGrace, show)) return -1;
+  if (!meter.Stop(environment.stopGrace, show)) return std::nullopt;
   const double loadedRate = meter.IdleRate();
 
   const double kilobytes =
       static_cast<double>(static_cast<std::uint32_t>(completed) * kKilobytesPerPassInt);
   const Rates read = RatesOf(reads, kilobytes);
   const Rates write = RatesOf(writes, kilobytes);
-  cpuUsage = CpuUsagePercent(referenceRate, loadedRate);
-  readMax = read.max;
-  readAverage = read.average;
-  readMin = read.min;
-  writeMax = write.max;
-  writeAverage = write.average;
-  writeMin = write.min;
+  return DiskResults{read.max,
+                     read.average,
+                     read.min,
+                     write.max,
+                     write.average,
+                     write.min,
+                     CpuUsagePercent(referenceRate, loadedRate)};
+}
+
+std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
+                         std::int32_t& readAverage, std::int32_t& readMin, std::int32_t& writeMax,
+                         std::int32_t& writeAverage, std::int32_t& writeMin, std::int32_t& cpuUsage,
+                         const DiskTestEnvironment& environment) {
+  const std::optional<DiskResults> results = MeasureDrive(letter, passes, environment);
+  if (!results) return -1;
+  std::tie(readMax, readAverage, readMin, writeMax, writeAverage, writeMin, cpuUsage) =
+      std::tie(results->readMax, results->readAverage, results->readMin, results->writeMax,
+               results->writeAverage, results->writeMin, results->cpuUsage);
   return 0;
 }
 

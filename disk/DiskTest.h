@@ -5,6 +5,7 @@
 // file behind, and never measures buffered I/O nor beside another disk test in the same folder.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -75,9 +76,32 @@ std::string TestRunningText(const std::filesystem::path& path);
 // The note when the leftover of a test that ended abnormally was removed from `path`.
 std::string LeftoverRemovedText(const std::filesystem::path& path);
 
-// Runs `passes` passes on drive `letter` ('C'..'Z'). On success returns 0 and sets the seven
-// outputs (kilobytes of 1024 bytes per second, CPU usage in percent, never below 0); on any
-// failure returns -1 after showing its message, and leaves the outputs as they were.
+// The seven results of one drive's disk test, in the order of the drive's block of result rows:
+// the fastest, overall and slowest pass of reading and of writing, in kilobytes of 1024 bytes per
+// second, then the processor time the disk work took, in percent. None is below 0.
+struct DiskResults {
+  std::int32_t readMax = 0;
+  std::int32_t readAverage = 0;
+  std::int32_t readMin = 0;
+  std::int32_t writeMax = 0;
+  std::int32_t writeAverage = 0;
+  std::int32_t writeMin = 0;
+  std::int32_t cpuUsage = 0;
+
+  // The values in the order of the drive block's rows.
+  std::array<std::int32_t, 7> Rows() const {
+    return {readMax, readAverage, readMin, writeMax, writeAverage, writeMin, cpuUsage};
+  }
+  bool operator==(const DiskResults&) const = default;
+};
+
+// Runs `passes` passes on drive `letter` ('C'..'Z'). On success returns the seven results; on
+// any failure nothing, after showing its message.
+// Threads and blocking: any thread may call it, and tests in different folders may run at once;
+// it blocks for the calibration (environment.calibration) and every pass, seconds in all, and
+// its messages are shown on the calling thread, one at a time, while it waits for them. It
+// starts one thread, the meter's, and has ended it before it returns. The caller keeps
+// `environment` alive for the call; nothing else is held, and no lock is needed.
 //  - The test file is `DISKTEST.DAT` in environment.folderOf(letter); a drive without a folder
 //    fails as a file that cannot be created does. The file is created exclusively and never
 //    through a link.
@@ -95,12 +119,17 @@ std::string LeftoverRemovedText(const std::filesystem::path& path);
 //    ends the test with the write or read failure message.
 //  - Every failure message is the specified text followed by " (FILE: REASON)": the system's
 //    reason, and for a lack of space how much the test needs and how much is free.
-//  - The meter is stopped before -1 is returned (a failing stop then shows its own message as
+//  - The meter is stopped before a failure returns (a failing stop then shows its own message as
 //    the second one), and no test file remains.
-//  - passes < 1 is refused at once: -1, no message, nothing measured and no file touched (no
+//  - passes < 1 is refused at once: nothing, no message, nothing measured and no file touched (no
 //    pass would leave every rate a division by zero).
 //  - Throws std::bad_alloc when the 256 KiB block cannot be had (no meter thread is running
 //    then, and no file exists).
+std::optional<DiskResults> MeasureDrive(char letter, std::int32_t passes,
+                                        const DiskTestEnvironment& environment);
+
+// MeasureDrive with the seven results as outputs, in the order of DiskResults: 0 and the
+// outputs set on success, -1 and the outputs left as they were on failure.
 std::int32_t RunDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
                          std::int32_t& readAverage, std::int32_t& readMin, std::int32_t& writeMax,
                          std::int32_t& writeAverage, std::int32_t& writeMin, std::int32_t& cpuUsage,

@@ -132,14 +132,13 @@ int TestRunner::RunDriveSteps(BenchmarkState& state, RunHost& host, int step, in
     }
     const std::string name = std::string("Disk throughput, drive ") + letter;
     host.Progress({++step, steps, name});
-    std::array<std::int32_t, kDriveBlockRows> results{};
-    const std::int32_t outcome =
-        diskTest_(letter, 10 * state.testSelection.LengthFactor, results[0], results[1], results[2],
-                  results[3], results[4], results[5], results[6], environment);
-    if (outcome != 0) {
+    const std::optional<DiskResults> measured =
+        diskTest_(letter, 10 * state.testSelection.LengthFactor, environment);
+    if (!measured) {
       host.ShowReport();  // nothing written for this drive
       continue;
     }
+    const std::array<std::int32_t, kDriveBlockRows> results = measured->Rows();
     for (int row = 0; row < kDriveBlockRows; ++row) {
       SetRow(state.thisResults[static_cast<std::size_t>(state.resultCount + row)],
              row == 0 ? letter : ' ',

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -27,22 +28,31 @@ namespace quorvane {
 // test file in each available drive's folder, 6 seconds of calibration and 2 seconds of grace.
 DiskTestEnvironment DiskEnvironmentFor(const std::vector<DriveMapping>& drives);
 
-// The signature of RunDiskTest, so that a test can give the runner another one.
-using DiskTestRoutine = std::int32_t (*)(char, std::int32_t, std::int32_t&, std::int32_t&,
-                                         std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&,
-                                         std::int32_t&, const DiskTestEnvironment&);
+// The signature of MeasureDrive, so that a test can give the runner another one.
+using DiskTestRoutine = std::optional<DiskResults> (*)(char, std::int32_t,
+                                                       const DiskTestEnvironment&);
 
+// One runner serves one front end; its methods other than the stop request are called from the
+// run's thread only (or between runs by the thread that owns it).
 class TestRunner {
  public:
   // `startThread` and `routines` are the system's and the real workers' unless a test
   // substitutes them; without a `disk` environment no drive can be measured.
   explicit TestRunner(ThreadStarter startThread = StartThread,
                       const WorkerRoutineTable& routines = kWorkerRoutines,
-                      DiskTestEnvironment disk = {}, DiskTestRoutine diskTest = RunDiskTest,
+                      DiskTestEnvironment disk = {}, DiskTestRoutine diskTest = MeasureDrive,
                       SteadySettings steady = {});
 
-  // "Run selected tests". Blocks until the run has ended; the calling thread serves the host.
-  // Not re-entrant: one run at a time per runner.
+  // "Run selected tests". Blocks until the run has ended (the user confirmed the description,
+  // every selected test and drive was measured or failed, or a stop was asked for), which can
+  // take minutes; the calling thread serves the host (RunHost.h) and is the one whose priority
+  // a real-time run raises and puts back. Call it from a thread that the host does not need in
+  // order to answer: in the desktop program a run thread, never the user-interface thread.
+  // Not re-entrant: one run at a time per runner, and never from inside a host call. The caller
+  // hands `state` and `host` to the run until it returns and must not touch them meanwhile.
+  // Nothing is returned: the rows measured are in state.thisResults (resultCount of them), the
+  // failures were shown through the host. Throws std::bad_alloc when a disk test cannot get its
+  // block; the rows written before stay, and the normal priority is back.
   void OnRunSelectedTests(BenchmarkState& state, RunHost& host);
 
   // Asks the run to end after the test it is measuring: after the current quick test, steady
@@ -127,7 +137,7 @@ class TestRunner {
 // when given. A stop request ends the repetition it reaches and starts no further one; the
 // rows of the repetitions run (the stopped one's too) are kept.
 // Afterwards thisResults holds each row's median in a single run's order and the host is told
-// the results changed.
+// the results changed. Blocks, and is called, as OnRunSelectedTests is.
 void RunRepeatedly(TestRunner& runner, BenchmarkState& state, RunHost& host, int repetitions,
                    RepeatedRuns& runs, std::vector<std::vector<SteadyTest>>* steadyRuns = nullptr);
 

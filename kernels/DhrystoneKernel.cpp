@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "kernels/DhrystoneProcs.h"
+#include "kernels/DhrystoneProcs_internal.h"
 #include "kernels/KeepAlive.h"
 
 namespace quorvane {

@@ -1,10 +1,10 @@
 // Proc_6 to Proc_8 and Func_1 to Func_3 of Dhrystone 2.1. Kept in a file of their own (and built
 // without link-time optimisation) so the main loop cannot inline them.
-#include "kernels/DhrystoneProcs.h"
+#include "kernels/DhrystoneProcs_internal.h"
 
 #include <cstring>
 
-#include "kernels/Wrapping.h"
+#include "kernels/Wrapping_internal.h"
 
 namespace quorvane::dhrystone {
 

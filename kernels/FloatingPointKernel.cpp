@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "kernels/KeepAlive.h"
-#include "kernels/Wrapping.h"
+#include "kernels/Wrapping_internal.h"
 #include "numeric/Conversions.h"
 
 namespace quorvane {

@@ -3,7 +3,7 @@
 #include "kernels/NumberCrunchKernel.h"
 
 #include "kernels/KeepAlive.h"
-#include "kernels/Wrapping.h"
+#include "kernels/Wrapping_internal.h"
 #include "numeric/Conversions.h"
 
 namespace quorvane {
@@ -18,7 +18,7 @@ QUORVANE_ALWAYS_INLINE void ExecuteChain(NumberCrunchState& s) {
   // 2
   s.y = R(s.i) * s.x;
   // 3: 64-bit division
-  s.z = R(s.q / WrapAdd64(s.p, 1));
+  s.z = R(s.q / WrapAdd64(s.p, 1));  // NOLINT(bugprone-integer-division): the stated step
   // 4: 32-bit remainder
   s.i = s.j % WrapAdd32(s.k, 1);
   // 5
@@ -31,7 +31,7 @@ QUORVANE_ALWAYS_INLINE void ExecuteChain(NumberCrunchState& s) {
   s.t = std::int64_t{s.r} %
         WrapAdd64(WrapAdd64(WrapSub64(WrapSub64(TruncToInt64(s.z), s.i), s.r), s.q), 1);
   // 9: 64-bit division
-  s.y = R(std::int64_t{s.r} / WrapAdd64(s.t, 1));
+  s.y = R(std::int64_t{s.r} / WrapAdd64(s.t, 1));  // NOLINT(bugprone-integer-division): likewise
   // 10: 32-bit division, product and remainder
   s.j = WrapMul32(s.j / WrapAdd32(s.i, 1), s.k) % WrapAdd32(s.i, 1);
   // 11: 64-bit division by a 32-bit sum

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "kernels/Wrapping.h"
+#include "kernels/Wrapping_internal.h"
 
 namespace quorvane {
 

@@ -1,7 +1,8 @@
 // Drive letters C..Z for the disks the disk test may write to, each with the folder in which the
 // test makes its file. On Windows these are the logical drives that are fixed disks; on Linux C is
-// the filesystem of "/" and D onwards the other writable disk filesystems (see MountTable.h).
-// Only reads what the system reports; safe to call from any thread.
+// the filesystem of "/" and D onwards the other writable disk filesystems (see
+// MountTable_internal.h). Only reads what the system reports (a file or a few system calls, no
+// waiting for a device); safe to call from any thread, several at once; nothing to hold.
 #pragma once
 
 #include <array>

@@ -1,5 +1,5 @@
 #include "platform/DriveMap.h"
-#include "platform/MountTable.h"
+#include "platform/MountTable_internal.h"
 
 #include <sys/stat.h>
 

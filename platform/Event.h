@@ -2,7 +2,9 @@
 // one thread sets it, one waits for it or polls it, and the wait or poll that finds it set also
 // resets it. It does not count: setting a set event leaves it set once. Set, Wait, Poll and
 // WaitFor may be called from different threads at the same time; nothing here allocates after
-// construction.
+// construction. Only the constructor can fail (it throws); afterwards no call fails: Wait blocks
+// for as long as it takes, WaitFor up to its time-out, Set, Reset and Poll never block. The owner
+// keeps the event alive until every thread that may set or wait for it is done with it.
 #pragma once
 
 #include <chrono>

@@ -3,7 +3,8 @@
 // file from before its first pass to after its last, so that a second test in the same folder
 // sees that the first one is running, also between two passes, when no test file exists.
 // The lock keeps out only those who look for it: it changes nothing for other programs.
-// Any thread may take one; a lock is released by the thread that owns the object.
+// Any thread may take one; a lock is released by the thread that owns the object. Taking one
+// never blocks (a held lock makes it Busy at once); nothing to hold.
 #pragma once
 
 #include <cstdint>

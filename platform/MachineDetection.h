@@ -2,6 +2,9 @@
 // board identification, the processor, its largest cache, the memory, the operating system and
 // each drive letter's disk. Only reads; never fails and never throws: whatever cannot be read or
 // makes no sense is left empty. Texts are UTF-8 without control characters, not cut to any length.
+// Any thread may call it, several at once; it blocks while it reads the system's small files and
+// tables (a fraction of a second; no file that can make a reader wait is opened), starts no
+// thread and holds nothing.
 #pragma once
 
 #include <filesystem>

@@ -59,9 +59,9 @@ MachineEnvironment ReadMachineEnvironment(const std::filesystem::path& root,
       environment.virtualEvidence = VirtualMachineVendor(*text);
   }
   if (!environment.virtualEvidence.empty()) {
-    environment.virtualMachine = "yes";
+    environment.virtualMachine = TriState::Yes;
   } else if (!firmware.brand.empty()) {
-    environment.virtualMachine = "no";  // a maker's name that is not a hypervisor's
+    environment.virtualMachine = TriState::No;  // a maker's name that is not a hypervisor's
   }
   ReadSystemEnvironment(root, environment);
   return environment;

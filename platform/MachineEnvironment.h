@@ -1,7 +1,10 @@
 // What may make this machine's scores low or unsteady, read just before a run: how much of the
 // processors' time other programs take, the frequency governor, whether the machine is virtual,
 // the processor model and whether hardware threads share cores. Only reads; never fails and
-// never throws: what cannot be read is "unknown". Changes nothing that a run measures.
+// never throws: what cannot be read is unknown ("unknown", TriState::Unknown). Changes nothing that
+// a run measures. Any thread may call these; ReadMachineEnvironment blocks for its `measure` (a
+// quarter of a second for this machine) while it watches the processors' time, so a front end calls
+// it before a run, not inside a timed interval. The rest only read files or compute.
 #pragma once
 
 #include <chrono>
@@ -14,14 +17,17 @@ namespace quorvane {
 
 inline constexpr const char* kUnknown = "unknown";
 
+// A yes-or-no fact about the machine that the system may not tell.
+enum class TriState { Unknown, No, Yes };
+
 struct MachineEnvironment {
   // Percent of all processors' time that other programs took during the measurement.
   std::optional<double> otherLoadPercent;
   std::string governor = kUnknown;  // every processor's governor, distinct ones joined by ", "
-  std::string virtualMachine = kUnknown;  // "yes", "no" or "unknown"
-  std::string virtualEvidence;            // what showed it: "hypervisor flag", "xen", "QEMU" ...
-  std::string processor = kUnknown;       // the processor's model name
-  std::string sharedCores = kUnknown;  // "yes" when hardware threads share cores, "no", "unknown"
+  TriState virtualMachine = TriState::Unknown;  // whether this machine is a virtual one
+  std::string virtualEvidence;               // what showed it: "hypervisor flag", "xen", "QEMU" ...
+  std::string processor = kUnknown;          // the processor's model name
+  TriState sharedCores = TriState::Unknown;  // whether hardware threads share cores
 };
 
 // All processors' time and the part of it that was busy, in seconds, from the system's own

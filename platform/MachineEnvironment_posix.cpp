@@ -74,39 +74,42 @@ std::optional<std::string> ProcessorFlags(const fs::path& root) {
     const std::size_t mark = line.find(':');
     if (mark == std::string::npos || line.compare(0, 5, "flags") != 0) continue;
     if (line.find_first_not_of(" \t", 5) != mark) continue;
-    return " " + line.substr(mark + 1) + " ";
+    // Appended, not joined with +: GCC 12 takes `" " + temporary` for an overlapping copy.
+    std::string flags = " ";
+    flags.append(line, mark + 1);
+    return flags + ' ';
   }
   return std::nullopt;
 }
 
 // The processor's hypervisor flag or the hypervisor's own folder, where the firmware named none.
 void ReadHypervisor(const fs::path& root, MachineEnvironment& environment) {
-  if (environment.virtualMachine == "yes") return;
+  if (environment.virtualMachine == TriState::Yes) return;
   const std::optional<std::string> flags = ProcessorFlags(root);
   std::string evidence;
   if (flags && flags->find(" hypervisor ") != std::string::npos) evidence = "hypervisor flag";
   if (evidence.empty()) evidence = Printable(ReadSystemValue(root / "sys/hypervisor/type"));
   if (!evidence.empty()) {
-    environment.virtualMachine = "yes";
+    environment.virtualMachine = TriState::Yes;
     environment.virtualEvidence = evidence;
   } else if (flags) {
-    environment.virtualMachine = "no";
+    environment.virtualMachine = TriState::No;
   }
 }
 
-std::string SharedCores(const fs::path& root) {
+TriState SharedCores(const fs::path& root) {
   const std::string active = ReadSystemValue(root / "sys/devices/system/cpu/smt/active");
-  if (active == "1") return "yes";
-  if (active == "0") return "no";
+  if (active == "1") return TriState::Yes;
+  if (active == "0") return TriState::No;
   bool read = false;
   for (const fs::path& folder : ProcessorFolders(root)) {
     const std::string siblings = ReadSystemValue(folder / "topology/thread_siblings_list");
     if (siblings.empty() || siblings.find_first_not_of("0123456789,-") != std::string::npos)
       continue;
-    if (siblings.find_first_of(",-") != std::string::npos) return "yes";
+    if (siblings.find_first_of(",-") != std::string::npos) return TriState::Yes;
     read = true;
   }
-  return read ? "no" : kUnknown;
+  return read ? TriState::No : TriState::Unknown;
 }
 
 }  // namespace

@@ -21,20 +21,20 @@ double Seconds(const FILETIME& time) {
   return static_cast<double>(value.QuadPart) / 1e7;  // 100-nanosecond units
 }
 
-std::string SharedCores() {
+TriState SharedCores() {
   DWORD bytes = 0;
   GetLogicalProcessorInformation(nullptr, &bytes);
-  if (bytes == 0) return kUnknown;
+  if (bytes == 0) return TriState::Unknown;
   std::string buffer(bytes, '\0');
   auto* entries = reinterpret_cast<SYSTEM_LOGICAL_PROCESSOR_INFORMATION*>(buffer.data());
-  if (!GetLogicalProcessorInformation(entries, &bytes)) return kUnknown;
+  if (!GetLogicalProcessorInformation(entries, &bytes)) return TriState::Unknown;
   bool cores = false;
   for (std::size_t i = 0; i < bytes / sizeof *entries; ++i) {
     if (entries[i].Relationship != RelationProcessorCore) continue;
-    if (entries[i].ProcessorCore.Flags == LTP_PC_SMT) return "yes";
+    if (entries[i].ProcessorCore.Flags == LTP_PC_SMT) return TriState::Yes;
     cores = true;
   }
-  return cores ? "no" : kUnknown;
+  return cores ? TriState::No : TriState::Unknown;
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // runs of one machine from another's in a history: derived from the system's own machine id
 // (Linux: /etc/machine-id; Windows: the installation's MachineGuid) with a key of this program,
 // so that the system's id itself can never be read back from it. Any thread may call it; it
-// reads a file or the registry each time.
+// reads a file or the registry each time and waits for nothing else.
 #pragma once
 
 #include <string>

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/WindowsErrors.h"
+#include "platform/WindowsErrors_internal.h"
 
 namespace quorvane {
 

@@ -1,5 +1,6 @@
 // The high-resolution performance counter: a monotonic tick count and its fixed frequency.
-// Reading it costs one clock call; it never blocks and never fails.
+// Reading it costs one clock call; it never blocks and never fails. Any thread may read it, and
+// ticks read on different threads compare (the clock is the whole system's).
 #pragma once
 
 #include <cstdint>

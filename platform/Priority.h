@@ -2,7 +2,9 @@
 // afterwards) is raised to the real-time class, and later put back to the normal class. On Linux
 // that is the thread's scheduling policy; on Windows the process's priority class, which covers
 // every thread of the process. A refusal by the system (no privilege) is ignored: the run goes on
-// at the normal priority.
+// at the normal priority. Each call acts on the calling thread (RaiseToCallerPriority: on the
+// thread named), never blocks and never throws; the run's thread makes them, the meter's thread
+// lowers itself.
 #pragma once
 
 #include <thread>

@@ -2,7 +2,7 @@
 // name, and its last step, moved into place or removed.
 #include "platform/SaveFile.h"
 
-#include "platform/SaveFileSystem.h"
+#include "platform/SaveFileSystem_internal.h"
 #include "platform/SignalCleanup.h"
 
 namespace quorvane::save_file {

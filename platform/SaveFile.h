@@ -23,6 +23,12 @@
 //    another name (a hard link to it may have been made by anyone).
 // A failure leaves a replaced file as it was and no temporary file behind; while the temporary
 // file exists it is registered for removal on the signals that end the program (SignalCleanup.h).
+// Threads: any thread may call these, several at once for different targets (each save has a
+// temporary file of its own); the caller holds no lock. SaveFileContents blocks while it writes,
+// flushes and names the file, as long as the filesystem takes; writing to a pipe or device blocks
+// as the system's write does, but a named pipe without a reader is refused at once instead of
+// waited for. CheckSaveTarget only looks and does not block beyond that. For the removal on a
+// signal, the front end installs the handler first (RemoveRegisteredFilesOnSignal).
 #pragma once
 
 #include <filesystem>

@@ -10,7 +10,7 @@
 #include <climits>
 #include <string>
 
-#include "platform/SaveFileSystem.h"
+#include "platform/SaveFileSystem_internal.h"
 #include "platform/SignalCleanup.h"
 
 namespace quorvane {

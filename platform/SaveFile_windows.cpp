@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/SaveFileSystem.h"
+#include "platform/SaveFileSystem_internal.h"
 #include "platform/SignalCleanup.h"
-#include "platform/WindowsErrors.h"
+#include "platform/WindowsErrors_internal.h"
 
 // Windows has no owners to keep, no shared sticky folders and no descriptor links: a regular
 // file is replaced with ReplaceFileW (which keeps its attributes and security descriptor) or, when

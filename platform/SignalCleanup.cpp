@@ -1,12 +1,13 @@
 // The registry of SignalCleanup.h: a fixed array of slots, each claimed, published and withdrawn
 // with lock-free atomics so that the handler can read it at any instant. The same on every
-// system; holding signals and removing files are the system's (SignalCleanupSystem.h).
+// system; holding signals and removing files are the system's (SignalCleanupSystem_internal.h).
 #include "platform/SignalCleanup.h"
 
 #include <atomic>
 #include <cstring>
 
-#include "platform/SignalCleanupSystem.h"
+#include "platform/SignalCleanupProbe_internal.h"
+#include "platform/SignalCleanupSystem_internal.h"
 
 namespace quorvane {
 

@@ -10,6 +10,10 @@
 //
 // Registering never changes what the file operations do: a full registry or an over-long path
 // only means that the file is not removed by the handler.
+//
+// Threads: any thread may register and withdraw paths, several at once, without a lock (the
+// registry is lock-free); neither call blocks beyond what `create` or `release` does. The
+// handler is installed once, from the main thread, before any thread that registers starts.
 #pragma once
 
 #include <functional>
@@ -35,8 +39,5 @@ bool ReleaseRemovedOnSignal(const char* path, const std::function<bool()>& relea
 // busy or the run thread is inside a disk pass, and a session that is ending sends SIGKILL soon
 // after SIGTERM or SIGHUP. Nothing the user made is lost: results live in the files they saved.
 void RemoveRegisteredFilesOnSignal();
-
-// Whether `path` is registered now (for the checks of the units that register).
-bool IsRemovedOnSignal(const char* path);
 
 }  // namespace quorvane

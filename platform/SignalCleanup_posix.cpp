@@ -4,7 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include "platform/SignalCleanupSystem.h"
+#include "platform/SignalCleanupSystem_internal.h"
 
 namespace quorvane {
 

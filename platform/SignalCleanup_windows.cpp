@@ -4,7 +4,7 @@
 #define NOMINMAX 1
 #include <windows.h>
 
-#include "platform/SignalCleanupSystem.h"
+#include "platform/SignalCleanupSystem_internal.h"
 
 // Windows has no SIGINT or SIGTERM for a console program: Ctrl+C arrives as CTRL_C_EVENT and a
 // Ctrl+Break, a closed console window, a log-off or shut-down as the other console control

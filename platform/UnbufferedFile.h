@@ -3,7 +3,11 @@
 // link), read and written synchronously in blocks of a 4096-byte aligned buffer (a multiple of
 // every sector size in use), repositioned, closed and deleted. A filesystem that refuses to
 // bypass its cache refuses to open the file: nothing here ever falls back to buffered input and
-// output. One file is used by one thread at a time.
+// output. One file is used by one thread at a time; the static functions may be called from
+// any thread. Every transfer is synchronous: Write and Read block until the device has taken or
+// given the block, which is what the disk test times. Failures are told by the result (an empty
+// optional, false, -1, LeftoverFile) with the reason in errno; nothing here throws but
+// AlignedBlock's allocation.
 #pragma once
 
 #include <cstddef>

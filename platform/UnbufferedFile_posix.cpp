@@ -57,7 +57,9 @@ bool LooksLeftOver(const struct stat& checked, std::uintmax_t size) {
 // gave the name to another file in between; that one is put back.
 bool RemoveChecked(const std::filesystem::path& path, const struct stat& checked) {
   std::filesystem::path aside = path;
-  aside += "." + std::to_string(getpid()) + ".removing";
+  aside += ".";  // in steps: GCC 12 takes `"." + temporary` for an overlapping copy
+  aside += std::to_string(getpid());
+  aside += ".removing";
   if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) != 0) {
     return false;
   }

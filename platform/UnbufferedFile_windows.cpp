@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "platform/SignalCleanup.h"
-#include "platform/WindowsErrors.h"
+#include "platform/WindowsErrors_internal.h"
 
 namespace quorvane {
 

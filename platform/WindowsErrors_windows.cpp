@@ -1,4 +1,4 @@
-#include "platform/WindowsErrors.h"
+#include "platform/WindowsErrors_internal.h"
 
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX 1

@@ -11,7 +11,7 @@ case "${1:-}" in
   *) packages+=(qt6-base-dev fonts-dejavu-core python3
                 libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
                 help2man lintian desktop-file-utils appstream dpkg-dev fakeroot man-db file
-                clang-format chromium tidy) ;;
+                clang-format clang-tidy chromium tidy) ;;
 esac
 missing=()
 for package in "${packages[@]}"; do

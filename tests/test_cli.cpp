@@ -76,7 +76,7 @@ const std::string& SavedRun() {
   return file;
 }
 
-TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
+TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoAndChangesNoFile) {
   const TempFolder folder;
   const std::string mine = SavedRun(), before = FileBytes(mine);
   const std::string alias = folder / "alias.qv3", fresh = folder / "fresh.txt";
@@ -133,7 +133,9 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
   }
   EXPECT_EQ(FileBytes(mine), before);
   EXPECT_EQ(folder.EntryCount(), 2u);  // alias and sub
+}
 
+TEST(CliOptions, HelpAndVersionGoToStdout) {
   CliRun run = Invoke({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--no-realtime"), std::string::npos);
@@ -141,40 +143,40 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoHelpGoesToStdout) {
   EXPECT_EQ(run.out, std::string("quorvane-cli ") + QUORVANE_VERSION + "\n");
 }
 
+// The options of `args` as the program's command line parses them.
+CliParse Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "quorvane-cli");
+  return ParseCommandLine(static_cast<int>(args.size()), args.data());
+}
+
 TEST(CliOptions, TestsAndFieldsAreParsed) {
-  const auto parse = [](std::vector<const char*> args) {
-    args.insert(args.begin(), "quorvane-cli");
-    return ParseCommandLine(static_cast<int>(args.size()), args.data());
-  };
-  CliParse parsed = parse({"--tests", "memory, d,fpu,q", "--set", "cpus=2", "--set", "os=A=B"});
+  CliParse parsed = Parse({"--tests", "memory, d,fpu,q", "--set", "cpus=2", "--set", "os=A=B"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests, (std::vector<TestId>{TestId::Dhrystone, TestId::Queens,
                                                         TestId::FloatingPoint, TestId::Memory}));
   EXPECT_EQ(parsed.options->fields,
             (std::vector<std::pair<int, std::string>>{{13, "2"}, {11, "A=B"}}));
-  parsed = parse({"-t", "all"});
+  parsed = Parse({"-t", "all"});
   ASSERT_TRUE(parsed.options);
   EXPECT_EQ(parsed.options->tests.size(), 7u);
-  parsed = parse({});
+  parsed = Parse({});
   ASSERT_TRUE(parsed.options);
   EXPECT_TRUE(parsed.options->tests.empty());
   EXPECT_FALSE(parsed.options->threads);
 }
 
-TEST(CliOptions, NumbersAreDecimalDigitsOnlyNotANumberOrNotInRange) {
-  const auto parse = [](std::vector<const char*> args) {
-    args.insert(args.begin(), "quorvane-cli");
-    return ParseCommandLine(static_cast<int>(args.size()), args.data());
-  };
-  // Leading zeros change nothing: decimal, never octal.
-  CliParse parsed = parse({"-j", "010", "--repeat", "010", "-t", "q"});
+TEST(CliOptions, NumbersWithLeadingZerosAreDecimalNeverOctal) {
+  CliParse parsed = Parse({"-j", "010", "--repeat", "010", "-t", "q"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   EXPECT_EQ(parsed.options->threads, 10);
   EXPECT_EQ(parsed.options->repeat, 10);
-  parsed = parse({"--threads", "000000000000000000000128", "--repeat", "099", "-t", "q"});
+  parsed = Parse({"--threads", "000000000000000000000128", "--repeat", "099", "-t", "q"});
   ASSERT_TRUE(parsed.options) << parsed.error;
   EXPECT_EQ(parsed.options->threads, 128);
   EXPECT_EQ(parsed.options->repeat, 99);
+}
+
+TEST(CliOptions, NumbersAreDecimalDigitsOnlyNotANumberOrNotInRange) {
   const struct {
     const char* option;
     const char* word;

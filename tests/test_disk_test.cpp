@@ -26,7 +26,7 @@
 
 #include "disk/DiskTest.h"
 #include "platform/FolderLock.h"
-#include "platform/SignalCleanup.h"
+#include "platform/SignalCleanupProbe_internal.h"
 #include "platform/UnbufferedFile.h"
 #include "tests/direct_io_folder.h"
 

@@ -1,7 +1,7 @@
 // Drive letters from a mount table given as text, and this system's drive C.
 #include <gtest/gtest.h>
 
-#include "platform/MountTable.h"
+#include "platform/MountTable_internal.h"
 
 namespace quorvane {
 namespace {
@@ -15,37 +15,59 @@ std::string Listed(const std::vector<DriveMapping>& drives) {
   return text;
 }
 
-TEST(DriveMap, RootIsCAndWritableDiskFilesystemsFollowInTableOrderUpToZ) {
-  const std::string table =
-      "proc /proc proc rw,relatime 0 0\n"
-      "/dev/vda / ext4 rw,relatime 0 0\n"
-      "tmpfs /dev/shm tmpfs rw 0 0\n"
-      "/dev/sdb1 /mnt/data xfs rw,noatime 0 0\n"
-      "/dev/sdc1 /media/my\\040stick vfat rw,uid=1000 0 0\n"
-      "/dev/sdb1 /srv/again xfs rw 0 0\n"              // the same device: no second letter
-      "/dev/sr0 /media/cdrom iso9660 ro 0 0\n"         // not writable, not a disk filesystem
-      "/dev/sdd1 /mnt/archive ext4 ro,relatime 0 0\n"  // read-only: no letter
-      "server:/export /mnt/nfs nfs4 rw 0 0\n"          // network
-      "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
-      "/dev/nvme0n1p3 /home btrfs rw,subvol=/home 0 0\n";
-  std::string many = "/dev/vda / ext4 rw 0 0\ngarbage\n\n/dev/x\n", manyListed = "C / ext4\n";
+// A mount table (named after what it shows) and its drives as Listed shows them.
+struct MountCase {
+  const char* name;
+  std::string table, listed;
+};
+
+std::string MixedTable() {
+  return "proc /proc proc rw,relatime 0 0\n"
+         "/dev/vda / ext4 rw,relatime 0 0\n"
+         "tmpfs /dev/shm tmpfs rw 0 0\n"
+         "/dev/sdb1 /mnt/data xfs rw,noatime 0 0\n"
+         "/dev/sdc1 /media/my\\040stick vfat rw,uid=1000 0 0\n"
+         "/dev/sdb1 /srv/again xfs rw 0 0\n"              // the same device: no second letter
+         "/dev/sr0 /media/cdrom iso9660 ro 0 0\n"         // not writable, not a disk filesystem
+         "/dev/sdd1 /mnt/archive ext4 ro,relatime 0 0\n"  // read-only: no letter
+         "server:/export /mnt/nfs nfs4 rw 0 0\n"          // network
+         "cgroup2 /sys/fs/cgroup cgroup2 rw 0 0\n"
+         "/dev/nvme0n1p3 /home btrfs rw,subvol=/home 0 0\n";
+}
+
+// Thirty disks after lines that are no mount entries: the letters end at Z.
+MountCase ThirtyDisks() {
+  MountCase row{"LinesThatAreNoEntriesAreSkippedAndTheLettersEndAtZ",
+                "/dev/vda / ext4 rw 0 0\ngarbage\n\n/dev/x\n", "C / ext4\n"};
   for (int i = 0; i < 30; ++i) {
-    many += "/dev/disk" + std::to_string(i) + " /mnt/d" + std::to_string(i) + " ext4 rw 0 0\n";
+    row.table += "/dev/disk" + std::to_string(i) + " /mnt/d" + std::to_string(i) + " ext4 rw 0 0\n";
     if (i < 23)
-      manyListed += static_cast<char>('D' + i) + (" /mnt/d" + std::to_string(i) + " ext4\n");
+      row.listed += static_cast<char>('D' + i) + (" /mnt/d" + std::to_string(i) + " ext4\n");
   }
-  const struct {
-    std::string table, listed;
-  } rows[] = {
-      {table, "C / ext4\nD /mnt/data xfs\nE /media/my stick vfat\nF /home btrfs\n"},
-      {"/dev/root / ext4 ro 0 0\n/dev/sda2 /data ext4 rw 0 0\n", "C / ext4 ro\nD /data ext4\n"},
-      {"tmpfs / tmpfs rw 0 0\n", ""},  // a root on a pseudo filesystem has no drive
-      {"overlay / overlay rw,lowerdir=/a 0 0\n", "C / overlay\n"},  // a container's has one
-      {many, manyListed},
-      {"", ""}};
-  for (const auto& row : rows) EXPECT_EQ(Listed(MapDrives(row.table)), row.listed);
+  return row;
+}
+
+class MapDrivesTest : public testing::TestWithParam<MountCase> {};
+TEST_P(MapDrivesTest, RootIsCAndWritableDiskFilesystemsFollowInTableOrder) {
+  EXPECT_EQ(Listed(MapDrives(GetParam().table)), GetParam().listed);
+}
+INSTANTIATE_TEST_SUITE_P(
+    DriveMap, MapDrivesTest,
+    testing::Values(MountCase{"PseudoNetworkReadOnlyAndRepeatedDevicesGetNoLetter", MixedTable(),
+                              "C / ext4\nD /mnt/data xfs\nE /media/my stick vfat\nF /home btrfs\n"},
+                    MountCase{"AReadOnlyRootIsCButNotAvailable",
+                              "/dev/root / ext4 ro 0 0\n/dev/sda2 /data ext4 rw 0 0\n",
+                              "C / ext4 ro\nD /data ext4\n"},
+                    MountCase{"ARootOnAPseudoFilesystemHasNoDrive", "tmpfs / tmpfs rw 0 0\n", ""},
+                    MountCase{"AContainersOverlayRootHasOne",
+                              "overlay / overlay rw,lowerdir=/a 0 0\n", "C / overlay\n"},
+                    ThirtyDisks(), MountCase{"AnEmptyTableHasNone", "", ""}),
+    [](const testing::TestParamInfo<MountCase>& row) { return std::string(row.param.name); });
+
+TEST(DriveMap, AvailabilityIsIndexedByLetterFromA) {
   std::string available;
-  for (const bool letter : DriveAvailability(MapDrives(table))) available += letter ? 'x' : '.';
+  for (const bool letter : DriveAvailability(MapDrives(MixedTable())))
+    available += letter ? 'x' : '.';
   EXPECT_EQ(available, "..xxxx....................");
 }
 

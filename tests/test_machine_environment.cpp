@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/JsonReport.h"
 #include "cli_invoke.h"
 #include "engine/EnvironmentWarnings.h"
 #include "fixture_tree.h"
@@ -37,9 +38,9 @@ TEST(MachineEnvironment, ReadersTellWhatTheTreeShowsAndUnknownForWhatIsMissingOr
   MachineEnvironment environment = ReadMachineEnvironment(bare.root(), kNoWait);
   EXPECT_FALSE(environment.otherLoadPercent);  // the file did not move: no time passed
   EXPECT_EQ(environment.governor, "performance, powersave");
-  EXPECT_EQ(environment.virtualMachine, "no");
+  EXPECT_EQ(environment.virtualMachine, TriState::No);
   EXPECT_EQ(environment.processor, "Acme Core 9");
-  EXPECT_EQ(environment.sharedCores, "yes");
+  EXPECT_EQ(environment.sharedCores, TriState::Yes);
 
   FixtureTree guest;  // the firmware names the hypervisor; the processor flag says so too
   guest.File("proc/cpuinfo", "model name : Virtual CPU\nflags : fpu hypervisor\n");
@@ -47,16 +48,16 @@ TEST(MachineEnvironment, ReadersTellWhatTheTreeShowsAndUnknownForWhatIsMissingOr
   guest.File("sys/devices/system/cpu/smt/active", "0\n");
   guest.File("sys/devices/system/cpu/cpu0/topology/thread_siblings_list", "0-1\n");  // smt wins
   environment = ReadMachineEnvironment(guest.root(), kNoWait);
-  EXPECT_EQ(environment.virtualMachine, "yes");
+  EXPECT_EQ(environment.virtualMachine, TriState::Yes);
   EXPECT_EQ(environment.virtualEvidence, "QEMU");
-  EXPECT_EQ(environment.sharedCores, "no");
+  EXPECT_EQ(environment.sharedCores, TriState::No);
   guest.File("sys/class/dmi/id/sys_vendor", "Acme\n");
   EXPECT_EQ(ReadMachineEnvironment(guest.root(), kNoWait).virtualEvidence, "hypervisor flag");
 
   FixtureTree xen;  // only the hypervisor's own folder
   xen.File("sys/hypervisor/type", "xen\n");
   environment = ReadMachineEnvironment(xen.root(), kNoWait);
-  EXPECT_EQ(environment.virtualMachine, "yes");
+  EXPECT_EQ(environment.virtualMachine, TriState::Yes);
   EXPECT_EQ(environment.virtualEvidence, "xen");
 
   FixtureTree empty, garbled;
@@ -70,10 +71,10 @@ TEST(MachineEnvironment, ReadersTellWhatTheTreeShowsAndUnknownForWhatIsMissingOr
     EXPECT_FALSE(ReadProcessorTimes(tree->root()));
     environment = ReadMachineEnvironment(tree->root(), kNoWait);
     EXPECT_FALSE(environment.otherLoadPercent);
-    for (const std::string& value : {environment.governor, environment.virtualMachine,
-                                     environment.processor, environment.sharedCores}) {
-      EXPECT_EQ(value, "unknown");
-    }
+    EXPECT_EQ(environment.governor, "unknown");
+    EXPECT_EQ(environment.processor, "unknown");
+    EXPECT_EQ(environment.virtualMachine, TriState::Unknown);
+    EXPECT_EQ(environment.sharedCores, TriState::Unknown);
   }
 }
 
@@ -129,6 +130,11 @@ TEST(EnvironmentWarnings, CliWarnsOnStderrAndItsJsonHoldsTheEnvironmentAndBuildS
   EXPECT_EQ(environment.at("otherLoadPercent"), 42.0);
   EXPECT_EQ(environment.at("virtualMachine"), "unknown");
   EXPECT_EQ(environment.at("warnings").size(), 2u);
+  MachineEnvironment facts;  // the tri-states become words only in the JSON
+  facts.virtualMachine = TriState::No;
+  facts.sharedCores = TriState::Yes;
+  EXPECT_EQ(EnvironmentAsJson(facts, {}).at("virtualMachine"), "no");
+  EXPECT_EQ(EnvironmentAsJson(facts, {}).at("sharedCores"), "yes");
   const nlohmann::json& build = environment.at("build");
   EXPECT_EQ(build.at("version"), QUORVANE_VERSION);
   EXPECT_NE(build.at("kernelFlags").get<std::string>().find("-falign-functions=64"),

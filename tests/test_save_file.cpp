@@ -22,7 +22,7 @@
 #include <tuple>
 
 #include "platform/SaveFile.h"
-#include "platform/SaveFileSystem.h"
+#include "platform/SaveFileSystem_internal.h"
 #include "platform/SignalCleanup.h"
 #include "tests/temp_folder.h"
 
@@ -233,7 +233,9 @@ TEST(SaveFile, UnnamedAndNamedTemporaryFilesReplaceWholeAndNeverTakeANameThatApp
     steps.unnamed = unnamed;
     ASSERT_FALSE(save_file::SaveFileContentsWith(path, kOld, steps));
     chmod(path.c_str(), 0604);
-    if (geteuid() == 0) ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+    if (geteuid() == 0) {
+      ASSERT_EQ(chown(path.c_str(), kNobody, kNobody), 0);
+    }
     const struct stat before = StatOf(path);
     ASSERT_FALSE(save_file::SaveFileContentsWith(path, kNew, steps));
     EXPECT_EQ(FileBytes(path), kNew);

@@ -71,11 +71,14 @@ TEST(Utf8, SequencesAreReadToTheirLimitsAndAMalformedOneCostsOneByte) {
   EXPECT_EQ(after, (std::vector<std::size_t>{1, 3, 6, 10, 11, 12}));
 }
 
-TEST(SystemText, PlaceholdersAreKnownWithoutRegardToCaseAndMakersAreNotRepeated) {
+TEST(SystemText, PlaceholdersAreKnownWithoutRegardToCaseAndOnlyWhole) {
   EXPECT_TRUE(IsPlaceholderText("To Be Filled By O.E.M."));
   EXPECT_TRUE(IsPlaceholderText("DEFAULT STRING"));
   EXPECT_FALSE(IsPlaceholderText("Default strings"));
   EXPECT_FALSE(IsPlaceholderText(""));
+}
+
+TEST(SystemText, AMakerIsNotRepeatedBeforeANameThatStartsWithIt) {
   EXPECT_EQ(JoinMakerAndName("ASUSTeK", "ASUSTEK PRIME B450"), "ASUSTEK PRIME B450");
   EXPECT_EQ(JoinMakerAndName("Dell Inc.", "0X8DXD"), "Dell Inc. 0X8DXD");
   EXPECT_EQ(JoinMakerAndName("", "B450"), "B450");

@@ -12,7 +12,6 @@
 #include <string>
 #include <system_error>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "engine/TestRunner.h"
@@ -58,23 +57,18 @@ struct DiskRecord {
   std::vector<std::pair<char, std::int32_t>> calls;
 } disks;
 
-std::int32_t StandInDiskTest(char letter, std::int32_t passes, std::int32_t& readMax,
-                             std::int32_t& readAverage, std::int32_t& readMin,
-                             std::int32_t& writeMax, std::int32_t& writeAverage,
-                             std::int32_t& writeMin, std::int32_t& cpuUsage,
-                             const DiskTestEnvironment& environment) {
+std::optional<DiskResults> StandInDiskTest(char letter, std::int32_t passes,
+                                           const DiskTestEnvironment& environment) {
   disks.calls.emplace_back(letter, passes);
   if (disks.failing.find(letter) != std::string::npos) {
     environment.showMessage("Can't write test file", "Error writing to test file");
-    return -1;
+    return std::nullopt;
   }
   if (disks.noting.find(letter) != std::string::npos) {
     (environment.showNote ? environment.showNote : environment.showMessage)(
         "The test file was left by a test that ended abnormally: it was removed.", "Note");
   }
-  std::tie(readMax, readAverage, readMin, writeMax, writeAverage, writeMin, cpuUsage) =
-      std::tuple(700, 600, 500, 400, 300, 200, 12);
-  return 0;
+  return DiskResults{700, 600, 500, 400, 300, 200, 12};
 }
 
 class ScriptedHost : public RunHost {
@@ -294,8 +288,9 @@ TEST_F(TestRunnerTest, DrivesFollowTheTestsAFailedDriveLeavesNoGapAndBlocksFillT
   ASSERT_EQ(codes.size(), 100u);
   EXPECT_EQ(std::string(codes.begin(), codes.begin() + 10), "dwC      E");
   EXPECT_EQ(codes[93], 'Q');
-  EXPECT_EQ(std::string(ValueText(state.thisResults[2])), "       700");
-  EXPECT_EQ(std::string(ValueText(state.thisResults[8])), "        12");
+  std::string blockC;  // drive C's seven results, in the order of its rows
+  for (std::size_t row = 2; row < 9; ++row) blockC += ValueText(state.thisResults[row]);
+  EXPECT_EQ(blockC, "       700       600       500       400       300       200        12");
   EXPECT_EQ(state.resultCount, 100);
 }
 
@@ -454,7 +449,7 @@ class SteadyRunTest : public TestRunnerTest {
 TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAgain) {
   Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone});
   steadyScript->pausedCall[0] = 3;  // Dhrystone's second round (the first call sizes)
-  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  TestRunner runner(StartThread, kSpinning, {}, MeasureDrive, settings);
   const ScriptedHost host = RunTests(state, "1", runner);
 
   const std::vector<std::string> progress = [&] {
@@ -510,7 +505,7 @@ TEST_F(SteadyRunTest, WorkIsSizedToTheFloorAndAPausedRoundIsNotKeptButMeasuredAg
 TEST_F(SteadyRunTest, WorkThatAlreadyLastsTheFloorTakesItsSizingIntervalAsItsFirstRound) {
   Select(state.testSelection, {TestId::Queens});
   settings.floorSeconds = 0.0005;  // the fixed work's 2 ms already last longer
-  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  TestRunner runner(StartThread, kSpinning, {}, MeasureDrive, settings);
   const ScriptedHost host = RunTests(state, "1", runner);
   EXPECT_EQ(
       std::count(host.log.begin(), host.log.end(), "progress Sizing: 1/1 Eight queens problem"), 1);
@@ -532,7 +527,7 @@ TEST_F(SteadyRunTest, AWorkerThatGoesWrongInALaterRoundLosesTheScoreAlsoAlone) {
   steadyScript->wrongFromCall[0] = 3;  // right while sized and in round 1
   settings.tolerancePercent = 0.0;     // no agreement: every round is measured up to the cap
   settings.maxRounds = 3;
-  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  TestRunner runner(StartThread, kSpinning, {}, MeasureDrive, settings);
   const ScriptedHost host = RunTests(state, "1", runner);
   ASSERT_EQ(host.errors.size(), 1u);
   EXPECT_NE(host.errors[0].find("wrong result in the test Dhrystone 2.1 (worker thread 1 of 1)"),
@@ -555,7 +550,7 @@ TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
   state.testSelection.quickTests = true;
   Select(state.testSelection, {TestId::Queens, TestId::Matrix});
   steadyScript->pausedCall[2] = 1;
-  TestRunner runner(StartThread, kSpinning, {}, RunDiskTest, settings);
+  TestRunner runner(StartThread, kSpinning, {}, MeasureDrive, settings);
   const ScriptedHost host = RunTests(state, "1", runner);
   EXPECT_EQ(Codes(state.thisResults), (std::vector<char>{'q', 'c'}));  // the score stays
   EXPECT_TRUE(runner.SteadyTests().empty());

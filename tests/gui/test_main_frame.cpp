@@ -76,16 +76,13 @@ const WorkerRoutineTable kHeldWorkers = {HeldWorker, HeldWorker, HeldWorker, Hel
 const char* const kOpenFailure = "Error opening test file. Make sure you've got admin rights!";
 
 // Drives C and D succeed, the others fail with the open failure message.
-std::int32_t StandInDiskTest(char letter, std::int32_t, std::int32_t& a, std::int32_t& b,
-                             std::int32_t& c, std::int32_t& d, std::int32_t& e, std::int32_t& f,
-                             std::int32_t& g, const DiskTestEnvironment& environment) {
+std::optional<DiskResults> StandInDiskTest(char letter, std::int32_t,
+                                           const DiskTestEnvironment& environment) {
   if (letter > 'D') {
     environment.showMessage(kOpenFailure, "Can't open test file");
-    return -1;
+    return std::nullopt;
   }
-  a = b = c = d = e = f = 1000;
-  g = 5;
-  return 0;
+  return DiskResults{1000, 1000, 1000, 1000, 1000, 1000, 5};
 }
 
 std::array<bool, 26> DrivesFrom(char first, char last) {
@@ -93,6 +90,13 @@ std::array<bool, 26> DrivesFrom(char first, char last) {
   for (char letter = first; letter <= last; ++letter)
     available[static_cast<std::size_t>(letter - 'A')] = true;
   return available;
+}
+
+// Other programs took half of the processors' time.
+MachineEnvironment HalfLoaded() {
+  MachineEnvironment environment;
+  environment.otherLoadPercent = 50.0;
+  return environment;
 }
 
 // A menu as text: "item=id", a separator "-", a submenu "title[items]", joined by '|'.
@@ -185,14 +189,14 @@ class MainFrameTest : public QObject {
       // Every modal dialog but the wait dialog is answered: the description with `threadCount`,
       // the others with OK.
       QObject::connect(&answering, &QTimer::timeout, [this] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog || qobject_cast<CWaitDlg*>(dialog)) return;
-        const bool type = beforeAnswer(*dialog);
-        auto* threads = dialog->findChild<QLineEdit*>(QStringLiteral("threads"));
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!modal || qobject_cast<CWaitDlg*>(modal)) return;
+        const bool type = beforeAnswer(*modal);
+        auto* threads = modal->findChild<QLineEdit*>(QStringLiteral("threads"));
         if (threads && type) threads->setText(threadCount);
         auto* button =
-            dialog->findChild<QPushButton*>(threadCount.isEmpty() ? "cancelButton" : "okButton");
-        button ? button->click() : dialog->accept();
+            modal->findChild<QPushButton*>(threadCount.isEmpty() ? "cancelButton" : "okButton");
+        button ? button->click() : modal->accept();
       });
       answering.start(5);
     }
@@ -274,7 +278,7 @@ class MainFrameTest : public QObject {
     s.frame->TriggerCommand(command::kMemory);
     QStringList tables;
     s.frame->SetSpreadShower([&tables](QWidget*, const QString& table) { tables << table; });
-    s.frame->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 50.0}; });
+    s.frame->SetEnvironmentReader(HalfLoaded);
     s.frame->TriggerCommand(command::kRepeatThree);
     s.frame->TriggerCommand(command::kQuickTests);
     QVERIFY(s.Checked(command::kRepeatThree) && s.Checked(command::kQuickTests));
@@ -377,11 +381,11 @@ class MainFrameTest : public QObject {
 
     // The run's texts are Windows-1252 bytes: its progress and messages show their characters.
     QStringList shown;
-    GuiRunHost host(
-        {{},
-         {},
-         [&](const QString& name, int, int) { shown << name; },
-         [&](const QString& text, const QString& caption) { shown << text << caption; }});
+    GuiRunHost host({{},
+                     {},
+                     [&](const QString& name, int, int) { shown << name; },
+                     [&](const QString& text, const QString& caption) { shown << text << caption; },
+                     {}});
     host.Progress({1, 7, "Test \x80"});
     host.ShowError("\x93G:\\\x94 \x96 full", "\x80rror");
     QCOMPARE(shown.join(QLatin1Char('|')),
@@ -398,7 +402,7 @@ class MainFrameTest : public QObject {
     Setup s;
     QApplication::setQuitOnLastWindowClosed(false);
     s.frame->show();
-    s.frame->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 50.0}; });
+    s.frame->SetEnvironmentReader(HalfLoaded);
     for (int id : {command::kQuickTests, command::kDhrystones, command::kWhetstones,
                    command::kEightQueens}) {
       s.frame->TriggerCommand(id);
@@ -738,8 +742,8 @@ class MainFrameTest : public QObject {
     const int percents[] = {150, 50, 150, 50, 100, 142};
     for (int width : {700, 1000}) {
       s.frame->resize(width, 400);
-      const QImage image = s.ChartImage();
-      const QList<QRect> bars = BarsIn(image);
+      const QImage chart = s.ChartImage();
+      const QList<QRect> bars = BarsIn(chart);
       QCOMPARE(bars.size(), 6);
       const double perPercent = bars[0].width() / 150.0;
       QVERIFY(bars[0].width() > (width - 300) / 2);  // the widest bar uses the width
@@ -755,7 +759,7 @@ class MainFrameTest : public QObject {
       const int lineX = qRound(bars[0].left() + 100 * perPercent);
       int line = 0;
       for (int x = lineX - 1; x <= lineX + 1; ++x)
-        line = std::max(line, span - Ink(image, {x, bars[0].top(), 1, span}, text));
+        line = std::max(line, span - Ink(chart, {x, bars[0].top(), 1, span}, text));
       QCOMPARE(line, span);
     }
 

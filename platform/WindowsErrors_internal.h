@@ -1,6 +1,7 @@
 // The reasons Windows gives for a failed call, as the portable error conditions the rest of the
 // program knows (std::errc and errno values), so that messages read the same on every system.
-// For the Windows sources of platform/ only; includes nothing of Windows itself.
+// For the Windows sources of platform/ only; includes nothing of Windows itself. Pure
+// functions: any thread, no blocking, no failure.
 #pragma once
 
 #include <system_error>
