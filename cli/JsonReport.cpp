@@ -54,11 +54,6 @@ void AddSteady(nlohmann::json& item, const std::vector<std::vector<SteadyTest>>*
   }
 }
 
-// A tri-state fact as the JSON writes it.
-const char* TriStateText(TriState fact) {
-  return fact == TriState::Yes ? "yes" : fact == TriState::No ? "no" : kUnknown;
-}
-
 }  // namespace
 
 nlohmann::json SteadyAsJson(const SteadyTest& test) {

@@ -71,4 +71,8 @@ MachineEnvironment ReadThisEnvironment() {
   return ReadMachineEnvironment("/", std::chrono::milliseconds(250));
 }
 
+const char* TriStateText(TriState fact) {
+  return fact == TriState::Yes ? "yes" : fact == TriState::No ? "no" : kUnknown;
+}
+
 }  // namespace quorvane

@@ -20,6 +20,10 @@ inline constexpr const char* kUnknown = "unknown";
 // A yes-or-no fact about the machine that the system may not tell.
 enum class TriState { Unknown, No, Yes };
 
+// The word for a tri-state fact where one is shown or written (the JSON, the web page): "yes",
+// "no" or "unknown".
+const char* TriStateText(TriState fact);
+
 struct MachineEnvironment {
   // Percent of all processors' time that other programs took during the measurement.
   std::optional<double> otherLoadPercent;

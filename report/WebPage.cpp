@@ -532,12 +532,13 @@ void Environment(std::string& page, const WebPageContent& content) {
                       ? Decimal(*environment->otherLoadPercent, 1) + " % of the processors' time"
                       : std::string(kUnknown));
     DefinitionRow(page, "governor", "Frequency governor", environment->governor);
-    std::string virtualMachine = environment->virtualMachine;
+    std::string virtualMachine = TriStateText(environment->virtualMachine);
     if (!environment->virtualEvidence.empty())
       virtualMachine += " (" + environment->virtualEvidence + ")";
     DefinitionRow(page, "virtual-machine", "Virtual machine", virtualMachine);
     DefinitionRow(page, "processor", "Processor", environment->processor);
-    DefinitionRow(page, "shared-cores", "Hardware threads share cores", environment->sharedCores);
+    DefinitionRow(page, "shared-cores", "Hardware threads share cores",
+                  TriStateText(environment->sharedCores));
     for (const std::string& warning : EnvironmentWarnings(*environment))
       DefinitionRow(page, "warning", "Warning", warning);
   }
