@@ -29,8 +29,10 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 std::string OutputConflict(const CliOptions& options) {
   const NamedFile outputs[] = {{"--save", &options.save}, {"--export", &options.exportTo}};
-  const NamedFile inputs[] = {
-      {"--load", &options.load}, {"--compare", &options.compare}, {"--save", &options.save}};
+  const NamedFile inputs[] = {{"--load", &options.load},
+                              {"--compare", &options.compare},
+                              {"--save", &options.save},
+                              {"--history-file", &options.historyFile}};
   for (const NamedFile& output : outputs) {
     if (!*output.name) continue;
     for (const NamedFile& other : inputs) {
