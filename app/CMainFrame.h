@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "app/HelpWindow.h"
 #include "engine/BenchmarkState.h"
 #include "platform/MachineEnvironment.h"
+#include "report/ResultFile.h"
 
 class QAction;
 class QFileDialog;
@@ -74,7 +76,8 @@ class CMainFrame : public QMainWindow {
   void SetFileChooser(FileChooser chooser);
   void SetSpreadShower(SpreadShower shower);
   // Shows, when a run has ended, the lines on how its tests were measured (disturbed, or their
-  // rounds did not agree), one a line, in one box with the warning icon. Not an error.
+  // rounds did not agree) and why the history did not take the run, if it did not, one a line,
+  // in one box with the warning icon. Not an error.
   void SetMeasurementWarningShower(MessageShower shower);
   // Where a run takes the machine's environment from before it starts (this computer's).
   void SetEnvironmentReader(EnvironmentReader reader);
@@ -84,6 +87,12 @@ class CMainFrame : public QMainWindow {
   using QuestionAsker =
       std::function<bool(QWidget* owner, const QString& text, const QString& caption)>;
   void SetQuestionAsker(QuestionAsker asker);
+  // The history that finished runs are recorded in and File > History... lists (by default the
+  // user's, history/HistoryLocation.h).
+  void SetHistoryPath(std::filesystem::path path);
+  // Whether finished runs are recorded: "Keep a history of runs", remembered in the program's
+  // settings (QSettings), on unless the user turned it off.
+  bool KeepsHistory() const { return keepHistory_; }
 
   int FirstVisibleLine() const;
   ReportView* reportView() const { return reportView_; }
@@ -120,6 +129,8 @@ class CMainFrame : public QMainWindow {
   void OnShowDescription(int id);
   void OnShowChart(int id);
   void OnSaveChart(int id);
+  void OnHistory(int id);
+  void OnKeepHistory(int id);
   void OnHelp(int id);
   void OnAbout(int id);
 
@@ -141,6 +152,11 @@ class CMainFrame : public QMainWindow {
   void BuildMenus(const std::array<bool, 26>& driveAvailable);
   void SetCheck(int id, bool checked);
   void ReadInto(bool comparison);
+  // Shows the report of tables just read, from its first line.
+  void ShowReadTables();
+  // Reads the result file of run `id` of the history into the target's tables, as Load... and
+  // Compare... read a file; false after showing the message of a failure.
+  bool ReadRecordedRun(const std::string& resultFile, FileTarget target, std::int64_t id);
   void ShowChart(bool shown);
 
   BenchmarkState& state_;
@@ -161,6 +177,8 @@ class CMainFrame : public QMainWindow {
   MessageShower showMeasurementWarnings_;
   QuestionAsker askQuestion_;
   EnvironmentReader readEnvironment_;
+  std::filesystem::path historyPath_;
+  bool keepHistory_ = true;     // "Keep a history of runs"
   bool repeatThree_ = false;    // "Repeat 3 times (median)"
   bool closeAfterRun_ = false;  // the window closes when the run has ended
 };

@@ -39,5 +39,7 @@ constexpr int kShowChart = 40110;
 constexpr int kSaveChart = 40111;
 constexpr int kRepeatThree = 40100;  // "Repeat 3 times (median)"
 constexpr int kQuickTests = 40101;   // "Quick tests (fixed work)"
+constexpr int kKeepHistory = 40102;  // "Keep a history of runs"
+constexpr int kHistory = 40112;      // "History..."
 
 }  // namespace quorvane::command
