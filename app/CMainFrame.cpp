@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QUrl>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "app/GuiRunHost.h"
 #include "app/HelpDocument.h"
 #include "app/HelpWindow.h"
+#include "app/HistoryDialog.h"
 #include "app/MenuTable.h"
 #include "app/ReportView.h"
 #include "dialogs/CDescriptionDlg.h"
@@ -32,8 +34,11 @@
 #include "engine/RepeatedRuns.h"
 #include "engine/TestRunner.h"
 #include "generated/Version.h"
+#include "history/HistoryLocation.h"
+#include "history/HistoryRecording.h"
 #include "platform/SaveFile.h"
 #include "platform/WorkerThread.h"
+#include "report/JsonReport.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/ResultsModel.h"
@@ -103,6 +108,26 @@ void ShowSpreadBox(QWidget* owner, const QString& table) {
 }
 
 constexpr int kDesktopRepetitions = 3;
+
+// The program's settings (on Linux ~/.config/Quorvane/Quorvane.conf) and the key of "Keep a
+// history of runs".
+const QString kSettingsName = QStringLiteral("Quorvane");
+const QString kKeepHistoryKey = QStringLiteral("history/keep");
+
+// Records the run that has just finished in `state` in the history at `path`: its facts, and
+// the details that quorvane-cli records too. The warning line of a run not recorded, or empty.
+// Called on the run's thread, which owns the state.
+QString RecordFinishedRun(const std::filesystem::path& path, const BenchmarkState& state,
+                          const MachineEnvironment& environment, const RepeatedRuns* repeated,
+                          const std::vector<std::vector<SteadyTest>>& steadyRuns) {
+  RunFacts facts = FactsNow();
+  facts.threads = ReadValue(FieldText(state.thisMachine.threads));
+  facts.longTests = state.testSelection.LengthFactor != 2;
+  facts.repetitions = repeated != nullptr ? repeated->repetitions() : 1;
+  facts.steady = !state.testSelection.quickTests;
+  facts.detailsJson = RunDetailsJson(state, repeated, &steadyRuns, environment, ThisBuild());
+  return QString::fromStdString(RecordRun(path, state, facts).warning);
+}
 
 }  // namespace
 
@@ -175,7 +200,9 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
       showSpread_(ShowSpreadBox),
       showMeasurementWarnings_(ShowWarningBox),
       askQuestion_(AskWithMessageBox),
-      readEnvironment_(ReadThisEnvironment) {
+      readEnvironment_(ReadThisEnvironment),
+      historyPath_(DefaultHistoryPath()),
+      keepHistory_(QSettings(kSettingsName, kSettingsName).value(kKeepHistoryKey, true).toBool()) {
   setWindowTitle(QString::fromLatin1(kTitle));
   auto* client = new QWidget;
   auto* layout = new QHBoxLayout(client);
@@ -209,6 +236,7 @@ CMainFrame::CMainFrame(BenchmarkState& state, CDescriptionDlg& descriptionDlg, T
   BuildMenus(driveAvailable);
   SetCheck(command::kRealTime, state_.testSelection.RealTimePriority);
   SetCheck(command::kQuickTests, state_.testSelection.quickTests);
+  SetCheck(command::kKeepHistory, keepHistory_);
   resize(760, 560);
 }
 
@@ -267,6 +295,7 @@ void CMainFrame::SetQuestionAsker(QuestionAsker asker) { askQuestion_ = std::mov
 void CMainFrame::SetEnvironmentReader(EnvironmentReader reader) {
   readEnvironment_ = std::move(reader);
 }
+void CMainFrame::SetHistoryPath(std::filesystem::path path) { historyPath_ = std::move(path); }
 
 int CMainFrame::FirstVisibleLine() const { return reportView_->FirstVisibleLine(); }
 
@@ -337,9 +366,36 @@ void CMainFrame::ReadInto(bool comparison) {
     return;
   }
   if (!comparison) lastRun_.reset();  // the results shown are no longer the run's
+  ShowReadTables();
+}
+
+void CMainFrame::ShowReadTables() {
   reportView_->SetFirstVisibleLine(0);
   BuildReport(state_);
   ShowReport();
+}
+
+bool CMainFrame::ReadRecordedRun(const std::string& resultFile, FileTarget target,
+                                 std::int64_t id) {
+  const FileOutcome read = ReadResultBytes(state_, target, resultFile);
+  if (read != FileOutcome::Done) {
+    const std::string name = "run " + std::to_string(id) + " of the history";
+    ShowFileMessage(QString::fromStdString(OutcomeMessageFor(read, name, {})));
+    return false;
+  }
+  if (target == FileTarget::ThisMachine) lastRun_.reset();  // not the window's last run
+  ShowReadTables();
+  return true;
+}
+
+void CMainFrame::OnHistory(int) {
+  HistoryDialog dialog(
+      historyPath_,
+      [this](const std::string& resultFile, FileTarget target, std::int64_t id) {
+        return ReadRecordedRun(resultFile, target, id);
+      },
+      askQuestion_, this);
+  dialog.exec();
 }
 
 void CMainFrame::OnFileLoad(int) { ReadInto(false); }
@@ -398,6 +454,12 @@ void CMainFrame::OnRepeatThree(int id) {
 
 void CMainFrame::OnQuickTests(int id) { SetCheck(id, ToggleQuickTests(state_.testSelection)); }
 
+void CMainFrame::OnKeepHistory(int id) {
+  keepHistory_ = !keepHistory_;
+  QSettings(kSettingsName, kSettingsName).setValue(kKeepHistoryKey, keepHistory_);
+  SetCheck(id, keepHistory_);
+}
+
 // The run --------------------------------------------------------------------------------------
 
 void CMainFrame::OnRunSelectedTests(int) {
@@ -421,25 +483,35 @@ void CMainFrame::OnRunSelectedTests(int) {
        [&wait](const QString& text) { wait.ShowWarning(text); }});
   RepeatedRuns runs;
   const bool repeat = repeatThree_;
+  // Where the finished run is recorded (nowhere: empty); the warning of a run not recorded.
+  const std::filesystem::path history = keepHistory_ ? historyPath_ : std::filesystem::path();
+  QString recordingWarning;
   // Written by the run's thread only, read here once it is joined.
-  RunRecord record;
+  LastRun record;
   record.started = std::chrono::system_clock::now();
-  std::optional<std::thread> runThread = StartThread([this, &host, &wait, &runs, &record, repeat] {
-    // Before the run, off the user-interface thread: what may make the scores low or unsteady.
-    record.environment = readEnvironment_();
-    QStringList warnings;
-    for (const std::string& warning : EnvironmentWarnings(*record.environment)) {
-      warnings << QString::fromStdString(warning);
-    }
-    if (!warnings.isEmpty()) host.ShowWarning(warnings.join(QLatin1Char('\n')));
-    if (repeat) {
-      RunRepeatedly(runner_, state_, host, kDesktopRepetitions, runs, &record.steadyRuns);
-    } else {
-      runner_.OnRunSelectedTests(state_, host);
-      if (!runner_.SteadyTests().empty()) record.steadyRuns.push_back(runner_.SteadyTests());
-    }
-    QMetaObject::invokeMethod(&wait, "Finish", Qt::QueuedConnection);
-  });
+  std::optional<std::thread> runThread =
+      StartThread([this, &host, &wait, &runs, &record, repeat, &history, &recordingWarning] {
+        // Before the run, off the user-interface thread: what may make the scores low or unsteady.
+        record.environment = readEnvironment_();
+        QStringList warnings;
+        for (const std::string& warning : EnvironmentWarnings(*record.environment)) {
+          warnings << QString::fromStdString(warning);
+        }
+        if (!warnings.isEmpty()) host.ShowWarning(warnings.join(QLatin1Char('\n')));
+        if (repeat) {
+          RunRepeatedly(runner_, state_, host, kDesktopRepetitions, runs, &record.steadyRuns);
+        } else {
+          runner_.OnRunSelectedTests(state_, host);
+          if (!runner_.SteadyTests().empty()) record.steadyRuns.push_back(runner_.SteadyTests());
+        }
+        // A run that was stopped, or that has no result, is not recorded. The wait dialog stays
+        // while the history is written (at most the store's wait for another program's lock).
+        if (!history.empty() && !runner_.StopRequested() && state_.thisResults[0].code != '\0') {
+          recordingWarning = RecordFinishedRun(history, state_, *record.environment,
+                                               repeat ? &runs : nullptr, record.steadyRuns);
+        }
+        QMetaObject::invokeMethod(&wait, "Finish", Qt::QueuedConnection);
+      });
   if (runThread) {
     // The wait dialog is not modal to Qt, which would drop the window's close box while it
     // shows: the menus and views are locked instead, so the close box alone still answers.
@@ -456,7 +528,8 @@ void CMainFrame::OnRunSelectedTests(int) {
     }
     record.repeated = runs;
     lastRun_ = std::move(record);
-    const QStringList& warnings = host.MeasurementWarnings();
+    QStringList warnings = host.MeasurementWarnings();
+    if (!recordingWarning.isEmpty()) warnings << recordingWarning;
     if (!closeAfterRun_ && !warnings.isEmpty()) {
       showMeasurementWarnings_(this, warnings.join(QLatin1Char('\n')), kMessageCaption);
     }

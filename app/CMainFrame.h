@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -20,6 +21,7 @@
 #include "engine/RepeatedRuns.h"
 #include "engine/SteadyMeasurement.h"
 #include "platform/MachineEnvironment.h"
+#include "report/ResultFile.h"
 
 class QAction;
 class QFileDialog;
@@ -79,7 +81,8 @@ class CMainFrame : public QMainWindow {
   void SetFileChooser(FileChooser chooser);
   void SetSpreadShower(SpreadShower shower);
   // Shows, when a run has ended, the lines on how its tests were measured (disturbed, or their
-  // rounds did not agree), one a line, in one box with the warning icon. Not an error.
+  // rounds did not agree) and why the history did not take the run, if it did not, one a line,
+  // in one box with the warning icon. Not an error.
   void SetMeasurementWarningShower(MessageShower shower);
   // Where a run takes the machine's environment from before it starts (this computer's).
   void SetEnvironmentReader(EnvironmentReader reader);
@@ -89,6 +92,12 @@ class CMainFrame : public QMainWindow {
   using QuestionAsker =
       std::function<bool(QWidget* owner, const QString& text, const QString& caption)>;
   void SetQuestionAsker(QuestionAsker asker);
+  // The history that finished runs are recorded in and File > History... lists (by default the
+  // user's, history/HistoryLocation.h).
+  void SetHistoryPath(std::filesystem::path path);
+  // Whether finished runs are recorded: "Keep a history of runs", remembered in the program's
+  // settings (QSettings), on unless the user turned it off.
+  bool KeepsHistory() const { return keepHistory_; }
 
   int FirstVisibleLine() const;
   ReportView* reportView() const { return reportView_; }
@@ -126,6 +135,8 @@ class CMainFrame : public QMainWindow {
   void OnShowChart(int id);
   void OnSaveChart(int id);
   void OnExportWebPage(int id);
+  void OnHistory(int id);
+  void OnKeepHistory(int id);
   void OnHelp(int id);
   void OnAbout(int id);
 
@@ -147,6 +158,11 @@ class CMainFrame : public QMainWindow {
   void BuildMenus(const std::array<bool, 26>& driveAvailable);
   void SetCheck(int id, bool checked);
   void ReadInto(bool comparison);
+  // Shows the report of tables just read, from its first line.
+  void ShowReadTables();
+  // Reads the result file of run `id` of the history into the target's tables, as Load... and
+  // Compare... read a file; false after showing the message of a failure.
+  bool ReadRecordedRun(const std::string& resultFile, FileTarget target, std::int64_t id);
   void ShowChart(bool shown);
   // The web page of what the window holds: with the last run's rounds, repetitions and
   // environment while its results are shown.
@@ -154,7 +170,7 @@ class CMainFrame : public QMainWindow {
 
   // What the web page shows of the last run besides its results; forgotten when a Load replaces
   // them.
-  struct RunRecord {
+  struct LastRun {
     std::chrono::system_clock::time_point started;
     std::vector<std::vector<SteadyTest>> steadyRuns;
     RepeatedRuns repeated;
@@ -179,7 +195,9 @@ class CMainFrame : public QMainWindow {
   MessageShower showMeasurementWarnings_;
   QuestionAsker askQuestion_;
   EnvironmentReader readEnvironment_;
-  std::optional<RunRecord> lastRun_;
+  std::optional<LastRun> lastRun_;
+  std::filesystem::path historyPath_;
+  bool keepHistory_ = true;     // "Keep a history of runs"
   bool repeatThree_ = false;    // "Repeat 3 times (median)"
   bool closeAfterRun_ = false;  // the window closes when the run has ended
 };

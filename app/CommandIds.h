@@ -37,8 +37,10 @@ constexpr int kAbout = 57664;
 // Added beside the menu above.
 constexpr int kShowChart = 40110;
 constexpr int kSaveChart = 40111;
-constexpr int kExportWebPage = 40112;  // "Export as web page..."
 constexpr int kRepeatThree = 40100;    // "Repeat 3 times (median)"
 constexpr int kQuickTests = 40101;     // "Quick tests (fixed work)"
+constexpr int kKeepHistory = 40102;    // "Keep a history of runs"
+constexpr int kExportWebPage = 40112;  // "Export as web page..."
+constexpr int kHistory = 40113;        // "History..."
 
 }  // namespace quorvane::command

@@ -38,6 +38,10 @@ std::string ValueCompletion(const std::string& valueName) {
            "      compopt -o nospace\n";
   }
   if (valueName == "FILE") return "      compopt -o default\n";
+  if (valueName == "ID") {  // the runs that `quorvane-cli --history` lists now
+    return "      COMPREPLY=($(compgen -W \"$(\"$1\" --history 2>/dev/null | cut -d' ' -f1)\" -- "
+           "\"$cur\"))\n";
+  }
   return {};  // a number or free text: nothing to offer
 }
 

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <thread>
 
 #include "engine/TestTable.h"
@@ -11,11 +12,6 @@
 #include "generated/Version.h"
 
 namespace quorvane {
-
-const std::vector<std::string> kFieldOptionNames = {
-    "brand",          "model",      "motherboard", "cpu",      "internal-clock",
-    "external-clock", "cache-size", "cache-type",  "ram-size", "ram-type",
-    "ram-speed",      "os",         "threads",     "cpus"};
 
 namespace {
 
@@ -118,6 +114,38 @@ struct CommandLineWords {
   std::vector<std::string> driveWords;
 };
 
+// The options of the history of runs; a run's number is its ID in the --history listing.
+void DescribeHistoryOptions(CLI::App& app, CliOptions& options) {
+  const auto runId = [&app](const char* name, std::optional<int>& value, const char* text) {
+    return app.add_option(name, value, text)
+        ->type_name("ID")
+        ->transform(DecimalNumber(1, std::numeric_limits<int>::max()));
+  };
+  CLI::Option* list = app.add_flag(
+      "--history", options.history,
+      "list the runs recorded in the history (id, local date and time, machine, threads, each "
+      "test's score; with --json as an array), then exit");
+  CLI::Option* loadRun =
+      runId("--load-run", options.loadRun,
+            "read run ID of the history as this machine's results and description, as --load "
+            "reads the file saved right after that run");
+  CLI::Option* compareRun = runId("--compare-run", options.compareRun,
+                                  "read run ID of the history as the comparison machine");
+  CLI::Option* deleteRun =
+      runId("--delete-run", options.deleteRun, "delete run ID from the history, then exit");
+  app.add_option("--history-file", options.historyFile,
+                 "the history of runs to record in and read (default: the file that "
+                 "QUORVANE_HISTORY names, else $XDG_DATA_HOME/quorvane/history.sqlite3, "
+                 "~/.local/share/quorvane/history.sqlite3 without XDG_DATA_HOME)")
+      ->type_name("FILE");
+  app.add_flag("--no-history", options.noHistory,
+               "do not record this run in the history (every finished run is recorded "
+               "otherwise)");
+  loadRun->excludes(app.get_option("--load"));
+  compareRun->excludes(app.get_option("--compare"));
+  list->excludes(deleteRun);
+}
+
 // The option table: every option, its value's name in --help and where its value goes. The value
 // names LIST, LETTER, FIELD=TEXT and FILE also tell the shell completion what to offer.
 void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words) {
@@ -182,6 +210,7 @@ void DescribeOptions(CLI::App& app, CliOptions& options, CommandLineWords& words
                  "and runs no script, written after the run like --export); '-': to standard "
                  "output")
       ->type_name("FILE");
+  DescribeHistoryOptions(app, options);
 }
 
 constexpr const char* kProgramSummary =
@@ -191,7 +220,7 @@ constexpr const char* kProgramSummary =
 
 bool RunsTests(const CliOptions& options) {
   return options.sweep || !options.tests.empty() || !options.drives.empty() ||
-         (!options.load && !options.description);
+         (!options.load && !options.loadRun && !options.description);
 }
 
 int DefaultThreadCount() {
@@ -265,8 +294,9 @@ CliParse ParseCommandLine(int argc, const char* const argv[]) {
   if (problem.empty() && options.sweep) {
     if (options.repeat != 1) {
       problem = "--repeat cannot be used with --sweep";
-    } else if (options.load) {
-      problem = "--sweep measures this machine anew and cannot be used with --load";
+    } else if (options.load || options.loadRun) {
+      problem = std::string("--sweep measures this machine anew and cannot be used with ") +
+                (options.load ? "--load" : "--load-run");
     } else if (options.tests.empty() && !options.drives.empty()) {
       problem = "--sweep needs a processor or memory test (--tests); disk tests use no threads";
     }

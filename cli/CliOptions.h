@@ -9,6 +9,7 @@
 
 #include "engine/ResultStore.h"
 #include "engine/TestSelection.h"
+#include "report/FieldNames.h"
 
 namespace quorvane {
 
@@ -33,6 +34,13 @@ struct CliOptions {
   std::optional<std::string> save;      // written after the run, if any
   std::optional<std::string> exportTo;  // the report text
   std::optional<std::string> html;      // the web page of the run
+  // The history of runs.
+  bool history = false;                    // list the runs, then exit
+  bool noHistory = false;                  // record nothing
+  std::optional<std::string> historyFile;  // unset: the default history
+  std::optional<int> loadRun;              // a run's result file as with --load
+  std::optional<int> compareRun;           // a run's result file as with --compare
+  std::optional<int> deleteRun;            // deleted, then exit
 };
 
 // The outcome of parsing: options to act on, or text to print and an exit status
@@ -46,8 +54,8 @@ struct CliParse {
 
 CliParse ParseCommandLine(int argc, const char* const argv[]);
 
-// Whether `options` run any test: a sweep, tests or drives named, or neither a file loaded nor
-// only the description asked for.
+// Whether `options` run any test: a sweep, tests or drives named, or neither a file or a run
+// of the history loaded nor only the description asked for.
 bool RunsTests(const CliOptions& options);
 
 // The default thread count: processors online, at most kMaxThreads.
@@ -65,8 +73,5 @@ std::vector<OptionInfo> OptionTable();
 
 // The words a --tests list is made of: the test names and "all".
 std::vector<std::string> TestListWords();
-
-// The --set names of the description fields, in field order.
-extern const std::vector<std::string> kFieldOptionNames;
 
 }  // namespace quorvane

@@ -7,9 +7,9 @@
 #include <string>
 #include <system_error>
 
+#include "cli/CliHistory.h"
 #include "cli/CliHost.h"
 #include "cli/CliOptions.h"
-#include "cli/JsonReport.h"
 #include "cli/OutputTargets.h"
 #include "cli/TerminalText.h"
 #include "cli/ThreadSweep.h"
@@ -22,6 +22,7 @@
 #include "engine/Windows1252.h"
 #include "platform/DriveMap.h"
 #include "platform/SaveFile.h"
+#include "report/JsonReport.h"
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
@@ -130,6 +131,29 @@ bool WriteOutput(const std::string& target, std::string_view bytes, std::ostream
   return true;
 }
 
+// Prints the line of a history command, if any (with status 0 a warning), and returns its status.
+int Reported(const HistoryOutcome& outcome, std::ostream& err) {
+  if (!outcome.message.empty()) {
+    err << "quorvane-cli: " << (outcome.status == 0 ? "warning: " : "")
+        << TerminalText(outcome.message) << std::endl;
+  }
+  return outcome.status;
+}
+
+// --load-run, --compare-run: run `id` of the history read into the target's tables as --load
+// and --compare read a file, the report rebuilt. Returns 0, or the exit status after printing
+// the line of a failure.
+int ReadRunInto(BenchmarkState& state, FileTarget target, const CliOptions& options, int id,
+                std::ostream& err) {
+  std::string bytes;
+  if (const int status = Reported(ReadRun(options, id, bytes), err)) return status;
+  const FileOutcome read = ReadResultBytes(state, target, bytes);
+  BuildReport(state);
+  if (read == FileOutcome::Done) return 0;
+  err << OutcomeMessageFor(read, "run " + std::to_string(id), "") << std::endl;
+  return 1;
+}
+
 void ListDrives(const std::vector<DriveMapping>& drives, std::ostream& out) {
   for (const DriveMapping& drive : drives) {
     if (!drive.available) continue;
@@ -161,11 +185,21 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     return parsed.exitStatus;
   }
   const CliOptions& options = *parsed.options;
+  if (const std::optional<std::string> refused = RefusedHistoryOptions(options)) {
+    err << "quorvane-cli: " << *refused << std::endl;
+    return 2;
+  }
   const std::vector<DriveMapping> drives = MapSystemDrives();
   if (options.listDrives) {
     ListDrives(drives, out);
     return 0;
   }
+  if (options.history) {
+    const int status = Reported(ListRuns(options, out), err);
+    out.flush();
+    return status;
+  }
+  if (options.deleteRun) return Reported(DeleteRun(options, *options.deleteRun), err);
   if (const char missing = MissingDrive(options, drives)) {
     err << "quorvane-cli: --drive: this system has no drive " << missing << " (see --list-drives)"
         << std::endl;
@@ -183,11 +217,23 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
   auto state = std::make_unique<BenchmarkState>();
 
   if (options.load && !ReadInto(*state, FileTarget::ThisMachine, *options.load, err)) return 1;
+  if (options.loadRun) {
+    if (const int status =
+            ReadRunInto(*state, FileTarget::ThisMachine, options, *options.loadRun, err)) {
+      return status;
+    }
+  }
   if (options.compare && !ReadInto(*state, FileTarget::OtherMachine, *options.compare, err)) {
     return 1;
   }
+  if (options.compareRun) {
+    if (const int status =
+            ReadRunInto(*state, FileTarget::OtherMachine, options, *options.compareRun, err)) {
+      return status;
+    }
+  }
 
-  if (!options.load && !options.noDetect) {
+  if (!options.load && !options.loadRun && !options.noDetect) {
     ApplyDetectedDescription(detect ? detect() : DetectMachine("/", drives), state->thisMachine,
                              state->thisDrives);
   }
@@ -260,8 +306,20 @@ int RunCli(int argc, const char* const argv[], std::ostream& out, std::ostream& 
     PrintReport(*state, out);
   }
   out.flush();
-  if (!out) {
-    const int reason = errno;
+  const bool outputBroken = !out;
+  const int reason = errno;
+  // Recorded once the report is out, so that a history locked by another program delays
+  // nothing the user waits for; a run without any result is not recorded.
+  if (runs && state->thisResults[0].code != '\0') {
+    const int threads =
+        options.sweep ? sweep.back().threads : options.threads.value_or(DefaultThreadCount());
+    const std::string details =
+        RunDetailsJson(*state, repeated.repetitions() > 0 ? &repeated : nullptr, &steadyRuns,
+                       *environment, ThisBuild());
+    const std::string warning = RecordFinishedRun(options, *state, threads, details);
+    if (!warning.empty()) err << "quorvane-cli: warning: " << TerminalText(warning) << std::endl;
+  }
+  if (outputBroken) {
     err << "quorvane-cli: cannot write standard output: "
         << (reason != 0 ? std::system_category().message(reason) : std::string("write error"))
         << std::endl;

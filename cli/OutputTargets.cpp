@@ -30,15 +30,17 @@ bool SameFile(const std::string& a, const std::string& b) {
 std::string OutputConflict(const CliOptions& options) {
   const NamedFile outputs[] = {
       {"--save", &options.save}, {"--export", &options.exportTo}, {"--html", &options.html}};
-  // Each output against the inputs and the outputs before it.
+  // Each output against the inputs (the history included) and the outputs before it.
+  constexpr std::size_t kInputs = 3;
   const NamedFile others[] = {{"--load", &options.load},
                               {"--compare", &options.compare},
+                              {"--history-file", &options.historyFile},
                               {"--save", &options.save},
                               {"--export", &options.exportTo}};
   for (std::size_t k = 0; k < std::size(outputs); ++k) {
     const NamedFile& output = outputs[k];
     if (!*output.name) continue;
-    for (std::size_t i = 0; i < k + 2; ++i) {
+    for (std::size_t i = 0; i < kInputs + k; ++i) {
       const NamedFile& other = others[i];
       if (!*other.name) continue;
       if (SameFile(**output.name, **other.name)) {

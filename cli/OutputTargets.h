@@ -19,8 +19,9 @@ inline constexpr std::string_view kStandardOutput = "-";
 // inode when both exist, otherwise the same absolute, normalised path. "-" is only itself.
 bool SameFile(const std::string& a, const std::string& b);
 
-// The usage problem when --save, --export or --html names the same file as --load, --compare or
-// an output before it, or when an output to "-" meets --json; empty when there is none.
+// The usage problem when --save, --export or --html names the same file as --load, --compare,
+// --history-file or an output before it, or when an output to "-" meets --json; empty when there
+// is none.
 std::string OutputConflict(const CliOptions& options);
 
 // "Cannot save file! (NAME: REASON)": the message of a failed save or export, its control

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "cli/JsonReport.h"
 #include "engine/TestTable.h"
+#include "report/JsonReport.h"
 
 namespace quorvane {
 

@@ -1,8 +1,20 @@
 #include "history/HistoryRecording.h"
 
+#include <chrono>
+
 #include "history/HistoryStore.h"
+#include "platform/MachineIdentity.h"
 
 namespace quorvane {
+
+RunFacts FactsNow() {
+  RunFacts facts;
+  facts.timeUtc = std::chrono::duration_cast<std::chrono::seconds>(
+                      std::chrono::system_clock::now().time_since_epoch())
+                      .count();
+  facts.machineIdentity = ThisMachineIdentity();
+  return facts;
+}
 
 RecordingOutcome RecordRun(const std::filesystem::path& path, const BenchmarkState& state,
                            const RunFacts& facts) {

@@ -19,6 +19,10 @@ struct RecordingOutcome {
   std::string warning;             // one line when it was not, or went to another file
 };
 
+// The facts of a run that finishes now on this machine: the time and the machine identity set,
+// the rest left for the front end to fill in.
+RunFacts FactsNow();
+
 // Adds this machine's tables of `state` with `facts` to the history at `path` (or, when that
 // is damaged, to the file beside it that HistoryFileFor names).
 RecordingOutcome RecordRun(const std::filesystem::path& path, const BenchmarkState& state,

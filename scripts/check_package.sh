@@ -14,6 +14,9 @@ deb="$(scripts/package.sh "${1:-build-package}")"
 version="$(dpkg-deb -f "$deb" Version)"
 echo "package: $deb"
 dpkg-deb -f "$deb" Depends
+# The history of runs links SQLite, found by dpkg-shlibdeps.
+dpkg-deb -f "$deb" Depends | grep -q 'libsqlite3-0' ||
+  { echo "the package does not depend on libsqlite3-0" >&2; exit 1; }
 
 echo "--- lintian"
 lintian --pedantic --display-info --fail-on error "$deb"
@@ -47,7 +50,10 @@ dpkg-query -L quorvane | sort > "$work/files"
 echo "--- the installed programs"
 cli=/usr/bin/quorvane-cli
 [ "$("$cli" --version)" = "quorvane-cli $version" ]
+# The run is recorded in a history of the check's own, which then lists it.
+export QUORVANE_HISTORY="$work/history.sqlite3"
 (cd "$work" && "$cli" --quick -t q -j 1 -q) | tee "$work/report" | grep -E '^Eight queens problem +[0-9]+ '
+"$cli" --history | grep -E '^1  .*  1 thread, quick:  queens [0-9]+$'
 man -w quorvane-cli quorvane
 bash tests/completion.sh "$cli" /usr/share/bash-completion/completions/quorvane-cli
 [ "$(/usr/bin/quorvane --version)" = "quorvane $version" ]

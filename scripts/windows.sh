@@ -46,10 +46,26 @@ wine build-windows/tests/quorvane_tests.exe --gtest_brief=1
 # program's output.
 without_wine_lines() { grep -v '^wine: ' || true; }
 
-echo "--- quorvane-cli.exe --quick -t q -j 2 under Wine"
-wine "$cli_exe" --quick -t q -j 2 --no-realtime 2>"$work/err" | tee "$work/queens"
+echo "--- quorvane-cli.exe --quick -t q -j 2 --no-history under Wine"
+wine "$cli_exe" --quick -t q -j 2 --no-realtime --no-history 2>"$work/err" | tee "$work/queens"
 grep -q '^Eight queens problem  *[0-9][0-9]* ' "$work/queens" ||
   { echo "windows stage: quorvane-cli.exe printed no Eight queens result"; exit 1; }
+
+echo "--- the history options in a build without SQLite: one line, exit 2"
+for option in --history "--load-run 1" "--delete-run 1" "--history-file h.sqlite3"; do
+  set +e
+  # shellcheck disable=SC2086  # the option and its value are two words
+  wine "$cli_exe" $option --quick -t q >"$work/history.out" 2>"$work/history.raw"
+  status=$?
+  set -e
+  without_wine_lines <"$work/history.raw" | tr -d '\r' >"$work/history.err"
+  if [ "$status" -ne 2 ] || [ -s "$work/history.out" ] ||
+     [ "$(cat "$work/history.err")" != "quorvane-cli: this build of quorvane-cli has no history of runs (it was built without SQLite)" ]; then
+    echo "windows stage: $option: status $status, stderr: $(cat "$work/history.err")"
+    exit 1
+  fi
+done
+echo "refused in one line"
 
 # The Linux program, from the normal build when there is one.
 linux_cli="$PWD/build/cli/quorvane-cli"

@@ -1,5 +1,5 @@
 // Test helper: quorvane-cli run in-process through RunCli, with its exit status and what it
-// wrote to stdout and stderr.
+// wrote to stdout and stderr. Tests record in a history of their own, never the user's.
 #pragma once
 
 #include <sstream>
@@ -36,13 +36,22 @@ inline SteadySettings BriefSteadySettings() {
   return settings;
 }
 
-inline CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {},
-                     const EnvironmentReader& environment = CalmEnvironment) {
+// quorvane-cli with `args` as given: a run is recorded in the history they name (or the default
+// one).
+inline CliRun InvokeRecording(std::vector<const char*> args, const MachineDetector& detect = {},
+                              const EnvironmentReader& environment = CalmEnvironment) {
   args.insert(args.begin(), "quorvane-cli");
   std::ostringstream out, err;
   const int status = RunCli(static_cast<int>(args.size()), args.data(), out, err, detect,
                             environment, BriefSteadySettings());
   return {status, out.str(), err.str()};
+}
+
+// quorvane-cli with `args` that records nothing in a history (--no-history first).
+inline CliRun Invoke(std::vector<const char*> args, const MachineDetector& detect = {},
+                     const EnvironmentReader& environment = CalmEnvironment) {
+  args.insert(args.begin(), "--no-history");
+  return InvokeRecording(std::move(args), detect, environment);
 }
 
 }  // namespace quorvane::test_support

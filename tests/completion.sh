@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The bash completion of quorvane-cli: completion.sh PROGRAM COMPLETION_FILE. Checks what it
-# offers for option names, --tests lists, --set fields and --drive letters (those that PROGRAM
-# --list-drives names now), and that a misspelled option is refused with status 2.
+# offers for option names, --tests lists, --set fields, --drive letters (those that PROGRAM
+# --list-drives names now) and run ids (those of PROGRAM --history), and that a misspelled option
+# is refused with status 2.
 set -uo pipefail
 program="$1"
 source "$2" || exit 1
@@ -23,7 +24,7 @@ expect() {
 }
 
 expect "--no-realtime" --no-r
-expect "--list-drives --long --load" --l
+expect "--list-drives --long --load --load-run" --l
 expect "--html" --ht
 expect "queens" --tests q
 expect "dhrystone,whetstone" -t dhrystone,wh
@@ -34,6 +35,15 @@ drives="$("$program" --list-drives | cut -c1 | tr '\n' ' ')"
 expect "${drives% }" --drive ""
 first="${drives:0:1}"
 expect "$first" -d "${first,,}"
+
+# The ids of the runs in the history, after the options that take one.
+history="$(mktemp -d)"
+trap 'rm -rf "$history"' EXIT
+export QUORVANE_HISTORY="$history/runs.sqlite3"
+expect "" --load-run ""
+for run in 1 2; do "$program" -q --quick -t queens -j 1 --no-realtime >/dev/null; done
+expect "2 1" --delete-run ""
+expect "1" --compare-run 1
 
 err="$("$program" --tset queens 2>&1 >/dev/null)"
 status=$?

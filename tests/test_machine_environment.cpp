@@ -4,13 +4,13 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "cli/JsonReport.h"
 #include "cli_invoke.h"
 #include "engine/EnvironmentWarnings.h"
 #include "fixture_tree.h"
 #include "generated/Version.h"
 #include "platform/MachineEnvironment.h"
 #include "platform/MachineIdentity.h"
+#include "report/JsonReport.h"
 #include "tests/temp_folder.h"
 
 namespace quorvane {

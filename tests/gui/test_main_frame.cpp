@@ -147,6 +147,8 @@ QList<QRect> BarsIn(const QImage& image) {
 class MainFrameTest : public QObject {
   Q_OBJECT
 
+  QTemporaryDir settings_;
+
  private:
   struct Setup {
     QTemporaryDir folder;
@@ -173,6 +175,7 @@ class MainFrameTest : public QObject {
     explicit Setup(const std::array<bool, 26>& drives = DrivesFrom('C', 'Z'),
                    bool realTime = false) {
       frame = std::make_unique<CMainFrame>(*state, dialog, runner, drives);
+      frame->SetHistoryPath(folder.filePath(QStringLiteral("history.sqlite3")).toStdString());
       frame->SetMessageShower([this](QWidget* owner, const QString& text, const QString&) {
         messages << (owner ? text : QStringLiteral("unowned: ") + text);
       });
@@ -212,6 +215,12 @@ class MainFrameTest : public QObject {
   };
 
  private slots:
+  // The program's settings go to a folder of the test's own.
+  void initTestCase() {
+    QVERIFY(settings_.isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
+  }
+
   // Every test starts with workers that neither wait nor sit idle, whatever one before it left.
   void init() {
     gIntervalsLetThrough = kEveryInterval;
@@ -226,13 +235,14 @@ class MainFrameTest : public QObject {
         MenuText(s.frame->menuBar()->actions()),
         QStringLiteral(
             "File[Load...=40007|Compare...=40042|Save as...=40006|Export...=40037|"
-            "Save chart as picture...=40111|Export as web page...=40112|-|Exit=57665]|"
+            "Save chart as picture...=40111|Export as web page...=40112|History...=40113|-|"
+            "Exit=57665]|"
             "Test[Dhrystones=40039|Whetstones=40005|Eight Queens=40004|Matrix operations=40043|"
             "Number crunching=40040|Floating point unit=40036|Memory throughput=40002|"
             "Disk throughput[Drive C=40012|Drive D=40013]|-|Select all CPU tests=40046|"
             "Deselect all CPU tests=40047|-|Run selected tests=40003]|"
             "Options[Long tests=40038|RealTime Class Process=40050|Repeat 3 times (median)=40100|"
-            "Quick tests (fixed work)=40101|-|"
+            "Quick tests (fixed work)=40101|Keep a history of runs=40102|-|"
             "Enter Description=40044|Show Description/Results=40045|Show Chart=40110]|"
             "Info[Help=57670|-|About=57664]"));
     QCOMPARE(s.frame->windowTitle(), QStringLiteral("Quorvane Ru VAR EZO " QUORVANE_VERSION " "));

@@ -1,4 +1,4 @@
-#include "cli/JsonReport.h"
+#include "report/JsonReport.h"
 
 #include <algorithm>
 #include <array>
@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "cli/CliOptions.h"
 #include "engine/EnvironmentWarnings.h"
 #include "engine/TestTable.h"
 #include "engine/Windows1252.h"
+#include "report/FieldNames.h"
 
 namespace quorvane {
 
@@ -140,6 +140,18 @@ nlohmann::json ResultsAsJson(const BenchmarkState& state, const RepeatedRuns* re
   // A quick run's JSON stays as it always was.
   if (steadyRuns != nullptr && !steadyRuns->empty()) json["measurement"] = "steady";
   return json;
+}
+
+std::string RunDetailsJson(const BenchmarkState& state, const RepeatedRuns* repeated,
+                           const std::vector<std::vector<SteadyTest>>* steadyRuns,
+                           const MachineEnvironment& environment, const BuildStamp& build) {
+  const ResultTable noComparison{};
+  nlohmann::json json = {
+      {"results", ResultRowsAsJson(state.thisResults, noComparison, repeated, steadyRuns)}};
+  if (repeated != nullptr && repeated->repetitions() > 0) json["repeat"] = repeated->repetitions();
+  if (steadyRuns != nullptr && !steadyRuns->empty()) json["measurement"] = "steady";
+  json["environment"] = EnvironmentAsJson(environment, build);
+  return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string JsonText(const nlohmann::json& json) {

@@ -1,5 +1,6 @@
 // The results of this machine (and the comparison machine's values) as one JSON object, for
-// scripts. Reads the store only.
+// scripts (quorvane-cli --json), and the details of a run that the history keeps beside its
+// result file (both programs). Reads the store only; any thread that owns it.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -41,6 +42,14 @@ nlohmann::json SteadyAsJson(const SteadyTest& test);
 // "virtualEvidence"?, "processor", "sharedCores", "warnings": [...], "build": {"compiler",
 // "kernelFlags", "cLibrary", "mathLibrary", "version"}}.
 nlohmann::json EnvironmentAsJson(const MachineEnvironment& environment, const BuildStamp& build);
+
+// How a run went, as the history keeps it beside the run's result file, in compact JSON text:
+// {"results": this machine's rows as ResultRowsAsJson gives them without comparison values (so
+// with a repeated run's samples and the steady rounds), "repeat"?, "measurement"?,
+// "environment": EnvironmentAsJson}. Both programs record the same details.
+std::string RunDetailsJson(const BenchmarkState& state, const RepeatedRuns* repeated,
+                           const std::vector<std::vector<SteadyTest>>* steadyRuns,
+                           const MachineEnvironment& environment, const BuildStamp& build);
 
 // `json` as the text quorvane-cli prints, indented by two spaces: UTF-8, every control character
 // written as a \u00XX escape (C0 as JSON requires, DEL and C1 too, so that no terminal acts on
