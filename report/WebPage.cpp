@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -249,8 +250,7 @@ void Chart(std::string& page, const ResultsModel& model) {
   const double perPercent =
       static_cast<double>(barWidth) / static_cast<double>(ChartScalePercent(rows));
   const auto lengthOf = [perPercent](std::int64_t percent) {
-    return static_cast<std::int64_t>(
-        static_cast<double>(std::max<std::int64_t>(percent, 0)) * perPercent + 0.5);
+    return std::llround(static_cast<double>(std::max<std::int64_t>(percent, 0)) * perPercent);
   };
   const std::int64_t lineX = barLeft + lengthOf(100);
 
@@ -389,7 +389,8 @@ constexpr std::size_t kMostDots = 16;
 // A min-median-max strip of the samples, each sample a dot (up to kMostDots of them).
 std::string Strip(const std::vector<std::int64_t>& samples) {
   constexpr int kWidth = 200, kHeight = 18, kInset = 6;
-  const auto [low, high] = std::minmax_element(samples.begin(), samples.end());
+  const auto range = std::minmax_element(samples.begin(), samples.end());
+  const auto low = range.first, high = range.second;
   const double span = static_cast<double>(*high - *low);
   const auto xOf = [&](std::int64_t value) {
     if (span == 0) return kWidth / 2.0;
