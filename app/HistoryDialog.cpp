@@ -155,9 +155,9 @@ void HistoryDialog::Reload() {
     std::optional<std::vector<RunSummary>> runs = store_->List(error);
     if (runs) {
       runs_ = std::move(*runs);
-      const QString runs =
+      const QString count =
           runs_.size() == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(runs_.size());
-      status_->setText(QStringLiteral("%1 in the history %2").arg(runs, where_));
+      status_->setText(QStringLiteral("%1 in the history %2").arg(count, where_));
     } else {
       status_->setText(QString::fromStdString(error));
     }

@@ -62,9 +62,10 @@ std::string LocalTime(std::int64_t timeUtc, bool iso) {
     return text;
   }
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local);
-  std::string stamp = text;
-  if (stamp.size() >= 5) stamp.insert(stamp.size() - 2, ":");  // +0100 as +01:00
-  return stamp;
+  const std::string stamp = text;
+  if (stamp.size() < 5) return stamp;
+  // +0100 as +01:00
+  return stamp.substr(0, stamp.size() - 2) + ":" + stamp.substr(stamp.size() - 2);
 }
 
 // The rows of a listed run as a result table.

@@ -115,7 +115,11 @@ class HistoryDialogTest : public QObject {
         questions << text;
         return answer;
       });
-      made->SetEnvironmentReader([] { return MachineEnvironment{.otherLoadPercent = 0.0}; });
+      made->SetEnvironmentReader([] {
+        MachineEnvironment idle;
+        idle.otherLoadPercent = 0.0;
+        return idle;
+      });
       return made;
     }
     std::int64_t Add(const BenchmarkState& run, const char* identity, std::int64_t time) {
