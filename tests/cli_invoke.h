@@ -10,6 +10,14 @@
 
 namespace quorvane::test_support {
 
+// A program's output split into its lines, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  return lines;
+}
+
 struct CliRun {
   int status = -1;
   std::string out;

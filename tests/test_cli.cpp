@@ -42,14 +42,8 @@ namespace fs = std::filesystem;
 using test_support::CliRun;
 using test_support::FileBytes;
 using test_support::Invoke;
+using test_support::Lines;
 using test_support::TempFolder;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
 
 // A shell command line; its exit status and what the shell wrote to its stdout.
 CliRun Shell(const std::string& command) {

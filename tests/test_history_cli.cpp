@@ -24,14 +24,8 @@ using test_support::CliRun;
 using test_support::FileBytes;
 using test_support::Invoke;
 using test_support::InvokeRecording;
+using test_support::Lines;
 using test_support::TempFolder;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream stream(text);
-  for (std::string line; std::getline(stream, line);) lines.push_back(line);
-  return lines;
-}
 
 // One quick run of `tests` (Eight queens unless others are named) with `threads` threads and
 // the options after, recorded in `history`.

@@ -25,10 +25,14 @@
 #include "engine/TestRunner.h"
 #include "history/HistoryStore.h"
 #include "report/ResultFile.h"
+#include "tests/gui/chart_bars.h"
 
 using namespace quorvane;
 
 namespace {
+
+using test_support::BarsIn;
+using test_support::kBar;
 
 // Workers that end at once with a result.
 void QuickWorker(WorkerSlots& workerSlots, int index) {
@@ -37,24 +41,6 @@ void QuickWorker(WorkerSlots& workerSlots, int index) {
 }
 const WorkerRoutineTable kQuickWorkers = {QuickWorker, QuickWorker, QuickWorker, QuickWorker,
                                           QuickWorker, QuickWorker, QuickWorker};
-
-const QColor kBar(200, 0, 0);
-
-// The bars of a picture, top to bottom: the bounds of each band of rows with bar-coloured pixels.
-QList<QRect> BarsIn(const QImage& image) {
-  QList<QRect> bars;
-  for (int y = 0; y < image.height(); ++y) {
-    QRect row;
-    for (int x = 0; x < image.width(); ++x)
-      row |= image.pixelColor(x, y) == kBar ? QRect(x, y, 1, 1) : QRect();
-    if (row.isNull()) continue;
-    if (!bars.isEmpty() && bars.back().bottom() == y - 1)
-      bars.back() |= row;
-    else
-      bars << row;
-  }
-  return bars;
-}
 
 // A finished run of machine `brand` with a Dhrystone and, when not 0, a queens score.
 std::unique_ptr<BenchmarkState> Run(const char* brand, std::uint32_t dhrystone,

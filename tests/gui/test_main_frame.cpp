@@ -45,10 +45,14 @@
 #include "report/Report.h"
 #include "report/ResultFile.h"
 #include "report/TextExport.h"
+#include "tests/gui/chart_bars.h"
 
 using namespace quorvane;
 
 namespace {
+
+using test_support::BarsIn;
+using test_support::kBar;
 
 // Stand-in workers. Worker 0 of a timed interval counts the interval as arrived and waits until
 // the test lets one more interval end, so that the wait dialog can be looked at while the run
@@ -120,26 +124,6 @@ int Ink(const QImage& image, const QRect& box, const QColor& background) {
       ink += image.pixelColor(x, y) != background;
   }
   return ink;
-}
-
-// The colour of the chart's bars, set through the window's palette.
-const QColor kBar(200, 0, 0);
-
-// The bars of a picture, top to bottom: the bounds of each band of rows holding bar-coloured
-// pixels.
-QList<QRect> BarsIn(const QImage& image) {
-  QList<QRect> bars;
-  for (int y = 0; y < image.height(); ++y) {
-    QRect row;
-    for (int x = 0; x < image.width(); ++x)
-      row |= image.pixelColor(x, y) == kBar ? QRect(x, y, 1, 1) : QRect();
-    if (row.isNull()) continue;
-    if (!bars.isEmpty() && bars.back().bottom() == y - 1)
-      bars.back() |= row;
-    else
-      bars << row;
-  }
-  return bars;
 }
 
 }  // namespace
