@@ -130,18 +130,27 @@ void WriteDriveBlock(ReportLines& lines, int line, const ResultEntry* thisBlock,
 // machine is paired with the comparison block that starts at the same row index.
 void WriteDriveBlocks(const ResultTable& thisResults, const ResultTable& otherResults,
                       ReportLines& lines, int line) {
-  for (int row = 0; row < kBlockRowLimit && line < kBlockLineLimit; ++row) {
-    const ResultEntry* thisBlock = &thisResults[static_cast<std::size_t>(row)];
-    const ResultEntry* otherBlock = &otherResults[static_cast<std::size_t>(row)];
-    if (!StartsDriveBlock(thisBlock->code)) thisBlock = nullptr;
-    if (!StartsDriveBlock(otherBlock->code)) otherBlock = nullptr;
-    if (!thisBlock && !otherBlock) continue;
-    WriteDriveBlock(lines, line, thisBlock, otherBlock);
+  for (const DriveBlockPair& pair : PairedDriveBlocks(thisResults, otherResults)) {
+    if (line >= kBlockLineLimit) break;
+    WriteDriveBlock(lines, line, pair.thisBlock, pair.otherBlock);
     line += kBlockLines;
   }
 }
 
 }  // namespace
+
+std::vector<DriveBlockPair> PairedDriveBlocks(const ResultTable& thisResults,
+                                              const ResultTable& otherResults) {
+  std::vector<DriveBlockPair> pairs;
+  for (int row = 0; row < kBlockRowLimit; ++row) {
+    const ResultEntry* thisBlock = &thisResults[static_cast<std::size_t>(row)];
+    const ResultEntry* otherBlock = &otherResults[static_cast<std::size_t>(row)];
+    if (!StartsDriveBlock(thisBlock->code)) thisBlock = nullptr;
+    if (!StartsDriveBlock(otherBlock->code)) otherBlock = nullptr;
+    if (thisBlock || otherBlock) pairs.push_back({row, thisBlock, otherBlock});
+  }
+  return pairs;
+}
 
 void BuildReport(BenchmarkState& state) {
   state.descriptionShown = false;

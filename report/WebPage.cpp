@@ -11,6 +11,7 @@
 #include "report/ChartModel.h"
 #include "report/HtmlText.h"
 #include "report/ResultsModel.h"
+#include "report/ResultsView.h"
 
 namespace quorvane {
 
@@ -87,9 +88,6 @@ constexpr std::array<DriveFieldRow, 4> kDriveFieldRows = {{
     {"Controller", "controller", &DriveDescription::controller},
     {"Driver", "driver", &DriveDescription::driver},
 }};
-
-// Rows 94 to 99 never start a drive block (as in the report).
-constexpr int kBlockRowLimit = 94;
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -479,12 +477,9 @@ void Sweep(std::string& page, const std::vector<SweepRun>& runs) {
 // The drive blocks, paired by the row they start at as the report pairs them.
 void Disks(std::string& page, const BenchmarkState& state) {
   std::string blocks;
-  for (int row = 0; row < kBlockRowLimit; ++row) {
-    const ResultEntry* thisBlock = &state.thisResults[static_cast<std::size_t>(row)];
-    const ResultEntry* otherBlock = &state.otherResults[static_cast<std::size_t>(row)];
-    if (!StartsDriveBlock(thisBlock->code)) thisBlock = nullptr;
-    if (!StartsDriveBlock(otherBlock->code)) otherBlock = nullptr;
-    if (!thisBlock && !otherBlock) continue;
+  for (const DriveBlockPair& pair : PairedDriveBlocks(state.thisResults, state.otherResults)) {
+    const ResultEntry* thisBlock = pair.thisBlock;
+    const ResultEntry* otherBlock = pair.otherBlock;
     blocks += "<table class=\"disk\"";
     if (thisBlock)
       blocks += " data-this=\"" + HtmlStoreText(std::string(1, thisBlock->code)) + "\"";
