@@ -151,6 +151,19 @@ TEST(ResultsView, PercentsAndTotalsAreTruncatedUnsignedUnwrappedAndAtMostNineBlo
   EXPECT_EQ(Shown(processor), Lines(expected));
 }
 
+TEST(ResultsView, ADriveBlockStartsAtRow93AtTheLatestSoThatItsSevenRowsFit) {
+  BenchmarkState state;
+  SetRow(state.thisResults[93], 'C', 1);
+  SetRow(state.otherResults[94], 'D', 1);
+  SetRow(state.thisResults[99], 'E', 1);
+  const std::vector<DriveBlockPair> pairs =
+      PairedDriveBlocks(state.thisResults, state.otherResults);
+  ASSERT_EQ(pairs.size(), 1u);
+  EXPECT_EQ(pairs[0].row, 93);
+  EXPECT_EQ(pairs[0].thisBlock, &state.thisResults[93]);
+  EXPECT_EQ(pairs[0].otherBlock, nullptr);
+}
+
 TEST(ResultsView, BlocksPairByRowPositionWhateverTheirLettersAndNeverStartAtLine91) {
   // Seven tests here, five in the comparison: its drive C starts at row 5, this one's at row 7.
   // This D and the comparison's E both start at row 14: they pair up.
