@@ -71,13 +71,20 @@ TEST(HtmlText, MarkupQuotesControlsAndBadBytesBecomeTextOnly) {
   EXPECT_EQ(HtmlStoreText(""), "");
 }
 
-TEST(ChartRows, TestsThenTotalsWithPercentsOrThisMachinesValueAndAScaleOfAtLeast100) {
+// Three tests of this machine against two of the other's: Dhrystone at 150 %, Whetstone at 50 %,
+// the queens of this machine alone.
+std::unique_ptr<BenchmarkState> DhrystoneWhetstoneAndQueensAgainstTwo() {
   auto state = std::make_unique<BenchmarkState>();
   SetRow(state->thisResults[0], 'd', 1500);
   SetRow(state->thisResults[1], 'w', 500);
   SetRow(state->thisResults[2], 'q', 777);
   SetRow(state->otherResults[0], 'd', 1000);
   SetRow(state->otherResults[1], 'w', 1000);
+  return state;
+}
+
+TEST(ChartRows, TestsThenTotalsWithPercentsOrThisMachinesValueAndAScaleOfAtLeast100) {
+  const std::unique_ptr<BenchmarkState> state = DhrystoneWhetstoneAndQueensAgainstTwo();
   const std::vector<ChartRow> rows =
       ChartRowsOf(BuildResultsModel(state->thisResults, state->otherResults));
   ASSERT_EQ(rows.size(), 7u);
@@ -189,12 +196,7 @@ TEST(WebPage, HostileTextsAreShownAsTextAndAddNoElementOrAttribute) {
 }
 
 TEST(WebPage, AComparisonGivesBarsInProportionPercentsAndTheReportsTotals) {
-  auto state = std::make_unique<BenchmarkState>();
-  SetRow(state->thisResults[0], 'd', 1500);
-  SetRow(state->thisResults[1], 'w', 500);
-  SetRow(state->thisResults[2], 'q', 777);
-  SetRow(state->otherResults[0], 'd', 1000);
-  SetRow(state->otherResults[1], 'w', 1000);
+  const std::unique_ptr<BenchmarkState> state = DhrystoneWhetstoneAndQueensAgainstTwo();
   WebPageContent content;
   content.state = state.get();
   content.version = "9.9";
