@@ -6,6 +6,12 @@
 #   scripts/mutants.sh NAME...      only the faults whose names begin with one of the NAMEs
 # The scratch copy and its one build folder (src/build) stay in $QUORVANE_MUTANTS_DIR (default
 # /tmp/quorvane-mutants) between runs, so that each fault rebuilds only what it touches.
+# Each fault meets the tests most likely to catch it first (scripts/mutant_first_tests.py: the
+# test that caught it in an earlier run, kept in $QUORVANE_MUTANTS_DIR/catchers, and the tests of
+# its unit), and the rest of the suite only when those pass: a caught fault costs its build and a
+# few tests, a missed one the whole suite.
+# While a file $QUORVANE_MUTANTS_DIR/pause exists, the run waits before its next fault (to leave
+# the machine quiet for a measurement without stopping a test in the middle).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -44,12 +50,20 @@ for name in names:
 ' "$root" "$src"
 cmake -S "$src" -B "$build" -G Ninja -DQUORVANE_BUILD_BENCH=OFF >/dev/null
 
+# build_and_test [FIRST]: builds, runs the tests matching the ctest expression FIRST (if given),
+# then the others. Returns 2 when the build fails, 1 when a test fails.
 build_and_test() {
+  local first="${1:-}"
   cmake --build "$build" -j "$(nproc)" >"$work/build.log" 2>&1 || return 2
   # Once more: a form header that uic makes anew during a build is compiled in only by the next.
   cmake --build "$build" -j "$(nproc)" >>"$work/build.log" 2>&1 || return 2
-  ctest --test-dir "$build" --no-tests=error --stop-on-failure --timeout 300 -j "$(nproc)" \
-    >"$work/test.log" 2>&1 || return 1
+  local run=(ctest --test-dir "$build" --stop-on-failure --timeout 300 -j "$(nproc)")
+  if [[ -n "$first" ]]; then
+    "${run[@]}" --no-tests=ignore -R "$first" >"$work/test.log" 2>&1 || return 1
+    "${run[@]}" --no-tests=ignore -E "$first" >"$work/test.log" 2>&1 || return 1
+  else
+    "${run[@]}" --no-tests=error >"$work/test.log" 2>&1 || return 1
+  fi
   return 0
 }
 
@@ -69,6 +83,7 @@ while IFS= read -r line; do
     for prefix in "$@"; do [[ "$name" == "$prefix"* ]] && wanted=1; done
     ((wanted)) || continue
   fi
+  while [[ -e "$work/pause" ]]; do sleep 5; done
   rest="${line#* ||| }"
   file="${rest%% ||| *}"
   rest="${rest#* ||| }"
@@ -83,7 +98,8 @@ while IFS= read -r line; do
   fi
   start=$SECONDS
   status=0
-  build_and_test || status=$?
+  first=$(python3 "$root/scripts/mutant_first_tests.py" "$root" "$name" "$file" "$work/catchers")
+  build_and_test "$first" || status=$?
   # The original back with a fresh time, so that the next build compiles it again.
   cp "$work/original" "$src/$file"
   touch "$src/$file"
@@ -92,6 +108,9 @@ while IFS= read -r line; do
       # The first test that failed, as ctest lists it ("  12 - Suite.Name (Failed)").
       by=$(sed -n '/tests FAILED:/{n;s/^[^-]*- //;s/ (.*//;p;q}' "$work/test.log")
       echo "caught      $name by ${by:-a test} ($((SECONDS - start)) s)"
+      if [[ -n "$by" ]] && ! grep -qxF "$name $by" "$work/catchers" 2>/dev/null; then
+        echo "$name $by" >>"$work/catchers"
+      fi
       caught=$((caught + 1)) ;;
     2) echo "NO BUILD    $name: see $work/build.log"; missed=$((missed + 1)); cp "$work/build.log" "$work/$name.build.log" ;;
     *) echo "MISSED      $name"; missed=$((missed + 1)) ;;
