@@ -36,6 +36,15 @@ double IntervalMeasure::ProcessorShare() const {
   return offered > 0.0 ? workerSeconds / offered : 1.0;
 }
 
+std::vector<int> NextPlacement(const std::vector<int>& endedOn, int processors, bool disturbed) {
+  if (disturbed || endedOn.empty() || static_cast<int>(endedOn.size()) > processors) return {};
+  std::vector<int> sorted = endedOn;
+  std::sort(sorted.begin(), sorted.end());
+  if (sorted.front() < 0 || std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end())
+    return {};
+  return endedOn;
+}
+
 bool IntervalMeasure::Disturbed(const SteadySettings& settings) const {
   return ProcessorShare() < settings.disturbedShare &&
          OfferedSeconds() - workerSeconds > settings.disturbedSlackSeconds;

@@ -106,6 +106,14 @@ bool RoundsAgree(const SteadyTest& test, const SteadySettings& settings);
 bool MeasureAgain(const SteadyTest& test, double elapsedSeconds, double roundSeconds,
                   const SteadySettings& settings, std::int32_t lengthFactor);
 
+// Where the workers of a steady run's next interval run: worker i on the processor that worker i
+// of the last interval ended on (`endedOn`), so that each round finds its processor as the last
+// one left it. Empty, leaving the placement to the system, when a worker's processor is unknown
+// (-1), two workers ended on the same one, there are more workers than `processors`, or the
+// interval was `disturbed` (kept on a processor that something else holds, a worker would stay
+// there; left free, the system moves it).
+std::vector<int> NextPlacement(const std::vector<int>& endedOn, int processors, bool disturbed);
+
 // The lines a finished steady test gives the user, each naming it: its rounds did not agree, or
 // most were disturbed. Empty when it settled.
 std::vector<std::string> SteadyWarnings(const SteadyTest& test, const SteadySettings& settings);

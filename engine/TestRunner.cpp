@@ -11,6 +11,7 @@
 #include "engine/TestTable.h"
 #include "platform/PerformanceCounter.h"
 #include "platform/Priority.h"
+#include "platform/ProcessorPlacement.h"
 #include "platform/ProcessorTime.h"
 
 namespace quorvane {
@@ -40,8 +41,11 @@ bool TestRunner::StartWorker(WorkerRoutine routine, int index, std::vector<std::
   // refused like a thread the system did not create.
   try {
     std::optional<std::thread> thread = startThread_([this, routine, index] {
+      const auto slot = static_cast<std::size_t>(index);
+      if (slots_.keptOn[slot] >= 0) KeepThreadOnProcessor(slots_.keptOn[slot]);
       routine(slots_, index);
-      slots_.processorSeconds[static_cast<std::size_t>(index)] = ThreadProcessorSeconds();
+      slots_.processorSeconds[slot] = ThreadProcessorSeconds();
+      slots_.endedOn[slot] = CurrentProcessor();
     });
     if (!thread) return false;
     started.push_back(std::move(*thread));  // room was reserved: this does not throw
@@ -104,6 +108,7 @@ void TestRunner::OnRunSelectedTests(BenchmarkState& state, RunHost& host) {
   frequency_ = QueryPerformanceFrequency();  // once per run
   const int steps = CountSelectedSteps(state.testSelection);
   steadyTests_.clear();
+  placement_.clear();
   const int step = state.testSelection.quickTests ? RunQuick(state, host, threads, steps)
                                                   : RunSteady(state, host, threads, steps);
   RunDriveSteps(state, host, step, steps);
@@ -165,6 +170,12 @@ TestRunner::Interval TestRunner::MeasureInterval(TestId test, std::int32_t threa
   started.reserve(static_cast<std::size_t>(workers));
 
   for (KernelOutcome& outcome : slots_.outcomes) outcome = KernelOutcome{};
+  const bool placed = placement_.size() == static_cast<std::size_t>(workers);
+  for (int i = 0; i < workers; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    slots_.keptOn[slot] = placed ? placement_[slot] : -1;
+    slots_.endedOn[slot] = -1;
+  }
   const std::int64_t startCount = QueryPerformanceCounter();
   for (int i = 0; i < workers; ++i) {
     const auto slot = static_cast<std::size_t>(i);
@@ -265,6 +276,7 @@ int TestRunner::RunSteady(BenchmarkState& state, RunHost& host, std::int32_t thr
     SteadyTest record;
     record.test = test;
     const Interval interval = MeasureInterval(test, threads, &state.testSelection.LengthFactor);
+    PlaceNextInterval(interval);
     record.lostScore = ShowFailure(host, test, interval);
     // A disturbed interval counts for what it would have lasted had its workers had the
     // processors throughout. (Not an undisturbed one: a coarse thread clock, as Windows keeps,
@@ -311,6 +323,7 @@ void TestRunner::MeasureSteadyRound(BenchmarkState& state, RunHost& host, Steady
                                     std::int32_t threads) {
   scaledLengthFactor_ = state.testSelection.LengthFactor * record.factor;
   Interval interval = MeasureInterval(record.test, threads, &scaledLengthFactor_);
+  PlaceNextInterval(interval);
   // The same work computes the same results in every round: a worker 0 that strays from what it
   // computed in the first round went wrong, as one that strays from worker 0 does.
   if (interval.wrongWorker < 0 && interval.started == interval.workers && interval.failed == 0 &&
@@ -323,6 +336,12 @@ void TestRunner::MeasureSteadyRound(BenchmarkState& state, RunHost& host, Steady
     RecordSteadyRound(record, interval, threads);
   }
   WriteSteadyRows(state, host);
+}
+
+void TestRunner::PlaceNextInterval(const Interval& interval) {
+  const auto ended = slots_.endedOn.begin();
+  placement_ = NextPlacement(std::vector<int>(ended, ended + interval.started),
+                             interval.measure.processors, interval.measure.Disturbed(steady_));
 }
 
 void TestRunner::RecordSteadyRound(SteadyTest& record, const Interval& interval,

@@ -86,7 +86,8 @@ class TestRunner {
   };
 
   // Times `test` once: its workers run with `lengthFactor` (the selection's, or a steady run's
-  // multiple of it) and `threads` threads.
+  // multiple of it) and `threads` threads, each kept on its processor of placement_ when that
+  // names one for every worker.
   Interval MeasureInterval(TestId test, std::int32_t threads, const std::int32_t* lengthFactor);
 
   // Shows why `interval` gives no score, if it does not; true then.
@@ -109,6 +110,9 @@ class TestRunner {
   // Writes the row of every steady test that has a score, in test order, from row 0.
   void WriteSteadyRows(BenchmarkState& state, RunHost& host) const;
 
+  // The placement for the interval after `interval` of a steady run (NextPlacement).
+  void PlaceNextInterval(const Interval& interval);
+
   // Starts worker `index` and adds it to `started`; false when it could not be started.
   bool StartWorker(WorkerRoutine routine, int index, std::vector<std::thread>& started);
 
@@ -129,6 +133,8 @@ class TestRunner {
   std::int64_t frequency_ = 1;           // the counter's, read once per run
   std::int32_t scaledLengthFactor_ = 0;  // what a steady run's workers read as their length factor
   std::vector<SteadyTest> steadyTests_;
+  // Where a steady run's next interval keeps its workers (NextPlacement); empty in a quick run.
+  std::vector<int> placement_;
   std::atomic<bool> stopRequested_{false};
 };
 

@@ -32,6 +32,10 @@ struct WorkerSlots {
   std::array<KernelOutcome, kWorkerSlots> outcomes{};
   // The processor time thread i used, taken as it ends; the runner reads it after joining it.
   std::array<double, kWorkerSlots> processorSeconds{};
+  // The processor that thread i is kept on (-1: wherever the system runs it), set by the runner
+  // before it starts the thread, and the one it ended on (-1: unknown), taken as it ends.
+  std::array<int, kWorkerSlots> keptOn{};
+  std::array<int, kWorkerSlots> endedOn{};
   // The length factor of the selection, read by each worker when it starts.
   const std::int32_t* LengthFactor = nullptr;
 };

@@ -132,6 +132,16 @@ TEST(SteadyMeasurement, ATestIsMeasuredAgainUntilItAgreesWithinTheRoundCapAndThe
   EXPECT_FALSE(MeasureAgain(test, 0.0, 0.0, settings, 2));
 }
 
+TEST(SteadyMeasurement, TheNextIntervalKeepsEachWorkerOnItsOwnProcessorOfTheLastOne) {
+  EXPECT_EQ(NextPlacement({3}, 4, false), std::vector<int>{3});
+  EXPECT_EQ(NextPlacement({1, 0}, 2, false), (std::vector<int>{1, 0}));  // worker order kept
+  EXPECT_TRUE(NextPlacement({1, 0}, 2, true).empty());      // disturbed: the system moves them
+  EXPECT_TRUE(NextPlacement({2, 0, 2}, 4, false).empty());  // two on one processor
+  EXPECT_TRUE(NextPlacement({0, 1, 2}, 2, false).empty());  // more workers than processors
+  EXPECT_TRUE(NextPlacement({0, -1}, 2, false).empty());    // a processor not known
+  EXPECT_TRUE(NextPlacement({}, 2, false).empty());
+}
+
 TEST(SteadyMeasurement, TheUserIsToldOfRoundsThatDidNotAgreeOrWereMostlyDisturbed) {
   const SteadySettings settings;
   SteadyTest settled = WithSamples({Sample(1000), Sample(1001), Sample(999)});

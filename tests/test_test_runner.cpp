@@ -17,6 +17,11 @@
 #include "engine/TestRunner.h"
 #include "engine/TestTable.h"
 #include "platform/Priority.h"
+#include "platform/ProcessorPlacement.h"
+
+#if defined(__linux__)
+#include <sched.h>
+#endif
 
 namespace quorvane {
 namespace {
@@ -562,6 +567,101 @@ TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
       << host.warnings[0];
   EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "progress 1/2 Eight queens problem"), 1);
 }
+
+#if defined(__linux__)
+// Where each call of the hopping stand-in started, per test; the processor it hops to.
+struct PlacementScript {
+  std::array<std::vector<int>, kTestCount> startedOn;
+  int hopTo = -1;
+  int pausedCall = 0;  // of Dhrystone
+};
+std::unique_ptr<PlacementScript> placementScript;
+
+// Notes the processor it starts on; a call that starts elsewhere than on `hopTo` moves there, so
+// that it ends there. Works for 2 ms, or sleeps 80 ms on the paused call.
+template <int Test>
+void HoppingWorker(WorkerSlots& slots, int index) {
+  PlacementScript& script = *placementScript;
+  std::vector<int>& started = script.startedOn[Test];
+  started.push_back(CurrentProcessor());
+  if (started.back() != script.hopTo) KeepThreadOnProcessor(script.hopTo);
+  if (Test == 0 && static_cast<int>(started.size()) == script.pausedCall) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  } else {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+    while (std::chrono::steady_clock::now() < end) {
+    }
+  }
+  slots.WorkerResults[static_cast<std::size_t>(index)] = 1;
+  slots.WorkerDoneEvents[static_cast<std::size_t>(index)].Set();
+}
+
+// Each worker of a steady run starts on the processor its predecessor ended on; a disturbed
+// interval, another worker count or a quick run leaves the workers where the system starts them.
+// The run's thread is kept on one processor, which its new threads inherit; the stand-in hops
+// to another.
+TEST_F(SteadyRunTest, AWorkerStartsOnTheProcessorThatTheLastIntervalsWorkerEndedOn) {
+  cpu_set_t original;
+  ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+  std::vector<int> usable;
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &original)) usable.push_back(cpu);
+  }
+  if (usable.size() < 2) GTEST_SKIP() << "needs two processors";
+  struct OriginalAffinity {
+    cpu_set_t set;
+    ~OriginalAffinity() { sched_setaffinity(0, sizeof set, &set); }
+  } restore{original};
+  EXPECT_FALSE(KeepThreadOnProcessor(-1));
+  EXPECT_FALSE(KeepThreadOnProcessor(CPU_SETSIZE));
+  const int home = usable[0];
+  ASSERT_TRUE(KeepThreadOnProcessor(home));
+  EXPECT_EQ(CurrentProcessor(), home);
+
+  placementScript = std::make_unique<PlacementScript>();
+  placementScript->hopTo = usable[1];
+  placementScript->pausedCall = 3;  // Dhrystone's second round
+  const WorkerRoutineTable hopping = {HoppingWorker<0>, HoppingWorker<1>, HoppingWorker<2>,
+                                      HoppingWorker<3>, HoppingWorker<4>, HoppingWorker<5>,
+                                      HoppingWorker<6>};
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone});
+  settings.maxRounds = 5;
+  TestRunner runner(StartThread, hopping, {}, MeasureDrive, settings);
+  RunTests(state, "1", runner);
+  const int away = usable[1];
+  // Dhrystone is sized from home and ends away, and from then on every worker starts away,
+  // except the one after the paused interval (Dhrystone's second round): the system starts it
+  // at home, and Whetstone's third call is that one.
+  const std::vector<int>& dhrystone = placementScript->startedOn[0];
+  const std::vector<int>& whetstone = placementScript->startedOn[1];
+  ASSERT_GE(dhrystone.size(), 4u);
+  ASSERT_GE(whetstone.size(), 3u);
+  ASSERT_TRUE(runner.SteadyTests()[0].samples[1].disturbed);
+  EXPECT_EQ(std::vector<int>(dhrystone.begin(), dhrystone.begin() + 3),
+            (std::vector<int>{home, away, away}));
+  EXPECT_EQ(std::vector<int>(whetstone.begin(), whetstone.begin() + 3),
+            (std::vector<int>{away, away, home}));
+  EXPECT_EQ(dhrystone[3], away);
+
+  // Two workers on one processor are left to the system.
+  placementScript = std::make_unique<PlacementScript>();
+  placementScript->hopTo = away;
+  Select(state.testSelection, {TestId::Queens});
+  TestRunner twoWorkers(StartThread, hopping, {}, MeasureDrive, settings);
+  RunTests(state, "2", twoWorkers);
+  const std::vector<int>& queens = placementScript->startedOn[2];
+  EXPECT_EQ(std::count(queens.begin(), queens.end(), home), std::ssize(queens));
+
+  // A quick run starts every worker where the system does, also after a steady one.
+  placementScript = std::make_unique<PlacementScript>();
+  placementScript->hopTo = away;
+  state.testSelection.quickTests = true;
+  Select(state.testSelection, {TestId::Dhrystone, TestId::Whetstone});
+  RunTests(state, "1", runner);
+  EXPECT_EQ(placementScript->startedOn[0], std::vector<int>{home});
+  EXPECT_EQ(placementScript->startedOn[1], std::vector<int>{home});
+}
+#endif
 
 // The stop a user asks for while the run lasts, from the host's progress call (on the run's
 // thread): the run ends after the test, round or drive then announced, keeps what it measured and
