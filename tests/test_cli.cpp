@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -129,10 +130,25 @@ TEST(CliOptions, BadUsageGivesOneLineAndStatusTwoAndChangesNoFile) {
   EXPECT_EQ(folder.EntryCount(), 2u);  // alias and sub
 }
 
-TEST(CliOptions, HelpAndVersionGoToStdout) {
+TEST(CliOptions, HelpAndVersionGoToStdoutAndTheHelpPageNamesEveryOption) {
   CliRun run = Invoke({"--help"});
   EXPECT_EQ(run.status, 0);
   EXPECT_NE(run.out.find("--no-realtime"), std::string::npos);
+  // The desktop program's help page lists quorvane-cli's options: none may be missing there.
+  std::ifstream page(QUORVANE_HELP_PAGE_SOURCE, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(page)), std::istreambuf_iterator<char>());
+  const std::size_t usage = text.find("<pre>quorvane-cli [options]");
+  ASSERT_NE(usage, std::string::npos);
+  const std::string listed = text.substr(usage, text.find("</pre>", usage) - usage);
+  int options = 0;
+  for (const std::string& line : test_support::Lines(run.out)) {
+    const std::size_t dashes = line.find("--");
+    if (line.rfind("  -", 0) != 0 || dashes == std::string::npos) continue;
+    const std::string option = line.substr(dashes, line.find_first_of(" ,", dashes) - dashes);
+    ++options;
+    EXPECT_NE(listed.find(" " + option + " "), std::string::npos) << option;
+  }
+  EXPECT_GE(options, 25);
   run = Invoke({"-V"});
   EXPECT_EQ(run.out, std::string("quorvane-cli ") + QUORVANE_VERSION + "\n");
 }
