@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
@@ -571,6 +572,7 @@ TEST_F(SteadyRunTest, AQuickRunKeepsItsFixedWorkAndWarnsOfADisturbedInterval) {
 #if defined(__linux__)
 // Where each call of the hopping stand-in started, per test; the processor it hops to.
 struct PlacementScript {
+  std::mutex mutex;  // two workers of one interval note where they started at once
   std::array<std::vector<int>, kTestCount> startedOn;
   int hopTo = -1;
   int pausedCall = 0;  // of Dhrystone
@@ -582,10 +584,15 @@ std::unique_ptr<PlacementScript> placementScript;
 template <int Test>
 void HoppingWorker(WorkerSlots& slots, int index) {
   PlacementScript& script = *placementScript;
-  std::vector<int>& started = script.startedOn[Test];
-  started.push_back(CurrentProcessor());
-  if (started.back() != script.hopTo) KeepThreadOnProcessor(script.hopTo);
-  if (Test == 0 && static_cast<int>(started.size()) == script.pausedCall) {
+  const int processor = CurrentProcessor();
+  int call = 0;
+  {
+    const std::lock_guard<std::mutex> lock(script.mutex);
+    script.startedOn[Test].push_back(processor);
+    call = static_cast<int>(script.startedOn[Test].size());
+  }
+  if (processor != script.hopTo) KeepThreadOnProcessor(script.hopTo);
+  if (Test == 0 && call == script.pausedCall) {
     std::this_thread::sleep_for(std::chrono::milliseconds(80));
   } else {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
