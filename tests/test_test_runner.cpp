@@ -650,7 +650,8 @@ TEST_F(SteadyRunTest, AWorkerStartsOnTheProcessorThatTheLastIntervalsWorkerEnded
             (std::vector<int>{away, away, home}));
   EXPECT_EQ(dhrystone[3], away);
 
-  // Two workers on one processor are left to the system.
+  // Two workers where the process may use one processor (the run's thread is kept on one) are
+  // left to the system.
   placementScript = std::make_unique<PlacementScript>();
   placementScript->hopTo = away;
   Select(state.testSelection, {TestId::Queens});
